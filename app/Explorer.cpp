@@ -1,0 +1,105 @@
+// The explorer's entry point body: start-up in its fixed order, then the loop
+// that handles one window message per pass, draws a frame when none waits, and
+// acts on the command keys.
+#include "app/Explorer.h"
+
+#include "app/Input.h"
+#include "app/KeyCodes.h"
+#include "app/Platform.h"
+#include "app/Window.h"
+#include "render/Frame.h"
+#include "render/Textures.h"
+#include "screen/Screen.h"
+#include "world/Generation.h"
+#include "world/MapFile.h"
+#include "world/WorldState.h"
+
+double firstFrameMilliseconds = -1.0;
+static double startMilliseconds = 0.0;
+
+bool StartExplorer() {
+    startMilliseconds = PlatformMilliseconds();
+    AllocateTextureImages();
+    for (int slot = 0; slot < TextureSlots; slot++) LoadTextureFile(TextureFiles[slot], slot);
+    AllocateVolumes();
+    AllocateLights();
+    RegenerateWorld(0);
+    if (!OpenRenderWindow(WindowTitle, 320 * screenScale, 240 * screenScale, 16)) return false;
+    PrepareScreenBuffers();
+    PlatformShowCursor();
+    return true;
+}
+
+bool RescaleWindow(int32_t n) {
+    screenScale = n;
+    CloseRenderWindow();
+    if (!OpenRenderWindow(WindowTitle, 320 * n, 240 * n, 16)) return false;
+    KeyDown[KeyF1 + n - 1] = 0;
+    return true;
+}
+
+bool ActOnCommandKeys() {
+    if (IsKeyHeld('M')) {
+        int32_t x = 0, y = 0;
+        PlatformCursorPosition(&x, &y);
+        if (screenScale >= 1 && screenScale <= 4)
+            PlatformMoveWindow(x, y, 320 * screenScale, 240 * screenScale);
+        PlatformShowCursor();
+    }
+    if (IsKeyHeld(KeyControl) && IsKeyHeld('S')) SaveMap(0);
+    if (IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    if (IsKeyHeld('1')) RegenerateWorld(0);
+    if (IsKeyHeld('2')) RegenerateWorld(1);
+    if (IsKeyHeld(KeyOpenBracket)) {
+        viewRadius -= 1;
+        if (viewRadius < 1) viewRadius = 1;
+        PlatformSleep(200);
+    }
+    if (IsKeyHeld(KeyCloseBracket)) {
+        viewRadius += 1;
+        if (viewRadius > 60) viewRadius = 60;
+        PlatformSleep(200);
+    }
+    if (IsKeyHeld('L')) {
+        ScatterLights();
+        PlatformSleep(500);
+    }
+    for (int32_t n = 1; n <= 4; n++)
+        if (KeyDown[KeyF1 + n - 1] && !RescaleWindow(n)) return false;
+    for (int32_t slot = 0; slot <= 4; slot++)
+        if (KeyDown[KeyF5 + slot]) wallTexture = slot;
+    return true;
+}
+
+int RunMainLoop() {
+    bool done = false;
+    int exitCode = 0;
+    while (!done) {
+        uintptr_t wParam = 0;
+        PlatformMessageKind kind = PlatformTakeMessage(&wParam);
+        if (kind == PlatformQuitMessage) {
+            exitCode = static_cast<int>(wParam);
+            done = true;
+            continue;
+        }
+        if (kind == PlatformMessageTaken) continue;
+
+        if ((windowActive && !RenderFrame()) || KeyDown[KeyEscape]) {
+            // A normal quit with Escape reports success, not the last
+            // message's parameter (which would be the Escape key's code).
+            done = true;
+            continue;
+        }
+        PresentScreen();
+        PlatformSwapBuffers();
+        if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = PlatformMilliseconds() - startMilliseconds;
+        if (!ActOnCommandKeys()) return 0;
+    }
+    CloseRenderWindow();
+    return exitCode;
+}
+
+int RunExplorer() {
+    if (!StartExplorer()) return 0;
+    return RunMainLoop();
+}

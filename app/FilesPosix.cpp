@@ -1,0 +1,1 @@
+// File replacement on POSIX systems.

@@ -1,0 +1,39 @@
+// The platform seam: everything the shell needs from the operating system.
+// One backend file implements it per platform (SDL2, Win32) and the tests
+// have a scripted one. Nothing outside the backends includes a platform header.
+#pragma once
+#include <cstdint>
+
+enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuitMessage };
+
+// Called by OpenRenderWindow: creates the borderless window titled title at
+// the screen's top-left with a client area of width x height, and a
+// double-buffered GL context (colourBits colour, 16 depth bits asked for),
+// current on this thread; shows it and gives it the keyboard focus.
+// Returns false after releasing whatever it made.
+bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits);
+// Called by CloseRenderWindow: releases context and window; safe when some or
+// all of them are missing.
+void PlatformCloseWindow();
+// Called once per main-loop pass: takes at most one pending message and, unless
+// it is the quit message, dispatches it to MainWindowProc. *wParam receives
+// the message's parameter (the exit code for the quit message).
+PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam);
+// Called by MainWindowProc on a close request: queues the quit message.
+void PlatformPostQuit(int32_t exitCode);
+// Called by IsKeyHeld: whether the key or mouse button (virtual-key code) is
+// physically down now. Counts only while our window has the keyboard focus.
+bool PlatformKeyHeld(int32_t virtualKey);
+// Called after each presentation: shows the back buffer.
+void PlatformSwapBuffers();
+// Called for the pauses after keys, the teleport and map chunks.
+void PlatformSleep(int32_t milliseconds);
+// Called by the 'M' key: the cursor's position on the screen.
+void PlatformCursorPosition(int32_t* x, int32_t* y);
+// Called by the 'M' key: moves the window's top-left corner to (x, y) with a
+// client area of width x height, and repaints.
+void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height);
+// Called at start-up and by the 'M' key: shows the mouse cursor.
+void PlatformShowCursor();
+// Called by benchmarks and start-up timing: milliseconds from an arbitrary start.
+double PlatformMilliseconds();

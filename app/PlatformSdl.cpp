@@ -1,0 +1,253 @@
+// The SDL2 backend of the platform seam (Linux and anywhere SDL2 runs): one
+// borderless window with a compatibility GL context, SDL events translated
+// into the window messages and virtual-key codes the shell speaks.
+#include <SDL.h>
+
+#include "app/KeyCodes.h"
+#include "app/Platform.h"
+#include "app/Window.h"
+
+static SDL_Window* sdlWindow = nullptr;
+static SDL_GLContext sdlContext = nullptr;
+static bool quitPosted = false;
+static int32_t quitCode = 0;
+
+// ---------------------------------------------------------------------------
+// Key translation
+
+// The virtual-key code of an SDL key, or 0 when the shell has none for it.
+// Letters and digits follow the layout's key labels, as Windows does; the
+// bracket keys go by position.
+static int32_t VirtualKeyOf(const SDL_Keysym& key) {
+    SDL_Keycode code = key.sym;
+    if (code >= SDLK_a && code <= SDLK_z) return KeyLetterA + (code - SDLK_a);
+    if (code >= SDLK_0 && code <= SDLK_9) return KeyDigit0 + (code - SDLK_0);
+    if (key.scancode >= SDL_SCANCODE_F1 && key.scancode <= SDL_SCANCODE_F12)
+        return KeyF1 + (key.scancode - SDL_SCANCODE_F1);
+    switch (key.scancode) {
+    case SDL_SCANCODE_ESCAPE: return KeyEscape;
+    case SDL_SCANCODE_SPACE: return KeySpace;
+    case SDL_SCANCODE_LEFTBRACKET: return KeyOpenBracket;
+    case SDL_SCANCODE_RIGHTBRACKET: return KeyCloseBracket;
+    case SDL_SCANCODE_LCTRL:
+    case SDL_SCANCODE_RCTRL: return KeyControl;
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT: return KeyShift;
+    case SDL_SCANCODE_LALT:
+    case SDL_SCANCODE_RALT: return KeyAlt;
+    case SDL_SCANCODE_RETURN: return 0x0D;
+    case SDL_SCANCODE_TAB: return 0x09;
+    case SDL_SCANCODE_BACKSPACE: return 0x08;
+    case SDL_SCANCODE_LEFT: return 0x25;
+    case SDL_SCANCODE_UP: return 0x26;
+    case SDL_SCANCODE_RIGHT: return 0x27;
+    case SDL_SCANCODE_DOWN: return 0x28;
+    default: return 0;
+    }
+}
+
+// The scancode that is down for a virtual-key code, for the polled state.
+static SDL_Scancode ScancodeOf(int32_t virtualKey) {
+    if (virtualKey >= KeyLetterA && virtualKey <= KeyLetterA + 25)
+        return SDL_GetScancodeFromKey(SDLK_a + (virtualKey - KeyLetterA));
+    if (virtualKey >= KeyDigit0 && virtualKey <= KeyDigit0 + 9)
+        return SDL_GetScancodeFromKey(SDLK_0 + (virtualKey - KeyDigit0));
+    if (virtualKey >= KeyF1 && virtualKey <= KeyF1 + 11)
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + (virtualKey - KeyF1));
+    switch (virtualKey) {
+    case KeyEscape: return SDL_SCANCODE_ESCAPE;
+    case KeySpace: return SDL_SCANCODE_SPACE;
+    case KeyOpenBracket: return SDL_SCANCODE_LEFTBRACKET;
+    case KeyCloseBracket: return SDL_SCANCODE_RIGHTBRACKET;
+    default: return SDL_SCANCODE_UNKNOWN;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Window and context
+
+bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    int channel = colourBits <= 16 ? 5 : 8;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+
+    sdlWindow = SDL_CreateWindow(title, 0, 0, width, height,
+                                 SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    if (!sdlWindow) {
+        PlatformCloseWindow();
+        return false;
+    }
+    sdlContext = SDL_GL_CreateContext(sdlWindow);
+    if (!sdlContext || SDL_GL_MakeCurrent(sdlWindow, sdlContext) != 0) {
+        PlatformCloseWindow();
+        return false;
+    }
+    SDL_ShowWindow(sdlWindow);
+    SDL_RaiseWindow(sdlWindow);
+    SDL_SetWindowInputFocus(sdlWindow);
+    return true;
+}
+
+void PlatformCloseWindow() {
+    if (sdlContext) {
+        SDL_GL_MakeCurrent(sdlWindow, nullptr);
+        SDL_GL_DeleteContext(sdlContext);
+        sdlContext = nullptr;
+    }
+    if (sdlWindow) {
+        SDL_DestroyWindow(sdlWindow);
+        sdlWindow = nullptr;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+// The activation message's parameter: high word set while minimised.
+static uintptr_t ActivationParameter(uintptr_t lowWord) {
+    bool minimised = sdlWindow && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MINIMIZED);
+    return (minimised ? (uintptr_t{1} << 16) : 0) | lowWord;
+}
+
+// Turns one SDL event into a window message for MainWindowProc; false when
+// the event has no message.
+static bool TranslateEvent(const SDL_Event& event, uint32_t* message, uintptr_t* wParam, intptr_t* lParam) {
+    *wParam = 0;
+    *lParam = 0;
+    switch (event.type) {
+    case SDL_QUIT:
+        *message = MessageClose;
+        return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        int32_t key = VirtualKeyOf(event.key.keysym);
+        if (key == 0) return false;
+        bool down = event.type == SDL_KEYDOWN;
+        // With Alt held, or for F10, Windows sends system-key messages, which
+        // are not recorded; its default processing turns Alt+F4 into a close.
+        if ((event.key.keysym.mod & KMOD_ALT) || key == KeyF10 || key == KeyAlt) {
+            if (down && key == KeyF1 + 3) {
+                *message = MessageClose;
+                return true;
+            }
+            *message = down ? MessageSysKeyDown : MessageSysKeyUp;
+            *wParam = static_cast<uintptr_t>(key);
+            return true;
+        }
+        *message = down ? MessageKeyDown : MessageKeyUp;
+        *wParam = static_cast<uintptr_t>(key);
+        return true;
+    }
+    case SDL_MOUSEMOTION:
+        *message = MessageMouseMove;
+        *lParam = static_cast<intptr_t>((static_cast<uint32_t>(event.motion.y) & 0xFFFF) << 16 |
+                                        (static_cast<uint32_t>(event.motion.x) & 0xFFFF));
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        if (event.button.button == SDL_BUTTON_LEFT) *message = down ? MessageLeftButtonDown : MessageLeftButtonUp;
+        else if (event.button.button == SDL_BUTTON_RIGHT) *message = down ? MessageRightButtonDown : MessageRightButtonUp;
+        else if (event.button.button == SDL_BUTTON_MIDDLE) *message = down ? MessageMiddleButtonDown : MessageMiddleButtonUp;
+        else return false;
+        return true;
+    }
+    case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            *message = MessageActivate;
+            *wParam = ActivationParameter(event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1 : 0);
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            *message = MessageActivate;
+            *wParam = ActivationParameter(0);
+            return true;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            *message = MessageSize;
+            return true;
+        case SDL_WINDOWEVENT_CLOSE:
+            *message = MessageClose;
+            return true;
+        default:
+            return false;
+        }
+    default:
+        return false;
+    }
+}
+
+PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
+    *wParam = 0;
+    if (quitPosted) {
+        quitPosted = false;
+        *wParam = static_cast<uintptr_t>(quitCode);
+        return PlatformQuitMessage;
+    }
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return PlatformNoMessage;
+    uint32_t message = 0;
+    intptr_t lParam = 0;
+    if (TranslateEvent(event, &message, wParam, &lParam)) MainWindowProc(message, *wParam, lParam);
+    return PlatformMessageTaken;
+}
+
+void PlatformPostQuit(int32_t exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+// ---------------------------------------------------------------------------
+// Polled state, clock, cursor
+
+bool PlatformKeyHeld(int32_t virtualKey) {
+    if (!sdlWindow || SDL_GetKeyboardFocus() != sdlWindow) return false;
+    uint32_t buttons = SDL_GetMouseState(nullptr, nullptr);
+    const uint8_t* keys = SDL_GetKeyboardState(nullptr);
+    switch (virtualKey) {
+    case KeyLeftButton: return (buttons & SDL_BUTTON_LMASK) != 0;
+    case KeyRightButton: return (buttons & SDL_BUTTON_RMASK) != 0;
+    case KeyMiddleButton: return (buttons & SDL_BUTTON_MMASK) != 0;
+    case KeyControl: return keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL];
+    case KeyShift: return keys[SDL_SCANCODE_LSHIFT] || keys[SDL_SCANCODE_RSHIFT];
+    case KeyAlt: return keys[SDL_SCANCODE_LALT] || keys[SDL_SCANCODE_RALT];
+    default: {
+        SDL_Scancode scancode = ScancodeOf(virtualKey);
+        return scancode != SDL_SCANCODE_UNKNOWN && keys[scancode];
+    }
+    }
+}
+
+void PlatformSwapBuffers() {
+    if (sdlWindow) SDL_GL_SwapWindow(sdlWindow);
+}
+
+void PlatformSleep(int32_t milliseconds) { SDL_Delay(static_cast<uint32_t>(milliseconds)); }
+
+void PlatformCursorPosition(int32_t* x, int32_t* y) {
+    int cx = 0, cy = 0;
+    SDL_GetGlobalMouseState(&cx, &cy);
+    *x = cx;
+    *y = cy;
+}
+
+void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (!sdlWindow) return;
+    SDL_SetWindowPosition(sdlWindow, x, y);
+    SDL_SetWindowSize(sdlWindow, width, height);
+}
+
+void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
+
+double PlatformMilliseconds() {
+    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 /
+           static_cast<double>(SDL_GetPerformanceFrequency());
+}

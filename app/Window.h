@@ -1,0 +1,40 @@
+// The render window, its GL state, and the window procedure that turns
+// window messages into key, mouse and activity state.
+#pragma once
+#include <cstdint>
+
+// Window messages, by their Windows numbers; every backend speaks them.
+constexpr uint32_t MessageSize = 0x0005;
+constexpr uint32_t MessageActivate = 0x0006;
+constexpr uint32_t MessageClose = 0x0010;
+constexpr uint32_t MessageKeyDown = 0x0100;
+constexpr uint32_t MessageKeyUp = 0x0101;
+constexpr uint32_t MessageSysKeyDown = 0x0104;
+constexpr uint32_t MessageSysKeyUp = 0x0105;
+constexpr uint32_t MessageSysCommand = 0x0112;
+constexpr uint32_t MessageMouseMove = 0x0200;
+constexpr uint32_t MessageLeftButtonDown = 0x0201;
+constexpr uint32_t MessageLeftButtonUp = 0x0202;
+constexpr uint32_t MessageRightButtonDown = 0x0204;
+constexpr uint32_t MessageRightButtonUp = 0x0205;
+constexpr uint32_t MessageMiddleButtonDown = 0x0207;
+constexpr uint32_t MessageMiddleButtonUp = 0x0208;
+constexpr uintptr_t CommandScreenSave = 0xF140;
+constexpr uintptr_t CommandMonitorPower = 0xF170;
+
+extern uint8_t KeyDown[256];
+extern int32_t mouseX;
+extern int32_t mouseY;
+
+// Opens the window with a current GL context and the fixed state set, and
+// learns the clear colour's read-back key; false after releasing what it made.
+bool OpenRenderWindow(const char* title, int32_t width, int32_t height, int32_t colourBits);
+// Releases context and window; safe when nothing exists.
+void CloseRenderWindow();
+// Viewport and 45-degree perspective for a client size; height 0 counts as 1.
+void SetupProjection(int32_t width, int32_t height);
+// Uploads the textures and sets the fixed GL state every frame starts from.
+bool InitRenderState();
+// The window procedure: true when the message was handled here (it then
+// returns 0), false when it needs the platform's default processing.
+bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -1,0 +1,4 @@
+// The HUD lines.
+#include "render/Hud.h"
+
+void DrawHud() {}

@@ -1,0 +1,42 @@
+// The software picture: three RGBA screen buffers, the backdrop painted once,
+// the pixel primitive, the frame's restore and composite, and presentation.
+#pragma once
+#include <cstdint>
+
+constexpr int ScreenWidth = 320;
+constexpr int ScreenHeight = 240;
+constexpr int ScreenPixelCount = ScreenWidth * ScreenHeight;
+// One buffer has room for the largest window, 1280 x 960 pixels of 4 bytes.
+constexpr int ScreenBufferBytes = 1280 * 960 * 4;
+
+using ScreenBuffer = uint8_t*;
+
+extern ScreenBuffer ScreenPixels;
+extern ScreenBuffer ReadbackPixels;
+extern ScreenBuffer BackdropPixels;
+
+// The colour the clear reads back as, where no geometry was drawn; measured
+// after each context is set up. (255, 0, 229) until then.
+extern uint8_t clearColourKey[3];
+
+// Allocates the three buffers and paints the backdrop: green noise with
+// 1,228,800 draws from the shared generator, frame lines and the title panel.
+void PrepareScreenBuffers();
+// Writes one opaque pixel of ScreenPixels; x 0..319 from the left, y 0..239
+// from the bottom. Pixels outside the picture are dropped.
+void PutPixel(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
+// Draws ScreenPixels into the GL back buffer at the current pixel zoom.
+void PresentScreen();
+
+// Frame steps: copy the backdrop under the picture.
+void RestoreBackdrop();
+// Frame steps: read the 3D image into ReadbackPixels.
+void ReadBackScene();
+// Frame steps: set the pixel zoom to the window scale (1..4 only).
+void SetPresentationZoom();
+// Frame steps: copy every read-back pixel that is not clearColourKey over the
+// picture.
+void CompositeScene();
+// Clears and reads back one pixel to learn how the clear colour reads back in
+// the current context; keeps it in clearColourKey.
+void MeasureClearColourKey();

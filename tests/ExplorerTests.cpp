@@ -1,0 +1,198 @@
+// The main loop and its command keys, driven through the scripted platform.
+#include <gtest/gtest.h>
+
+#include "app/Explorer.h"
+#include "app/KeyCodes.h"
+#include "app/Window.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestState.h"
+#include "world/WorldState.h"
+
+// Opens the scripted window as start-up would, without repainting anything.
+static void OpenForTest() {
+    ResetProgramState();
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+}
+
+TEST(CommandKeys, RadiusStepsDownToOneWithAPauseEachPass) {
+    OpenForTest();
+    scriptedKeys[KeyOpenBracket] = true;
+    for (int pass = 0; pass < 11; pass++) ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 1);
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 1);
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(12, 200));
+}
+
+TEST(CommandKeys, RadiusStopsAtSixty) {
+    OpenForTest();
+    viewRadius = 58;
+    scriptedKeys[KeyCloseBracket] = true;
+    for (int pass = 0; pass < 5; pass++) ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 60);
+    EXPECT_EQ(scriptedClock, 1000.0);
+}
+
+TEST(CommandKeys, BothBracketsHeldStepDownThenUp) {
+    OpenForTest();
+    scriptedKeys[KeyOpenBracket] = scriptedKeys[KeyCloseBracket] = true;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 12);
+    EXPECT_EQ(scriptedSleeps, (std::vector<int32_t>{200, 200}));
+}
+
+TEST(CommandKeys, FunctionKeysRescaleInOrderAndTheLastWins) {
+    OpenForTest();
+    KeyDown[KeyF1] = KeyDown[KeyF1 + 1] = KeyDown[KeyF4] = 1;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(screenScale, 4);
+    EXPECT_EQ(scriptedCloseCount, 3);
+    EXPECT_EQ(scriptedOpenCount, 4);
+    EXPECT_EQ(scriptedWindowWidth, 1280);
+    EXPECT_EQ(scriptedWindowHeight, 960);
+    EXPECT_EQ(KeyDown[KeyF1] + KeyDown[KeyF1 + 1] + KeyDown[KeyF4], 0);
+}
+
+TEST(CommandKeys, TheCurrentScaleStillReopens) {
+    OpenForTest();
+    KeyDown[KeyF1 + 2] = 1;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(screenScale, 3);
+    EXPECT_EQ(scriptedCloseCount, 1);
+    EXPECT_EQ(scriptedOpenCount, 2);
+    EXPECT_EQ(KeyDown[KeyF1 + 2], 0);
+}
+
+TEST(CommandKeys, FailedRescaleEndsTheLoop) {
+    OpenForTest();
+    scriptedOpensBeforeFailure = 0;
+    KeyDown[KeyF1 + 1] = 1;
+    EXPECT_FALSE(ActOnCommandKeys());
+    EXPECT_EQ(KeyDown[KeyF1 + 1], 1);
+}
+
+TEST(CommandKeys, WallTextureKeysStayHeldAndTheHighestWins) {
+    OpenForTest();
+    KeyDown[KeyF5 + 3] = 1;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(wallTexture, 3);
+    EXPECT_EQ(KeyDown[KeyF5 + 3], 1);
+    KeyDown[KeyF5] = 1;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(wallTexture, 3);
+    KeyDown[KeyF5 + 3] = 0;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(wallTexture, 0);
+}
+
+TEST(CommandKeys, MMovesTheWindowToTheCursorAtTheCurrentScale) {
+    OpenForTest();
+    screenScale = 2;
+    scriptedCursorX = 300;
+    scriptedCursorY = 77;
+    scriptedKeys['M'] = true;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(scriptedWindowX, 300);
+    EXPECT_EQ(scriptedWindowY, 77);
+    EXPECT_EQ(scriptedWindowWidth, 640);
+    EXPECT_EQ(scriptedWindowHeight, 480);
+    EXPECT_EQ(scriptedCursorShows, 1);
+}
+
+TEST(CommandKeys, KeysCountOnlyWhileTheWindowHasTheFocus) {
+    OpenForTest();
+    scriptedFocus = false;
+    scriptedKeys[KeyCloseBracket] = true;
+    scriptedKeys['L'] = true;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 12);
+    EXPECT_TRUE(scriptedSleeps.empty());
+}
+
+TEST(CommandKeys, LScattersWithAHalfSecondPause) {
+    OpenForTest();
+    scriptedKeys['L'] = true;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{500});
+}
+
+TEST(MainLoop, EscapeEndsTheLoopEvenWhileInactive) {
+    OpenForTest();
+    windowActive = 0;
+    KeyDown[KeyEscape] = 1;
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(frameCounter, 0);
+    EXPECT_EQ(scriptedSwaps, 0);
+    EXPECT_EQ(scriptedCloseCount, 1);
+}
+
+TEST(MainLoop, InactiveWindowPresentsWithoutFramesAndKeysStillAct) {
+    OpenForTest();
+    windowActive = 0;
+    scriptedKeys[KeyCloseBracket] = true;
+    scriptedOnSwap = [](int swaps) {
+        if (swaps == 3) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(frameCounter, 0);
+    EXPECT_EQ(scriptedSwaps, 3);
+    EXPECT_EQ(viewRadius, 15);
+}
+
+TEST(MainLoop, MessagesAreHandledAheadOfFrames) {
+    OpenForTest();
+    QueueMessage(MessageMouseMove, 0, (20 << 16) | 10);
+    QueueMessage(MessageKeyDown, KeyF5 + 2);
+    QueueMessage(MessageActivate, 1);
+    scriptedOnSwap = [](int swaps) {
+        if (swaps == 1) {
+            EXPECT_EQ(frameCounter, 1);
+            EXPECT_EQ(mouseX, 10);
+            EXPECT_EQ(mouseY, 20);
+            KeyDown[KeyEscape] = 1;
+        }
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(scriptedSwaps, 1);
+    EXPECT_EQ(wallTexture, 2);
+}
+
+TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
+    OpenForTest();
+    scriptedOnSwap = [](int swaps) {
+        if (swaps == 2) QueueMessage(MessageClose);
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(scriptedSwaps, 2);
+    EXPECT_EQ(frameCounter, 2);
+    EXPECT_EQ(scriptedCloseCount, 1);
+}
+
+TEST(MainLoop, FailedRescaleReturnsZeroWithoutClosingAgain) {
+    OpenForTest();
+    scriptedOpensBeforeFailure = 0;
+    QueueMessage(MessageKeyDown, KeyF1);
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(scriptedCloseCount, 1);
+}
+
+TEST(MainLoop, MinimisingStopsFramesAndRestoringResumesThem) {
+    OpenForTest();
+    QueueMessage(MessageActivate, uintptr_t{1} << 16);
+    scriptedOnSwap = [](int swaps) {
+        if (swaps == 2) {
+            EXPECT_EQ(frameCounter, 0);
+            QueueMessage(MessageActivate, 0);  // restored, though not focused
+        }
+        if (swaps == 4) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(frameCounter, 3);
+}
+
+TEST(StartUp, FailedOpeningReturnsZeroBeforeAnyBuffer) {
+    ResetProgramState();
+    scriptedOpensBeforeFailure = 0;
+    EXPECT_EQ(RunExplorer(), 0);
+    EXPECT_EQ(scriptedCursorShows, 0);
+}

@@ -1,0 +1,144 @@
+// The scripted platform backend for tests.
+#include "tests/support/ScriptedPlatform.h"
+
+#include <SDL.h>
+
+#include "app/Platform.h"
+#include "app/Window.h"
+
+std::deque<ScriptedMessage> scriptedMessages;
+bool scriptedKeys[256] = {};
+bool scriptedFocus = true;
+bool scriptedRealGL = false;
+int scriptedOpensBeforeFailure = -1;
+int scriptedOpenCount = 0;
+int scriptedCloseCount = 0;
+int32_t scriptedWindowWidth = 0, scriptedWindowHeight = 0;
+int32_t scriptedWindowX = 0, scriptedWindowY = 0;
+int32_t scriptedCursorX = 0, scriptedCursorY = 0;
+int scriptedCursorShows = 0;
+int scriptedSwaps = 0;
+double scriptedClock = 0.0;
+std::vector<int32_t> scriptedSleeps;
+std::function<void(int)> scriptedOnSwap;
+
+static bool windowOpen = false;
+static bool quitPosted = false;
+static int32_t quitCode = 0;
+static SDL_Window* glWindow = nullptr;
+static SDL_GLContext glContext = nullptr;
+
+void ResetScriptedPlatform() {
+    PlatformCloseWindow();
+    scriptedMessages.clear();
+    for (bool& key : scriptedKeys) key = false;
+    scriptedFocus = true;
+    scriptedRealGL = false;
+    scriptedOpensBeforeFailure = -1;
+    scriptedOpenCount = scriptedCloseCount = 0;
+    scriptedWindowWidth = scriptedWindowHeight = scriptedWindowX = scriptedWindowY = 0;
+    scriptedCursorX = scriptedCursorY = 0;
+    scriptedCursorShows = 0;
+    scriptedSwaps = 0;
+    scriptedClock = 0.0;
+    scriptedSleeps.clear();
+    scriptedOnSwap = nullptr;
+    quitPosted = false;
+    quitCode = 0;
+}
+
+void QueueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    scriptedMessages.push_back({message, wParam, lParam});
+}
+
+static bool OpenRealContext(const char* title, int32_t width, int32_t height) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    glWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!glWindow) return false;
+    glContext = SDL_GL_CreateContext(glWindow);
+    return glContext && SDL_GL_MakeCurrent(glWindow, glContext) == 0;
+}
+
+bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
+    if (scriptedOpensBeforeFailure == 0) return false;
+    if (scriptedOpensBeforeFailure > 0) scriptedOpensBeforeFailure--;
+    if (scriptedRealGL && !OpenRealContext(title, width, height)) {
+        PlatformCloseWindow();
+        return false;
+    }
+    scriptedOpenCount++;
+    windowOpen = true;
+    scriptedWindowWidth = width;
+    scriptedWindowHeight = height;
+    scriptedWindowX = scriptedWindowY = 0;
+    return true;
+}
+
+void PlatformCloseWindow() {
+    if (glContext) {
+        SDL_GL_MakeCurrent(glWindow, nullptr);
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (glWindow) {
+        SDL_DestroyWindow(glWindow);
+        glWindow = nullptr;
+    }
+    if (windowOpen) scriptedCloseCount++;
+    windowOpen = false;
+}
+
+PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
+    *wParam = 0;
+    if (quitPosted) {
+        quitPosted = false;
+        *wParam = static_cast<uintptr_t>(quitCode);
+        return PlatformQuitMessage;
+    }
+    if (scriptedMessages.empty()) return PlatformNoMessage;
+    ScriptedMessage next = scriptedMessages.front();
+    scriptedMessages.pop_front();
+    *wParam = next.wParam;
+    MainWindowProc(next.message, next.wParam, next.lParam);
+    return PlatformMessageTaken;
+}
+
+void PlatformPostQuit(int32_t exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+bool PlatformKeyHeld(int32_t virtualKey) {
+    return scriptedFocus && virtualKey >= 0 && virtualKey < 256 && scriptedKeys[virtualKey];
+}
+
+void PlatformSwapBuffers() {
+    if (glWindow) SDL_GL_SwapWindow(glWindow);
+    scriptedSwaps++;
+    if (scriptedOnSwap) scriptedOnSwap(scriptedSwaps);
+}
+
+void PlatformSleep(int32_t milliseconds) {
+    scriptedSleeps.push_back(milliseconds);
+    scriptedClock += milliseconds;
+}
+
+void PlatformCursorPosition(int32_t* x, int32_t* y) {
+    *x = scriptedCursorX;
+    *y = scriptedCursorY;
+}
+
+void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
+    scriptedWindowX = x;
+    scriptedWindowY = y;
+    scriptedWindowWidth = width;
+    scriptedWindowHeight = height;
+}
+
+void PlatformShowCursor() { scriptedCursorShows++; }
+
+double PlatformMilliseconds() { return scriptedClock; }

@@ -1,0 +1,48 @@
+#include "tests/support/TestState.h"
+
+#include <cstring>
+
+#include "app/Window.h"
+#include "render/Frame.h"
+#include "render/Textures.h"
+#include "screen/Font.h"
+#include "screen/Screen.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "world/Random.h"
+#include "world/WorldState.h"
+
+void ResetProgramState() {
+    ResetScriptedPlatform();
+    windowActive = 1;
+    wallTexture = 1;
+    screenScale = 3;
+    worldSide = 256;
+    worldLevels = 256;
+    layerSize = worldSide * worldSide;
+    textureCapacity = 100;
+    actorTries = 10000;
+    lightCapacity = 1024;
+    maxActiveLights = 24;
+    SX = SY = SZ = 100;
+    viewRadius = 12;
+    px = py = pz = 0.5f;
+    frameCounter = 0;
+    std::memset(activeLights, 0, sizeof activeLights);
+    activeLightCount = 0;
+    yaw = pitch = 0.0f;
+    std::memset(KeyDown, 0, sizeof KeyDown);
+    mouseX = mouseY = 0;
+    clearColourKey[0] = 255;
+    clearColourKey[1] = 0;
+    clearColourKey[2] = 229;
+    std::memset(TextLine, 0, sizeof TextLine);
+    SeedRandom(1);
+
+    AllocateTextureImages();
+    AllocateVolumes();
+    AllocateLights();
+    ClearLights();
+    std::memset(DungeonMap, CellSolid, static_cast<size_t>(VolumeCells()));
+    std::memset(FlagMap, FlagNone, static_cast<size_t>(VolumeCells()));
+    if (!ScreenPixels) PrepareScreenBuffers();
+}

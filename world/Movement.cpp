@@ -1,0 +1,4 @@
+// Player movement and collision.
+#include "world/Movement.h"
+
+void UpdatePlayerPosition() {}
