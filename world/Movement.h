@@ -5,3 +5,9 @@
 // The frame's movement step: forward while the left button is held, backward
 // while 'Z' is held, then the wall push and the carry into the player cell.
 void UpdatePlayerPosition();
+// Pushes the player away from walls near the eye at (ex, ey, ez), measured
+// from the low corner of the player cell; returns 1 when a diagonal rule fired.
+int32_t PushOutOfWalls(float ex, float ey, float ez);
+// The DungeonMap value of the cell (SX + floor(u), SY + floor(v), SZ + floor(w));
+// a cell outside the volume reads as CellSolid.
+uint8_t CellAt(float u, float v, float w);
