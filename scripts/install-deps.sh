@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian/Ubuntu packages that building, running and testing
+# TALVOX need, only those missing. Usage: install-deps.sh [run|test]
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+          xvfb xdotool x11-utils imagemagick python3)
+if [ "${1:-run}" = test ]; then
+  packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,74 @@
+"""A short tour of the explorer in a real window (under Xvfb when there is no
+display): looks around, walks, changes the view radius, scatters lights,
+teleports and rescales, writing a PNG screenshot after each step and
+printing its path, then quits with Escape."""
+import argparse
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import harness  # noqa: E402
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--run-dir", required=True)
+    parser.add_argument("--out", required=True)
+    arguments = parser.parse_args()
+    out = os.path.abspath(arguments.out)
+    os.makedirs(out, exist_ok=True)
+
+    work = harness.scratch_copy(os.path.abspath(arguments.run_dir))
+    process, window = harness.start(work)
+    shots = []
+
+    def shoot(name):
+        window_now = harness.current_window()
+        path = os.path.join(out, "%02d-%s.png" % (len(shots) + 1, name))
+        harness.window_picture(window_now, path)
+        shots.append(path)
+        print(path, flush=True)
+
+    try:
+        time.sleep(2.0)
+        shoot("start")
+        # Look around: drag with the right button (looks without walking).
+        harness.move_mouse(480, 360)
+        harness.mouse_down(3)
+        for x, y in ((300, 360), (700, 300), (480, 420)):
+            harness.move_mouse(x, y)
+            time.sleep(0.4)
+        harness.mouse_up(3)
+        shoot("looked-around")
+        # Walk forward with the left button held.
+        harness.mouse_down(1)
+        time.sleep(1.5)
+        harness.mouse_up(1)
+        shoot("walked")
+        # Widen the view radius, then scatter lights and teleport.
+        harness.hold_key("bracketright", 1.1)
+        shoot("radius-up")
+        harness.hold_key("l", 0.3)
+        time.sleep(0.6)
+        shoot("lights")
+        harness.hold_key("t", 0.2)
+        time.sleep(1.0)
+        shoot("teleported")
+        harness.key("F2")
+        harness.wait_for_size(640, 480)
+        time.sleep(1.0)
+        shoot("scale-2")
+        harness.key("F3")
+        harness.wait_for_size(960, 720)
+        time.sleep(0.5)
+        harness.key("Escape")
+        code = harness.wait_exit(process)
+        print("explorer exited with code %d; %d screenshots in %s" % (code, len(shots), out))
+        return code
+    finally:
+        harness.stop(process, work)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
