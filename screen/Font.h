@@ -7,6 +7,10 @@ constexpr int TextLineBytes = 256;
 // The shared line that callers format and DrawTextLine draws.
 extern char TextLine[TextLineBytes];
 
+// The built-in font, indexed by character code: for codes 32 to 126 a glyph of
+// 13 rows of 10 '0'/'1' cells (row 0 and cells 8, 9 unused), null otherwise.
+extern const char* const LargeFont[256];
+
 // Formats into TextLine with printf rules, cut to fit its 256 bytes.
 void FormatTextLine(const char* format, ...)
 #if defined(__GNUC__)
