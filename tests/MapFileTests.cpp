@@ -1,0 +1,315 @@
+// Map files: the byte layout, the chunked progress and pauses, the safe save
+// (temporary file, atomic replacement) and the load that changes nothing
+// unless the whole map arrives.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
+
+#include "screen/Font.h"
+#include "screen/Screen.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestState.h"
+#include "world/MapFile.h"
+#include "world/WorldState.h"
+
+namespace fs = std::filesystem;
+
+static constexpr int64_t Cells = 16777216;
+static constexpr int64_t MapBytes = 2 * (Cells - 1);
+static const char* const MapPath = "map/0.map";
+
+// Distinct, position-dependent bytes for each volume; salt picks the pattern.
+static uint8_t DungeonByte(int64_t i, int salt) { return static_cast<uint8_t>((i * 7 + i / 251 + salt) & 0xFF); }
+static uint8_t FlagByte(int64_t i, int salt) { return static_cast<uint8_t>((i * 13 + i / 509 + 3 * salt + 1) & 0xFF); }
+
+static void FillVolumes(int salt) {
+    for (int64_t i = 0; i < Cells; i++) {
+        DungeonMap[i] = DungeonByte(i, salt);
+        FlagMap[i] = FlagByte(i, salt);
+    }
+}
+
+// The first cell of each volume that differs from the pattern, or -1.
+static int64_t FirstDungeonMismatch(int salt, int64_t count = Cells) {
+    for (int64_t i = 0; i < count; i++)
+        if (DungeonMap[i] != DungeonByte(i, salt)) return i;
+    return -1;
+}
+static int64_t FirstFlagMismatch(int salt, int64_t count = Cells) {
+    for (int64_t i = 0; i < count; i++)
+        if (FlagMap[i] != FlagByte(i, salt)) return i;
+    return -1;
+}
+
+// The bytes a complete map file of the pattern holds.
+static std::vector<uint8_t> MapFileOf(int salt) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(MapBytes));
+    for (int64_t i = 0; i < Cells - 1; i++) {
+        bytes[static_cast<size_t>(i)] = DungeonByte(i, salt);
+        bytes[static_cast<size_t>(Cells - 1 + i)] = FlagByte(i, salt);
+    }
+    return bytes;
+}
+
+static void WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+static std::vector<uint8_t> ReadFileBytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+static std::vector<std::string> MapFolderEntries() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator("map")) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Yellow pixels of the picture in the rows of the map line, columns [x0, x1).
+static int YellowPixelsOnMapLine(int x0, int x1) {
+    int count = 0;
+    for (int y = 88; y <= 99; y++)
+        for (int x = x0; x < x1; x++) {
+            const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
+            if (p[0] == 255 && p[1] == 255 && p[2] == 0) count++;
+        }
+    return count;
+}
+
+// Every test runs in a fresh folder with an empty map/ inside.
+class MapFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        previous = fs::current_path();
+        char pattern[] = "/tmp/talvox-mapfile-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        fs::create_directory(folder / "map");
+        fs::current_path(folder);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        std::error_code ignored;
+        fs::permissions(folder / "map" / "0.map", fs::perms::owner_all, ignored);
+        fs::remove_all(folder, ignored);
+    }
+    fs::path previous;
+    fs::path folder;
+};
+
+TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses) {
+    FillVolumes(1);
+    std::vector<std::string> linesAtSwaps;
+    int swapsWithoutTheLine = 0;
+    scriptedOnSwap = [&](int) {
+        linesAtSwaps.push_back(TextLine);
+        if (YellowPixelsOnMapLine(20, 172) == 0) swapsWithoutTheLine++;
+    };
+    SaveMap(0);
+
+    std::vector<uint8_t> saved = ReadFileBytes(MapPath);
+    ASSERT_EQ(saved.size(), 33554430u);
+    EXPECT_EQ(saved[16777215], FlagMap[0]);
+    EXPECT_EQ(saved[16777214], DungeonMap[Cells - 2]);
+    EXPECT_TRUE(saved == MapFileOf(1)) << "the file is not the two volumes' first N - 1 cells";
+
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(35, 1000));
+    EXPECT_EQ(linesAtSwaps, std::vector<std::string>(17, "Saving dungeon maps"));
+    EXPECT_EQ(frameCounter, 35);
+    EXPECT_EQ(swapsWithoutTheLine, 0) << "the progress line is missing from the picture";
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+}
+
+TEST_F(MapFile, SaveReplacesALongerMapWhole) {
+    WriteFileBytes(MapPath, std::vector<uint8_t>(40000000, 0xEE));
+    FillVolumes(2);
+    SaveMap(0);
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOf(2));
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"});
+}
+
+TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
+    FillVolumes(1);
+    SaveMap(0);
+    ResetScriptedPlatform();
+    frameCounter = 0;
+    FillVolumes(2);
+    DungeonMap[Cells - 1] = 201;
+    FlagMap[Cells - 1] = 202;
+
+    // At each dungeon-map swap, the chunks before it have arrived and the
+    // rest have not.
+    std::vector<std::string> linesAtSwaps;
+    std::vector<int> chunksArrivedAtSwaps;
+    scriptedOnSwap = [&](int) {
+        linesAtSwaps.push_back(TextLine);
+        int arrived = 0;
+        for (int64_t start = 0; start < Cells; start += MapChunkSize)
+            if (DungeonMap[start] == DungeonByte(start, 1)) arrived++;
+        chunksArrivedAtSwaps.push_back(arrived);
+    };
+    LoadMap(0);
+
+    EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
+    EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
+    EXPECT_EQ(DungeonMap[Cells - 1], 201);
+    EXPECT_EQ(FlagMap[Cells - 1], 202);
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(35, 1000));
+    EXPECT_EQ(frameCounter, 35);
+    EXPECT_EQ(linesAtSwaps, std::vector<std::string>(17, "Loading dungeon maps"));
+    std::vector<int> expectedArrivals;
+    for (int k = 0; k < 17; k++) expectedArrivals.push_back(k);
+    EXPECT_EQ(chunksArrivedAtSwaps, expectedArrivals);
+}
+
+TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
+    std::vector<uint8_t> bytes = MapFileOf(1);
+    bytes.resize(bytes.size() + 1000, 0x77);
+    WriteFileBytes(MapPath, bytes);
+    FillVolumes(2);
+    LoadMap(0);
+    EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
+    EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
+    EXPECT_EQ(FlagMap[Cells - 1], FlagByte(Cells - 1, 2));
+    EXPECT_EQ(scriptedSleeps.size(), 35u);
+}
+
+TEST_F(MapFile, NothingToOpenReturnsAtOnceAndCreatesNothing) {
+    FillVolumes(2);
+    LoadMap(0);
+    EXPECT_FALSE(fs::exists(MapPath)) << "loading created the map";
+    EXPECT_TRUE(MapFolderEntries().empty());
+
+    fs::remove("map");
+    SaveMap(0);
+    LoadMap(0);
+    EXPECT_FALSE(fs::exists("map"));
+    EXPECT_TRUE(fs::is_empty("."));
+
+    EXPECT_TRUE(scriptedSleeps.empty());
+    EXPECT_EQ(scriptedSwaps, 0);
+    EXPECT_EQ(frameCounter, 0);
+    EXPECT_EQ(FirstDungeonMismatch(2), -1);
+    EXPECT_EQ(FirstFlagMismatch(2), -1);
+}
+
+TEST_F(MapFile, ShortAndEmptyMapsAreRejectedWholeAndSaySo) {
+    FillVolumes(2);
+    std::vector<uint8_t> oneShort = MapFileOf(1);
+    oneShort.pop_back();
+    for (const std::vector<uint8_t>& bytes : {oneShort, std::vector<uint8_t>(20000000, 0x11), std::vector<uint8_t>()}) {
+        ResetScriptedPlatform();
+        WriteFileBytes(MapPath, bytes);
+        LoadMap(0);
+        EXPECT_EQ(FirstDungeonMismatch(2), -1) << bytes.size() << " bytes";
+        EXPECT_EQ(FirstFlagMismatch(2), -1) << bytes.size() << " bytes";
+        EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapFailurePauseMilliseconds}) << bytes.size() << " bytes";
+        EXPECT_EQ(scriptedSwaps, 1);
+        EXPECT_STREQ(TextLine, "Loading failed: map too short");
+        EXPECT_GT(YellowPixelsOnMapLine(20, 252), 0);
+    }
+}
+
+TEST_F(MapFile, UnreadableMapChangesNothingAndReturnsAtOnce) {
+    FillVolumes(2);
+    // A folder where the map should be: it opens on some systems but holds
+    // no bytes to read.
+    fs::create_directory(MapPath);
+    LoadMap(0);
+    EXPECT_EQ(FirstDungeonMismatch(2), -1);
+    EXPECT_EQ(FirstFlagMismatch(2), -1);
+    EXPECT_TRUE(scriptedSleeps.empty());
+    EXPECT_EQ(scriptedSwaps, 0);
+    fs::remove(MapPath);
+
+    if (geteuid() == 0) GTEST_SKIP() << "running as root: a file without read permission is still readable";
+    WriteFileBytes(MapPath, MapFileOf(1));
+    fs::permissions(MapPath, fs::perms::none);
+    LoadMap(0);
+    EXPECT_EQ(FirstDungeonMismatch(2), -1);
+    EXPECT_EQ(FirstFlagMismatch(2), -1);
+    EXPECT_TRUE(scriptedSleeps.empty());
+}
+
+// Runs SaveMap with files limited to limitBytes; writes past it fail.
+static void SaveWithFileSizeLimit(rlim_t limitBytes) {
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = limitBytes;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    SaveMap(0);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, previousHandler);
+}
+
+TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
+    std::vector<uint8_t> old = MapFileOf(3);
+    WriteFileBytes(MapPath, old);
+    FillVolumes(1);
+
+    // Fails in the dungeon-map phase.
+    SaveWithFileSizeLimit(5500000);
+    EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+    ASSERT_FALSE(scriptedSleeps.empty());
+    EXPECT_EQ(scriptedSleeps.back(), MapFailurePauseMilliseconds);
+    EXPECT_LT(scriptedSleeps.size(), 7u);
+    EXPECT_STREQ(TextLine, "Saving failed: map not written");
+    EXPECT_LT(std::strlen(TextLine), 38u);
+    // The failure line is longer than the progress line it replaces.
+    EXPECT_GT(YellowPixelsOnMapLine(180, 260), 0) << "the failure message is not in the picture";
+
+    // Fails in the flag-map phase, where nothing else is presented.
+    ResetScriptedPlatform();
+    std::vector<std::string> linesAtSwaps;
+    scriptedOnSwap = [&](int) { linesAtSwaps.push_back(TextLine); };
+    SaveWithFileSizeLimit(20000000);
+    EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+    ASSERT_EQ(linesAtSwaps.size(), 18u);
+    EXPECT_EQ(linesAtSwaps.back(), "Saving failed: map not written");
+    EXPECT_EQ(scriptedSleeps.back(), MapFailurePauseMilliseconds);
+    EXPECT_EQ(std::count(scriptedSleeps.begin(), scriptedSleeps.end(), 1000), 17 + 3);
+
+    // Without the limit the same save goes through.
+    ResetScriptedPlatform();
+    SaveMap(0);
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOf(1));
+}
+
+TEST_F(MapFile, ReadFailingPartWayPutsTheVolumesBack) {
+    WriteFileBytes(MapPath, MapFileOf(1));
+    FillVolumes(2);
+    // Just before the last dungeon-map chunk is read, the file shrinks so that
+    // the dungeon map arrives whole but the flag map only in part.
+    scriptedOnSwap = [&](int swaps) {
+        if (swaps == 17) {
+            ASSERT_EQ(truncate(MapPath, (Cells - 1) + 500000), 0);
+        }
+    };
+    LoadMap(0);
+    EXPECT_EQ(FirstDungeonMismatch(2), -1) << "DungeonMap was not put back";
+    EXPECT_EQ(FirstFlagMismatch(2), -1) << "FlagMap was not put back";
+    EXPECT_STREQ(TextLine, "Loading failed: map not read");
+    EXPECT_EQ(scriptedSwaps, 18);
+    std::vector<int32_t> expected(17, 1000);
+    expected.push_back(MapFailurePauseMilliseconds);
+    EXPECT_EQ(scriptedSleeps, expected);
+}
