@@ -1,4 +1,51 @@
-// The HUD lines.
+// The HUD: the title and the key help down the left of the picture, and the
+// status lines (cell value, position, credit) at the bottom, all in white.
 #include "render/Hud.h"
 
-void DrawHud() {}
+#include "screen/Font.h"
+#include "world/WorldState.h"
+
+// One fixed line of the key help and where it is drawn.
+struct HudLabel {
+    int32_t x, y;
+    const char* text;
+};
+
+static const HudLabel HudLabels[] = {
+    {6, 239, "VIZARAD001 (ESC CLOSE) (MOVE WITH M)"},
+    {6, 218, "F1 320x240"},
+    {6, 206, "F2 640x480"},
+    {6, 194, "F3 960x720"},
+    {6, 182, "F4 1280x960"},
+    {6, 158, "F5 CASTLE"},
+    {6, 146, "F6 BRICKOLD2"},
+    {6, 134, "F7 MIRKEL"},
+    {6, 122, "F8 4_SW"},
+    {6, 110, "F9 BRICKOLD3"},
+};
+
+// Draws TextLine in the HUD's white.
+static void DrawHudLine(int32_t x, int32_t y) { DrawTextLine(x, y, 255, 255, 255); }
+
+// Whether the player cell is one whose DungeonMap value the block line may
+// show. The bottom level (z = worldLevels - 1) is still inside and shown.
+static bool PlayerCellShown() {
+    return SX > 0 && SX < worldSide - 1 && SY > 0 && SY < worldSide - 1 && SZ > 0 && SZ < worldLevels;
+}
+
+void DrawHud() {
+    FormatTextLine("SX=%d,SY=%d,SZ=%d Light=%d", SX, SY, SZ, activeLightCount);
+    DrawHudLine(9, 42);
+    FormatTextLine("OpenGL 320x240 viewport scaning.");
+    DrawHudLine(9, 30);
+    FormatTextLine("TALVOX (c) 2026 the TALVOX developers");
+    DrawHudLine(9, 18);
+    if (PlayerCellShown()) {
+        FormatTextLine("block=%d view=%d 1-2, T, L,[] and click", DungeonMap[CellIndex(SX, SY, SZ)], viewRadius);
+        DrawHudLine(9, 54);
+    }
+    for (const HudLabel& label : HudLabels) {
+        FormatTextLine("%s", label.text);
+        DrawHudLine(label.x, label.y);
+    }
+}

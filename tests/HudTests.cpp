@@ -1,0 +1,164 @@
+// The HUD over the picture: its lines, where they sit, and when the block line
+// shows.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "render/Hud.h"
+#include "screen/Font.h"
+#include "screen/Screen.h"
+#include "tests/support/TestState.h"
+#include "world/WorldState.h"
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// The pixels a line of text sets when drawn at (x, y), found by drawing it in
+// a scratch copy of the picture.
+static PixelSet LinePixels(const std::string& text, int x, int y) {
+    std::vector<uint8_t> saved(ScreenPixels, ScreenPixels + ScreenPixelCount * 4);
+    std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
+    std::snprintf(TextLine, sizeof TextLine, "%s", text.c_str());
+    DrawTextLine(x, y, 255, 255, 255);
+    PixelSet pixels;
+    for (int p = 0; p < ScreenPixelCount; p++)
+        if (ScreenPixels[p * 4 + 3] == 255) pixels.insert({p % 320, p / 320});
+    std::memcpy(ScreenPixels, saved.data(), saved.size());
+    return pixels;
+}
+
+// The white pixels of the picture in rows low..high; the backdrop has none.
+static PixelSet WhitePixels(int low = 0, int high = 239) {
+    PixelSet pixels;
+    for (int y = low; y <= high; y++) {
+        for (int x = 0; x < 320; x++) {
+            const uint8_t* p = ScreenPixels + (y * 320 + x) * 4;
+            if (p[0] == 255 && p[1] == 255 && p[2] == 255 && p[3] == 255) pixels.insert({x, y});
+        }
+    }
+    return pixels;
+}
+
+static void DrawHudOverBackdrop() {
+    RestoreBackdrop();
+    DrawHud();
+}
+
+static std::string Format(const char* format, int a, int b, int c = 0, int d = 0) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, a, b, c, d);
+    return text;
+}
+
+static const char* const BlockFormat = "block=%d view=%d 1-2, T, L,[] and click";
+
+TEST(Hud, DrawsEveryLineInItsPlaceAndNothingElse) {
+    ResetProgramState();
+    DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
+    activeLightCount = 17;
+    DrawHudOverBackdrop();
+
+    PixelSet expected;
+    auto add = [&](const std::string& text, int x, int y) {
+        PixelSet line = LinePixels(text, x, y);
+        EXPECT_FALSE(line.empty()) << text;
+        expected.insert(line.begin(), line.end());
+    };
+    add("SX=100,SY=100,SZ=100 Light=17", 9, 42);
+    add("OpenGL 320x240 viewport scaning.", 9, 30);
+    add(Format(BlockFormat, 0, 12), 9, 54);
+    add("VIZARAD001 (ESC CLOSE) (MOVE WITH M)", 6, 239);
+    add("F1 320x240", 6, 218);
+    add("F2 640x480", 6, 206);
+    add("F3 960x720", 6, 194);
+    add("F4 1280x960", 6, 182);
+    add("F5 CASTLE", 6, 158);
+    add("F6 BRICKOLD2", 6, 146);
+    add("F7 MIRKEL", 6, 134);
+    add("F8 4_SW", 6, 122);
+    add("F9 BRICKOLD3", 6, 110);
+
+    // Rows 6..17 belong to the credit line alone: it is there, in one line.
+    PixelSet credit = WhitePixels(6, 17);
+    EXPECT_GT(credit.size(), 50u);
+    for (const auto& [x, y] : credit) {
+        ASSERT_GE(x, 9);
+        ASSERT_LT(x, 319) << "the credit line runs into the frame";
+    }
+    expected.insert(credit.begin(), credit.end());
+
+    PixelSet white = WhitePixels();
+    EXPECT_EQ(white, expected);
+    // Elsewhere the backdrop is untouched.
+    for (int p = 0; p < ScreenPixelCount; p++) {
+        if (white.count({p % 320, p / 320})) continue;
+        ASSERT_EQ(0, std::memcmp(ScreenPixels + p * 4, BackdropPixels + p * 4, 4)) << "pixel " << p;
+    }
+}
+
+TEST(Hud, TheTitleSitsInsideTheBluePanel) {
+    ResetProgramState();
+    DrawHudOverBackdrop();
+    PixelSet title = WhitePixels(219, 239);
+    ASSERT_GT(title.size(), 100u);
+    for (const auto& [x, y] : title) {
+        // The panel is rows 228..238 between the frame columns.
+        ASSERT_GE(y, 228);
+        ASSERT_LE(y, 238);
+        ASSERT_GE(x, 1);
+        ASSERT_LE(x, 318);
+    }
+    // Between the strokes the panel stays blue: the text has no box.
+    for (int y = 228; y <= 238; y++) {
+        for (int x = 1; x <= 318; x++) {
+            if (title.count({x, y})) continue;
+            const uint8_t* p = ScreenPixels + (y * 320 + x) * 4;
+            ASSERT_EQ(p[0], 0) << x << "," << y;
+            ASSERT_EQ(p[1], 0) << x << "," << y;
+            ASSERT_EQ(p[2], 255) << x << "," << y;
+        }
+    }
+}
+
+TEST(Hud, ThePositionLineShowsThePlayerCellAndTheLightCount) {
+    ResetProgramState();
+    const int cells[][4] = {{12, 200, 7, 0}, {254, 1, 255, 24}, {-3, 300, 0, 5}};
+    for (const auto& cell : cells) {
+        SX = cell[0];
+        SY = cell[1];
+        SZ = cell[2];
+        activeLightCount = cell[3];
+        DrawHudOverBackdrop();
+        std::string text = Format("SX=%d,SY=%d,SZ=%d Light=%d", SX, SY, SZ, activeLightCount);
+        EXPECT_EQ(WhitePixels(30, 41), LinePixels(text, 9, 42)) << text;
+    }
+}
+
+TEST(Hud, TheBlockLineShowsOnlyForCellsInsideTheBorder) {
+    struct Case {
+        int x, y, z;
+        bool shown;
+    };
+    const Case cases[] = {
+        {100, 100, 100, true}, {1, 1, 1, true},    {254, 254, 254, true}, {100, 100, 255, true},
+        {0, 100, 100, false},  {255, 100, 100, false}, {100, 0, 100, false}, {100, 255, 100, false},
+        {100, 100, 0, false},  {-1, 100, 100, false}, {100, 100, 256, false}, {400, 400, 400, false},
+    };
+    for (const Case& c : cases) {
+        ResetProgramState();
+        SX = c.x;
+        SY = c.y;
+        SZ = c.z;
+        viewRadius = 37;
+        int value = c.shown ? 2 + c.z % 200 : 0;
+        if (c.shown) DungeonMap[CellIndex(c.x, c.y, c.z)] = static_cast<uint8_t>(value);
+        DrawHudOverBackdrop();
+        PixelSet expected;
+        if (c.shown) expected = LinePixels(Format(BlockFormat, value, 37), 9, 54);
+        EXPECT_EQ(WhitePixels(42, 53), expected) << c.x << "," << c.y << "," << c.z;
+    }
+}
