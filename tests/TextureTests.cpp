@@ -1,0 +1,246 @@
+// Reading texture bitmaps into TextureImages: channel order, row order,
+// offsets and padding, and everything the loader must refuse.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "render/Textures.h"
+#include "tests/support/TestState.h"
+#include "world/WorldState.h"
+
+namespace {
+
+// What a test bitmap looks like; the defaults make a valid 24-bit file.
+struct BitmapSpec {
+    char magic[2] = {'B', 'M'};
+    int32_t width = 4;
+    int32_t height = 2;
+    uint16_t bitsPerPixel = 24;
+    uint32_t compression = 0;
+    uint32_t offset = 54;
+    bool padRows = true;        // rows padded to four bytes
+    std::vector<uint8_t> data;  // B, G, R triplets, bottom row first, unpadded
+    size_t cutTo = SIZE_MAX;    // file length after writing, when shorter
+};
+
+void Put(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int count) {
+    for (int i = 0; i < count; i++) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+std::vector<uint8_t> PixelRamp(int32_t width, int32_t height) {
+    std::vector<uint8_t> data(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<uint8_t>(i * 7 + 1);
+    return data;
+}
+
+std::string TempPath(const std::string& name) { return testing::TempDir() + "talvox_texture_" + name; }
+
+std::string WriteBitmap(const std::string& name, BitmapSpec spec) {
+    if (spec.data.empty() && spec.width > 0 && spec.height > 0 && spec.width < 1000 && spec.height < 1000)
+        spec.data = PixelRamp(spec.width, spec.height);
+    std::vector<uint8_t> bytes(spec.offset, 0xEE);  // filler between headers and pixels
+    bytes.resize(std::max<size_t>(bytes.size(), 54), 0xEE);
+    bytes[0] = static_cast<uint8_t>(spec.magic[0]);
+    bytes[1] = static_cast<uint8_t>(spec.magic[1]);
+    Put(bytes, 10, spec.offset, 4);
+    Put(bytes, 14, 40, 4);
+    Put(bytes, 18, static_cast<uint32_t>(spec.width), 4);
+    Put(bytes, 22, static_cast<uint32_t>(spec.height), 4);
+    Put(bytes, 26, 1, 2);
+    Put(bytes, 28, spec.bitsPerPixel, 2);
+    Put(bytes, 30, spec.compression, 4);
+    bytes.resize(std::max<size_t>(bytes.size(), spec.offset));
+    if (!spec.data.empty()) {
+        const size_t rowBytes = static_cast<size_t>(spec.width) * 3;
+        for (int32_t row = 0; row < spec.height; row++) {
+            bytes.insert(bytes.end(), spec.data.begin() + row * rowBytes, spec.data.begin() + (row + 1) * rowBytes);
+            if (spec.padRows)
+                for (size_t pad = rowBytes; pad % 4 != 0; pad++) bytes.push_back(0xAB);
+        }
+    }
+    if (spec.cutTo < bytes.size()) bytes.resize(spec.cutTo);
+    std::string path = TempPath(name);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(file, nullptr) << path;
+    if (file) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    return path;
+}
+
+// The record the loader should make from B, G, R data: R, G, B.
+std::vector<uint8_t> Swapped(std::vector<uint8_t> data) {
+    for (size_t i = 0; i < data.size(); i += 3) std::swap(data[i], data[i + 2]);
+    return data;
+}
+
+std::vector<uint8_t> Pixels(const TextureImage& image) {
+    if (!image.pixels) return {};
+    return std::vector<uint8_t>(image.pixels, image.pixels + static_cast<size_t>(image.width) * image.height * 3);
+}
+
+void EmptySlot(int32_t slot) {
+    std::free(TextureImages[slot].pixels);
+    TextureImages[slot] = TextureImage{nullptr, 0, 0, 0};
+}
+
+}  // namespace
+
+TEST(TextureLoading, SwapsToRgbAndKeepsTheBottomRowFirst) {
+    ResetProgramState();
+    EmptySlot(7);
+    BitmapSpec spec;
+    spec.width = 4;
+    spec.height = 2;
+    spec.data = PixelRamp(4, 2);
+    spec.data[0] = 10;  // the bottom-left pixel, stored B, G, R
+    spec.data[1] = 20;
+    spec.data[2] = 30;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("swap.bmp", spec).c_str(), 7));
+    const TextureImage& image = TextureImages[7];
+    EXPECT_EQ(image.width, 4);
+    EXPECT_EQ(image.height, 2);
+    EXPECT_EQ(image.bytesPerPixel, 3);
+    ASSERT_NE(image.pixels, nullptr);
+    EXPECT_EQ(image.pixels[0], 30);
+    EXPECT_EQ(image.pixels[1], 20);
+    EXPECT_EQ(image.pixels[2], 10);
+    EXPECT_EQ(Pixels(image), Swapped(spec.data));
+}
+
+TEST(TextureLoading, HonoursThePixelOffsetAndRowPadding) {
+    ResetProgramState();
+    EmptySlot(2);
+    BitmapSpec spec;
+    spec.width = 3;  // 9 bytes a row, padded to 12
+    spec.height = 3;
+    spec.offset = 138;
+    spec.data = PixelRamp(3, 3);
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("offset.bmp", spec).c_str(), 2));
+    EXPECT_EQ(TextureImages[2].width, 3);
+    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(spec.data));
+
+    // Some writers leave out the padding of the last row.
+    spec.cutTo = 138 + 12 * 2 + 9;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("lastpad.bmp", spec).c_str(), 2));
+    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(spec.data));
+}
+
+TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
+    ResetProgramState();
+    EmptySlot(4);
+    BitmapSpec good;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("good.bmp", good).c_str(), 4));
+    const TextureImage before = TextureImages[4];
+    const std::vector<uint8_t> pixels = Pixels(before);
+
+    struct Case {
+        const char* what;
+        BitmapSpec spec;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* what, auto change) {
+        BitmapSpec spec;
+        change(spec);
+        cases.push_back({what, spec});
+    };
+    add("32 bits per pixel", [](BitmapSpec& s) { s.bitsPerPixel = 32; });
+    add("24 plus a high byte", [](BitmapSpec& s) { s.bitsPerPixel = 24 + 256; });
+    add("not BM", [](BitmapSpec& s) { s.magic[1] = 'A'; });
+    add("run-length compressed", [](BitmapSpec& s) { s.compression = 1; });
+    add("zero width", [](BitmapSpec& s) { s.width = 0; });
+    add("zero height", [](BitmapSpec& s) { s.height = 0; });
+    add("negative height (top-down)", [](BitmapSpec& s) { s.height = -2; });
+    add("negative width", [](BitmapSpec& s) { s.width = -4; });
+    add("sides too long", [](BitmapSpec& s) { s.width = 20000; s.height = 20000; });
+    add("size overflowing 32 bits", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
+    add("offset inside the header", [](BitmapSpec& s) { s.offset = 20; });
+    add("short header", [](BitmapSpec& s) { s.cutTo = 40; });
+    for (size_t i = 0; i < cases.size(); i++) {
+        std::string path = WriteBitmap("bad" + std::to_string(i) + ".bmp", cases[i].spec);
+        EXPECT_FALSE(LoadTextureFile(path.c_str(), 4)) << cases[i].what;
+        const TextureImage& after = TextureImages[4];
+        EXPECT_EQ(after.pixels, before.pixels) << cases[i].what;
+        EXPECT_EQ(after.width, before.width) << cases[i].what;
+        EXPECT_EQ(after.height, before.height) << cases[i].what;
+        EXPECT_EQ(Pixels(after), pixels) << cases[i].what;
+    }
+}
+
+TEST(TextureLoading, ShortPixelDataLeavesTheNewSizeAndNoPixels) {
+    ResetProgramState();
+    EmptySlot(5);
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("before.bmp", BitmapSpec{}).c_str(), 5));
+    BitmapSpec spec;
+    spec.width = 8;
+    spec.height = 8;
+    spec.cutTo = 54 + 8 * 8 * 3 - 1;
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("short.bmp", spec).c_str(), 5));
+    EXPECT_EQ(TextureImages[5].width, 8);
+    EXPECT_EQ(TextureImages[5].height, 8);
+    EXPECT_EQ(TextureImages[5].pixels, nullptr);
+
+    // A file whose rows would fit only without their padding is short too.
+    spec.width = 3;
+    spec.height = 4;
+    spec.padRows = false;
+    spec.cutTo = SIZE_MAX;
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("unpadded.bmp", spec).c_str(), 5));
+    EXPECT_EQ(TextureImages[5].width, 3);
+    EXPECT_EQ(TextureImages[5].pixels, nullptr);
+}
+
+TEST(TextureLoading, ReloadingASlotReplacesItsImage) {
+    ResetProgramState();
+    EmptySlot(1);
+    BitmapSpec first;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("first.bmp", first).c_str(), 1));
+    BitmapSpec second;
+    second.width = 8;
+    second.height = 4;
+    second.data = PixelRamp(8, 4);
+    for (uint8_t& byte : second.data) byte = static_cast<uint8_t>(255 - byte);
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("second.bmp", second).c_str(), 1));
+    EXPECT_EQ(TextureImages[1].width, 8);
+    EXPECT_EQ(TextureImages[1].height, 4);
+    EXPECT_EQ(Pixels(TextureImages[1]), Swapped(second.data));
+}
+
+TEST(TextureLoading, AMissingFileIsNeitherLoadedNorCreated) {
+    ResetProgramState();
+    EmptySlot(3);
+    std::string path = TempPath("never_there.bmp");
+    std::remove(path.c_str());
+    EXPECT_FALSE(LoadTextureFile(path.c_str(), 3));
+    EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "the loader created " << path;
+    EXPECT_EQ(TextureImages[3].width, 0);
+    EXPECT_EQ(TextureImages[3].pixels, nullptr);
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapSpec{}).c_str(), -1));
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapSpec{}).c_str(), textureCapacity));
+}
+
+// The six bitmaps the build writes into run/bmp_cube load with square
+// power-of-two sides and real variety in them.
+TEST(TextureFiles, TheGeneratedBitmapsLoad) {
+    ResetProgramState();
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        std::string path = std::string("../run/") + TextureFiles[slot];
+        ASSERT_TRUE(LoadTextureFile(path.c_str(), slot)) << path;
+        const TextureImage& image = TextureImages[slot];
+        EXPECT_EQ(image.width, image.height) << path;
+        EXPECT_TRUE(image.width == 64 || image.width == 128) << path << " is " << image.width;
+        std::vector<uint32_t> colours;
+        for (int32_t i = 0; i < image.width * image.height; i++) {
+            const uint8_t* p = image.pixels + i * 3;
+            colours.push_back(static_cast<uint32_t>(p[0] << 16 | p[1] << 8 | p[2]));
+        }
+        std::sort(colours.begin(), colours.end());
+        colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
+        EXPECT_GE(colours.size(), 8u) << path << " is nearly flat";
+    }
+}
