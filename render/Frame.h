@@ -8,3 +8,12 @@ extern float pitch;
 
 // Draws one frame into the back buffer and ScreenPixels; always returns 1.
 int32_t RenderFrame();
+// Mouse-look: while a mouse button is held, the view angles follow the mouse
+// position in 320 x 240 units.
+void UpdateViewAngles();
+// Multiplies the modelview by the camera: pitch, yaw, then the eye's offset
+// inside the player cell.
+void ApplyCamera();
+// The 3D pass: every cell of the (2 x viewRadius)^3 cube around the player,
+// with its object, each in its own matrix push.
+void DrawVisibleCells();
