@@ -1,0 +1,138 @@
+"""Saving and loading map 0 in the real program: the same start-up world
+saves to the same bytes in two runs, a save killed part-way leaves the old
+map as it was, Ctrl+L brings back a saved world after '2' replaced it, and
+the progress line shows while the first volume moves.
+
+Every save or load takes about 35 s of real time (a one-second pause per
+chunk): the whole file runs four saves, a load and a killed save, about four
+minutes.
+"""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
+
+RUN_DIR = None
+MAP_BYTES = 2 * (256 * 256 * 256 - 1)
+# Time allowed for one save or load of about 35 s to finish.
+TRANSFER_TIMEOUT = 90
+
+
+def map_path(work):
+    return os.path.join(work, "map", "0.map")
+
+
+def temp_files(work):
+    return sorted(name for name in os.listdir(os.path.join(work, "map")) if name.startswith("0.map.tmp"))
+
+
+def read_map(work):
+    with open(map_path(work), "rb") as f:
+        return f.read()
+
+
+def hold_keys_until(keys, predicate, timeout, what):
+    """Holds keys down until predicate is true; returns its value."""
+    for name in keys:
+        harness.key_down(name)
+    try:
+        return harness.wait_for(predicate, timeout, what)
+    finally:
+        for name in reversed(keys):
+            harness.key_up(name)
+
+
+def progress_line_pixels(window):
+    """Yellow pixels where the progress line is drawn: columns 20 to 171,
+    rows 88 to 99 (from the bottom) of the picture."""
+    _, _, picture = harness.window_picture(window)
+    count = 0
+    for y in range(88, 100):
+        for x in range(20, 172):
+            r, g, b = harness.pixel(picture, x, y)
+            if r >= 240 and g >= 240 and b <= 30:
+                count += 1
+    return count
+
+
+def start_save(work):
+    """Presses Ctrl+S until the save has made its temporary file; returns the
+    file's name."""
+    before = set(temp_files(work))
+    new = hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
+                          "the save to start")
+    return new[0]
+
+
+def finish_save(work, temp):
+    """Waits until the save has put its file in place; returns the map's bytes."""
+    harness.wait_for(lambda: not os.path.exists(os.path.join(work, "map", temp)), TRANSFER_TIMEOUT,
+                     "the save to finish")
+    return read_map(work)
+
+
+def save(work):
+    return finish_save(work, start_save(work))
+
+
+class SaveLoadTest(unittest.TestCase):
+    startup_map = None
+
+    def setUp(self):
+        self.work = harness.scratch_copy(RUN_DIR)
+        for name in os.listdir(os.path.join(self.work, "map")):
+            os.remove(os.path.join(self.work, "map", name))
+        self.process, self.window = harness.start(self.work)
+        time.sleep(1.5)  # the first frames
+
+    def tearDown(self):
+        harness.stop(self.process, self.work)
+
+    def test_1_save_shows_progress_and_a_killed_save_keeps_the_old_map(self):
+        started = time.monotonic()
+        temp = start_save(self.work)
+        # The dungeon-map phase lasts about 17 s and shows the line throughout.
+        self.assertGreater(progress_line_pixels(self.window), 50, "no progress line during the first volume")
+        saved = finish_save(self.work, temp)
+        print("save took %.1f s" % (time.monotonic() - started))
+        self.assertEqual(len(saved), MAP_BYTES)
+        self.assertEqual(temp_files(self.work), [], "a temporary file was left behind")
+        SaveLoadTest.startup_map = saved
+
+        temp = start_save(self.work)
+        harness.wait_for(lambda: os.path.getsize(os.path.join(self.work, "map", temp)) >= 3000000, 20,
+                         "the second save to write three chunks")
+        self.process.kill()
+        self.process.wait()
+        self.assertEqual(read_map(self.work), saved, "a killed save changed the map")
+
+    def test_2_second_run_saves_the_same_world_and_load_brings_it_back(self):
+        if SaveLoadTest.startup_map is None:
+            self.skipTest("needs the first run's map")
+        first = SaveLoadTest.startup_map
+        self.assertEqual(save(self.work), first, "two runs saved different start-up worlds")
+
+        harness.hold_key("2", 1.0)
+        time.sleep(1.0)
+        regenerated = save(self.work)
+        self.assertEqual(len(regenerated), MAP_BYTES)
+        self.assertNotEqual(regenerated, first, "'2' did not change the world")
+
+        # Put the start-up map back from outside and load it.
+        with open(map_path(self.work) + ".put", "wb") as f:
+            f.write(first)
+        os.replace(map_path(self.work) + ".put", map_path(self.work))
+        time.sleep(1.0)  # the picture without the save's progress line
+        hold_keys_until(["ctrl", "l"], lambda: progress_line_pixels(self.window) > 50, TRANSFER_TIMEOUT,
+                        "the load's progress line")
+        # Ctrl+S held during the load starts the next save as soon as it ends.
+        reloaded = save(self.work)
+        self.assertEqual(reloaded, first, "the load did not bring back the saved world")
+
+
+if __name__ == "__main__":
+    RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
+    unittest.main(argv=[sys.argv[0], "-v"])
