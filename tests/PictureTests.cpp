@@ -1,0 +1,188 @@
+// Whole frames: the picture RenderFrame makes must match the plain per-cell
+// reference drawing of the same scene, in small carved worlds and in the
+// generated one, from several places and view directions.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/Window.h"
+#include "render/Frame.h"
+#include "render/Textures.h"
+#include "screen/Screen.h"
+#include "tests/support/PlainScene.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestState.h"
+#include "world/Generation.h"
+#include "world/WorldState.h"
+
+namespace {
+
+class Picture : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramState();
+        for (int slot = 0; slot < TextureSlots; slot++) {
+            std::string path = std::string("../run/") + TextureFiles[slot];
+            ASSERT_TRUE(LoadTextureFile(path.c_str(), slot)) << path;
+        }
+        scriptedRealGL = true;
+        screenScale = 2;
+        ASSERT_TRUE(OpenRenderWindow("picture", 640, 480, 24));
+    }
+    void TearDown() override { CloseRenderWindow(); }
+};
+
+struct View {
+    int32_t x, y, z;
+    float yaw, pitch;
+};
+
+// Renders a frame from view (after one frame to settle the lantern there)
+// and the plain reference from the same state; returns how many of the
+// 76,800 pixels differ. Unless the view is meant to be sparse, checks that
+// the picture is not mostly empty.
+int CountDifferences(const View& view, const char* where, bool sparse = false) {
+    SX = view.x;
+    SY = view.y;
+    SZ = view.z;
+    px = py = pz = 0.5f;
+    yaw = view.yaw;
+    pitch = view.pitch;
+    RenderFrame();
+    const int32_t cell[3] = {SX, SY, SZ};
+    const float offsets[3] = {px, py, pz};
+    RenderFrame();
+    std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+
+    // The reference sees the state the frame drew: the player as it stood
+    // before the frame's movement step.
+    SX = cell[0];
+    SY = cell[1];
+    SZ = cell[2];
+    px = offsets[0];
+    py = offsets[1];
+    pz = offsets[2];
+    std::vector<uint8_t> plain(ScreenPixelCount * 3);
+    DrawPlainScene(plain.data());
+
+    int differences = 0, covered = 0;
+    for (int i = 0; i < ScreenPixelCount; i++) {
+        const uint8_t* a = &frame[i * 3];
+        const uint8_t* b = &plain[i * 3];
+        if (a[0] != b[0] || a[1] != b[1] || a[2] != b[2]) differences++;
+        if (a[0] != clearColourKey[0] || a[1] != clearColourKey[1] || a[2] != clearColourKey[2]) covered++;
+    }
+    if (!sparse) {
+        EXPECT_GT(covered, ScreenPixelCount / 2) << where << ": the frame shows mostly nothing";
+    }
+    return differences;
+}
+
+// At most 0.1 % of the pixels may differ, along edges.
+constexpr int AllowedDifferences = ScreenPixelCount / 1000;
+
+void Carve(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1) {
+    for (int32_t z = z0; z <= z1; z++)
+        for (int32_t y = y0; y <= y1; y++)
+            for (int32_t x = x0; x <= x1; x++) DungeonMap[CellIndex(x, y, z)] = CellEmpty;
+}
+
+// Two halls joined by a corridor, a shaft, pillars, an odd-coded cell, a
+// patch of alternative floor, objects of both kinds and a few lights.
+void CarveTestWorld() {
+    Carve(90, 90, 98, 104, 104, 101);   // first hall, 4 high
+    Carve(105, 96, 100, 120, 97, 101);  // corridor east, 2 wide
+    Carve(121, 88, 96, 130, 106, 101);  // second hall, 6 high
+    Carve(95, 95, 80, 96, 96, 97);      // shaft up from the first hall
+    for (int32_t z = 98; z <= 101; z++) {
+        DungeonMap[CellIndex(94, 94, z)] = CellSolid;  // pillars
+        DungeonMap[CellIndex(100, 94, z)] = CellSolid;
+    }
+    DungeonMap[CellIndex(97, 100, 101)] = 2;
+    for (int32_t y = 98; y <= 102; y++)
+        for (int32_t x = 96; x <= 99; x++) FlagMap[CellIndex(x, y, 101)] = FlagAltTexture;
+    FlagMap[CellIndex(99, 97, 100)] = FlagCube;
+    FlagMap[CellIndex(101, 98, 101)] = FlagActor;
+    FlagMap[CellIndex(125, 95, 100)] = FlagCube;
+    Lights[5] = Light{92, 92, 100, 255, 80, 60, 5};
+    Lights[6] = Light{103, 103, 99, 60, 120, 255, 7};
+    Lights[7] = Light{110, 96, 101, 200, 255, 200, 9};
+}
+
+// Empty cells near the middle of the world with the most open space around
+// them, at least spacing cells apart; at most count of them.
+std::vector<View> FindOpenPlaces(int count, int32_t spacing) {
+    struct Place {
+        int32_t x, y, z, open;
+    };
+    std::vector<Place> places;
+    for (int32_t z = 100; z < 156; z += 3)
+        for (int32_t y = 100; y < 156; y += 3)
+            for (int32_t x = 100; x < 156; x += 3) {
+                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) continue;
+                int32_t open = 0;
+                for (int32_t dz = -2; dz <= 2; dz++)
+                    for (int32_t dy = -2; dy <= 2; dy++)
+                        for (int32_t dx = -2; dx <= 2; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == 0;
+                places.push_back({x, y, z, open});
+            }
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.open > b.open; });
+    std::vector<View> views;
+    const float yaws[] = {340.0f, 100.0f, 220.0f};
+    const float pitches[] = {90.0f, 60.0f, 125.0f};
+    for (const Place& place : places) {
+        bool apart = true;
+        for (const View& view : views)
+            apart = apart && std::abs(view.x - place.x) + std::abs(view.y - place.y) + std::abs(view.z - place.z) >= spacing;
+        if (!apart) continue;
+        size_t i = views.size();
+        views.push_back({place.x, place.y, place.z, yaws[i % 3], pitches[i % 3]});
+        if (static_cast<int>(views.size()) == count) break;
+    }
+    return views;
+}
+
+}  // namespace
+
+TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
+    CarveTestWorld();
+    const View views[] = {
+        {97, 97, 100, 340.0f, 90.0f},   // first hall, level, towards the objects
+        {93, 100, 99, 250.0f, 70.0f},   // looking up the hall and its shaft
+        {110, 96, 101, 160.0f, 100.0f}, // in the corridor, along it
+        {125, 100, 99, 20.0f, 140.0f},  // second hall, looking down
+    };
+    for (const View& view : views) {
+        std::string where = "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z);
+        EXPECT_LE(CountDifferences(view, where.c_str()), AllowedDifferences) << where;
+    }
+}
+
+TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
+    CarveTestWorld();
+    const View view = {100, 100, 100, 300.0f, 95.0f};
+    for (int32_t radius : {1, 3, 12}) {
+        for (int32_t texture : {0, 3}) {
+            viewRadius = radius;
+            wallTexture = texture;
+            std::string where = "radius " + std::to_string(radius) + " texture " + std::to_string(texture);
+            // Small radii leave most of the picture to the backdrop.
+            EXPECT_LE(CountDifferences(view, where.c_str(), radius < 12), AllowedDifferences) << where;
+        }
+    }
+}
+
+TEST_F(Picture, FramesMatchThePlainDrawingInTheGeneratedWorld) {
+    RegenerateWorld(0);
+    std::vector<View> views = FindOpenPlaces(3, 20);
+    if (views.empty()) GTEST_SKIP() << "the generated world has no open space near its middle";
+    for (const View& view : views) {
+        SX = view.x;
+        SY = view.y;
+        SZ = view.z;
+        ScatterLights();
+        std::string where = "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z);
+        EXPECT_LE(CountDifferences(view, where.c_str()), AllowedDifferences) << where;
+    }
+}
