@@ -15,7 +15,7 @@
 namespace {
 
 // What a test bitmap looks like; the defaults make a valid 24-bit file.
-struct BitmapSpec {
+struct BitmapLayout {
     char magic[2] = {'B', 'M'};
     int32_t width = 4;
     int32_t height = 2;
@@ -39,30 +39,30 @@ std::vector<uint8_t> PixelRamp(int32_t width, int32_t height) {
 
 std::string TempPath(const std::string& name) { return testing::TempDir() + "talvox_texture_" + name; }
 
-std::string WriteBitmap(const std::string& name, BitmapSpec spec) {
-    if (spec.data.empty() && spec.width > 0 && spec.height > 0 && spec.width < 1000 && spec.height < 1000)
-        spec.data = PixelRamp(spec.width, spec.height);
-    std::vector<uint8_t> bytes(spec.offset, 0xEE);  // filler between headers and pixels
+std::string WriteBitmap(const std::string& name, BitmapLayout layout) {
+    if (layout.data.empty() && layout.width > 0 && layout.height > 0 && layout.width < 1000 && layout.height < 1000)
+        layout.data = PixelRamp(layout.width, layout.height);
+    std::vector<uint8_t> bytes(layout.offset, 0xEE);  // filler between headers and pixels
     bytes.resize(std::max<size_t>(bytes.size(), 54), 0xEE);
-    bytes[0] = static_cast<uint8_t>(spec.magic[0]);
-    bytes[1] = static_cast<uint8_t>(spec.magic[1]);
-    Put(bytes, 10, spec.offset, 4);
+    bytes[0] = static_cast<uint8_t>(layout.magic[0]);
+    bytes[1] = static_cast<uint8_t>(layout.magic[1]);
+    Put(bytes, 10, layout.offset, 4);
     Put(bytes, 14, 40, 4);
-    Put(bytes, 18, static_cast<uint32_t>(spec.width), 4);
-    Put(bytes, 22, static_cast<uint32_t>(spec.height), 4);
+    Put(bytes, 18, static_cast<uint32_t>(layout.width), 4);
+    Put(bytes, 22, static_cast<uint32_t>(layout.height), 4);
     Put(bytes, 26, 1, 2);
-    Put(bytes, 28, spec.bitsPerPixel, 2);
-    Put(bytes, 30, spec.compression, 4);
-    bytes.resize(std::max<size_t>(bytes.size(), spec.offset));
-    if (!spec.data.empty()) {
-        const size_t rowBytes = static_cast<size_t>(spec.width) * 3;
-        for (int32_t row = 0; row < spec.height; row++) {
-            bytes.insert(bytes.end(), spec.data.begin() + row * rowBytes, spec.data.begin() + (row + 1) * rowBytes);
-            if (spec.padRows)
+    Put(bytes, 28, layout.bitsPerPixel, 2);
+    Put(bytes, 30, layout.compression, 4);
+    bytes.resize(std::max<size_t>(bytes.size(), layout.offset));
+    if (!layout.data.empty()) {
+        const size_t rowBytes = static_cast<size_t>(layout.width) * 3;
+        for (int32_t row = 0; row < layout.height; row++) {
+            bytes.insert(bytes.end(), layout.data.begin() + row * rowBytes, layout.data.begin() + (row + 1) * rowBytes);
+            if (layout.padRows)
                 for (size_t pad = rowBytes; pad % 4 != 0; pad++) bytes.push_back(0xAB);
         }
     }
-    if (spec.cutTo < bytes.size()) bytes.resize(spec.cutTo);
+    if (layout.cutTo < bytes.size()) bytes.resize(layout.cutTo);
     std::string path = TempPath(name);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     EXPECT_NE(file, nullptr) << path;
@@ -94,14 +94,14 @@ void EmptySlot(int32_t slot) {
 TEST(TextureLoading, SwapsToRgbAndKeepsTheBottomRowFirst) {
     ResetProgramState();
     EmptySlot(7);
-    BitmapSpec spec;
-    spec.width = 4;
-    spec.height = 2;
-    spec.data = PixelRamp(4, 2);
-    spec.data[0] = 10;  // the bottom-left pixel, stored B, G, R
-    spec.data[1] = 20;
-    spec.data[2] = 30;
-    ASSERT_TRUE(LoadTextureFile(WriteBitmap("swap.bmp", spec).c_str(), 7));
+    BitmapLayout layout;
+    layout.width = 4;
+    layout.height = 2;
+    layout.data = PixelRamp(4, 2);
+    layout.data[0] = 10;  // the bottom-left pixel, stored B, G, R
+    layout.data[1] = 20;
+    layout.data[2] = 30;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("swap.bmp", layout).c_str(), 7));
     const TextureImage& image = TextureImages[7];
     EXPECT_EQ(image.width, 4);
     EXPECT_EQ(image.height, 2);
@@ -110,59 +110,59 @@ TEST(TextureLoading, SwapsToRgbAndKeepsTheBottomRowFirst) {
     EXPECT_EQ(image.pixels[0], 30);
     EXPECT_EQ(image.pixels[1], 20);
     EXPECT_EQ(image.pixels[2], 10);
-    EXPECT_EQ(Pixels(image), Swapped(spec.data));
+    EXPECT_EQ(Pixels(image), Swapped(layout.data));
 }
 
 TEST(TextureLoading, HonoursThePixelOffsetAndRowPadding) {
     ResetProgramState();
     EmptySlot(2);
-    BitmapSpec spec;
-    spec.width = 3;  // 9 bytes a row, padded to 12
-    spec.height = 3;
-    spec.offset = 138;
-    spec.data = PixelRamp(3, 3);
-    ASSERT_TRUE(LoadTextureFile(WriteBitmap("offset.bmp", spec).c_str(), 2));
+    BitmapLayout layout;
+    layout.width = 3;  // 9 bytes a row, padded to 12
+    layout.height = 3;
+    layout.offset = 138;
+    layout.data = PixelRamp(3, 3);
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("offset.bmp", layout).c_str(), 2));
     EXPECT_EQ(TextureImages[2].width, 3);
-    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(spec.data));
+    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(layout.data));
 
     // Some writers leave out the padding of the last row.
-    spec.cutTo = 138 + 12 * 2 + 9;
-    ASSERT_TRUE(LoadTextureFile(WriteBitmap("lastpad.bmp", spec).c_str(), 2));
-    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(spec.data));
+    layout.cutTo = 138 + 12 * 2 + 9;
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("lastpad.bmp", layout).c_str(), 2));
+    EXPECT_EQ(Pixels(TextureImages[2]), Swapped(layout.data));
 }
 
 TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
     ResetProgramState();
     EmptySlot(4);
-    BitmapSpec good;
+    BitmapLayout good;
     ASSERT_TRUE(LoadTextureFile(WriteBitmap("good.bmp", good).c_str(), 4));
     const TextureImage before = TextureImages[4];
     const std::vector<uint8_t> pixels = Pixels(before);
 
     struct Case {
         const char* what;
-        BitmapSpec spec;
+        BitmapLayout layout;
     };
     std::vector<Case> cases;
     auto add = [&](const char* what, auto change) {
-        BitmapSpec spec;
-        change(spec);
-        cases.push_back({what, spec});
+        BitmapLayout layout;
+        change(layout);
+        cases.push_back({what, layout});
     };
-    add("32 bits per pixel", [](BitmapSpec& s) { s.bitsPerPixel = 32; });
-    add("24 plus a high byte", [](BitmapSpec& s) { s.bitsPerPixel = 24 + 256; });
-    add("not BM", [](BitmapSpec& s) { s.magic[1] = 'A'; });
-    add("run-length compressed", [](BitmapSpec& s) { s.compression = 1; });
-    add("zero width", [](BitmapSpec& s) { s.width = 0; });
-    add("zero height", [](BitmapSpec& s) { s.height = 0; });
-    add("negative height (top-down)", [](BitmapSpec& s) { s.height = -2; });
-    add("negative width", [](BitmapSpec& s) { s.width = -4; });
-    add("sides too long", [](BitmapSpec& s) { s.width = 20000; s.height = 20000; });
-    add("size overflowing 32 bits", [](BitmapSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
-    add("offset inside the header", [](BitmapSpec& s) { s.offset = 20; });
-    add("short header", [](BitmapSpec& s) { s.cutTo = 40; });
+    add("32 bits per pixel", [](BitmapLayout& s) { s.bitsPerPixel = 32; });
+    add("24 plus a high byte", [](BitmapLayout& s) { s.bitsPerPixel = 24 + 256; });
+    add("not BM", [](BitmapLayout& s) { s.magic[1] = 'A'; });
+    add("run-length compressed", [](BitmapLayout& s) { s.compression = 1; });
+    add("zero width", [](BitmapLayout& s) { s.width = 0; });
+    add("zero height", [](BitmapLayout& s) { s.height = 0; });
+    add("negative height (top-down)", [](BitmapLayout& s) { s.height = -2; });
+    add("negative width", [](BitmapLayout& s) { s.width = -4; });
+    add("sides too long", [](BitmapLayout& s) { s.width = 20000; s.height = 20000; });
+    add("size overflowing 32 bits", [](BitmapLayout& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
+    add("offset inside the header", [](BitmapLayout& s) { s.offset = 20; });
+    add("short header", [](BitmapLayout& s) { s.cutTo = 40; });
     for (size_t i = 0; i < cases.size(); i++) {
-        std::string path = WriteBitmap("bad" + std::to_string(i) + ".bmp", cases[i].spec);
+        std::string path = WriteBitmap("bad" + std::to_string(i) + ".bmp", cases[i].layout);
         EXPECT_FALSE(LoadTextureFile(path.c_str(), 4)) << cases[i].what;
         const TextureImage& after = TextureImages[4];
         EXPECT_EQ(after.pixels, before.pixels) << cases[i].what;
@@ -175,22 +175,22 @@ TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
 TEST(TextureLoading, ShortPixelDataLeavesTheNewSizeAndNoPixels) {
     ResetProgramState();
     EmptySlot(5);
-    ASSERT_TRUE(LoadTextureFile(WriteBitmap("before.bmp", BitmapSpec{}).c_str(), 5));
-    BitmapSpec spec;
-    spec.width = 8;
-    spec.height = 8;
-    spec.cutTo = 54 + 8 * 8 * 3 - 1;
-    EXPECT_FALSE(LoadTextureFile(WriteBitmap("short.bmp", spec).c_str(), 5));
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("before.bmp", BitmapLayout{}).c_str(), 5));
+    BitmapLayout layout;
+    layout.width = 8;
+    layout.height = 8;
+    layout.cutTo = 54 + 8 * 8 * 3 - 1;
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("short.bmp", layout).c_str(), 5));
     EXPECT_EQ(TextureImages[5].width, 8);
     EXPECT_EQ(TextureImages[5].height, 8);
     EXPECT_EQ(TextureImages[5].pixels, nullptr);
 
     // A file whose rows would fit only without their padding is short too.
-    spec.width = 3;
-    spec.height = 4;
-    spec.padRows = false;
-    spec.cutTo = SIZE_MAX;
-    EXPECT_FALSE(LoadTextureFile(WriteBitmap("unpadded.bmp", spec).c_str(), 5));
+    layout.width = 3;
+    layout.height = 4;
+    layout.padRows = false;
+    layout.cutTo = SIZE_MAX;
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("unpadded.bmp", layout).c_str(), 5));
     EXPECT_EQ(TextureImages[5].width, 3);
     EXPECT_EQ(TextureImages[5].pixels, nullptr);
 }
@@ -198,9 +198,9 @@ TEST(TextureLoading, ShortPixelDataLeavesTheNewSizeAndNoPixels) {
 TEST(TextureLoading, ReloadingASlotReplacesItsImage) {
     ResetProgramState();
     EmptySlot(1);
-    BitmapSpec first;
+    BitmapLayout first;
     ASSERT_TRUE(LoadTextureFile(WriteBitmap("first.bmp", first).c_str(), 1));
-    BitmapSpec second;
+    BitmapLayout second;
     second.width = 8;
     second.height = 4;
     second.data = PixelRamp(8, 4);
@@ -220,8 +220,8 @@ TEST(TextureLoading, AMissingFileIsNeitherLoadedNorCreated) {
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "the loader created " << path;
     EXPECT_EQ(TextureImages[3].width, 0);
     EXPECT_EQ(TextureImages[3].pixels, nullptr);
-    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapSpec{}).c_str(), -1));
-    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapSpec{}).c_str(), textureCapacity));
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapLayout{}).c_str(), -1));
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("good.bmp", BitmapLayout{}).c_str(), textureCapacity));
 }
 
 // The six bitmaps the build writes into run/bmp_cube load with square
