@@ -177,6 +177,30 @@ def mouse_up(button):
     run("xdotool", "mouseup", str(button))
 
 
+def hold_keys_until(keys, predicate, timeout, what):
+    """Holds keys down until predicate is true; returns its value."""
+    for name in keys:
+        key_down(name)
+    try:
+        return wait_for(predicate, timeout, what)
+    finally:
+        for name in reversed(keys):
+            key_up(name)
+
+
+def progress_line_pixels(window):
+    """Yellow pixels where the progress line is drawn: columns 20 to 171,
+    rows 88 to 99 (from the bottom) of the picture."""
+    _, _, picture = window_picture(window)
+    count = 0
+    for y in range(88, 100):
+        for x in range(20, 172):
+            r, g, b = pixel(picture, x, y)
+            if r >= 240 and g >= 240 and b <= 30:
+                count += 1
+    return count
+
+
 def wait_exit(process, timeout=30):
     try:
         return process.wait(timeout)

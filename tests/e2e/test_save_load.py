@@ -34,35 +34,11 @@ def read_map(work):
         return f.read()
 
 
-def hold_keys_until(keys, predicate, timeout, what):
-    """Holds keys down until predicate is true; returns its value."""
-    for name in keys:
-        harness.key_down(name)
-    try:
-        return harness.wait_for(predicate, timeout, what)
-    finally:
-        for name in reversed(keys):
-            harness.key_up(name)
-
-
-def progress_line_pixels(window):
-    """Yellow pixels where the progress line is drawn: columns 20 to 171,
-    rows 88 to 99 (from the bottom) of the picture."""
-    _, _, picture = harness.window_picture(window)
-    count = 0
-    for y in range(88, 100):
-        for x in range(20, 172):
-            r, g, b = harness.pixel(picture, x, y)
-            if r >= 240 and g >= 240 and b <= 30:
-                count += 1
-    return count
-
-
 def start_save(work):
     """Presses Ctrl+S until the save has made its temporary file; returns the
     file's name."""
     before = set(temp_files(work))
-    new = hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
+    new = harness.hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
                           "the save to start")
     return new[0]
 
@@ -95,7 +71,7 @@ class SaveLoadTest(unittest.TestCase):
         started = time.monotonic()
         temp = start_save(self.work)
         # The dungeon-map phase lasts about 17 s and shows the line throughout.
-        self.assertGreater(progress_line_pixels(self.window), 50, "no progress line during the first volume")
+        self.assertGreater(harness.progress_line_pixels(self.window), 50, "no progress line during the first volume")
         saved = finish_save(self.work, temp)
         print("save took %.1f s" % (time.monotonic() - started))
         self.assertEqual(len(saved), MAP_BYTES)
@@ -126,7 +102,7 @@ class SaveLoadTest(unittest.TestCase):
             f.write(first)
         os.replace(map_path(self.work) + ".put", map_path(self.work))
         time.sleep(1.0)  # the picture without the save's progress line
-        hold_keys_until(["ctrl", "l"], lambda: progress_line_pixels(self.window) > 50, TRANSFER_TIMEOUT,
+        harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50, TRANSFER_TIMEOUT,
                         "the load's progress line")
         # Ctrl+S held during the load starts the next save as soon as it ends.
         reloaded = save(self.work)
