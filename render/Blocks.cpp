@@ -7,7 +7,6 @@
 #include <cstdlib>
 
 #include "app/Input.h"
-#include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
@@ -94,7 +93,7 @@ void ComputeCellColour(int32_t x, int32_t y, int32_t z, uint8_t colour[3]) {
 static void PlaceLanternAndMarker() {
     Lights[0] = Light{SX, SY, SZ, 255, 255, 100, 6};
     for (int32_t k = 1; k <= 6; k++)
-        if (IsKeyHeld(KeyDigit0 + 2 + k)) Lights[1] = Light{SX, SY + k, SZ, 255, 0, 0, 3};
+        if (IsKeyHeld('2' + k)) Lights[1] = Light{SX, SY + k, SZ, 255, 0, 0, 3};
 }
 
 void TeleportPlayer() {
@@ -114,7 +113,7 @@ void TeleportPlayer() {
 
 void UpdateLanternAndKeys() {
     PlaceLanternAndMarker();
-    if (IsKeyHeld(KeyLetterA + ('T' - 'A'))) {
+    if (IsKeyHeld('T')) {
         int32_t fromX = SX, fromY = SY, fromZ = SZ;
         TeleportPlayer();
         // The rest of the frame's cells see the lights at the new place.
