@@ -1,0 +1,193 @@
+// The Win32 backend of the platform seam: the entry point WinMain, the one
+// borderless popup window of class "OpenGL" with its device context and WGL
+// context, the Win32 message queue, and the polled key state. Everything the
+// program does beyond this is shared with the other platforms.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "app/Explorer.h"
+#include "app/Platform.h"
+#include "app/Window.h"
+
+// The class name used to register, create and unregister the window.
+static const char WindowClassName[] = "OpenGL";
+static const DWORD WindowExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+static const DWORD WindowStyle = WS_POPUP;
+
+static HWND windowHandle = nullptr;
+static HDC deviceContext = nullptr;
+static HGLRC renderContext = nullptr;
+static HINSTANCE instanceHandle = nullptr;
+
+// ---------------------------------------------------------------------------
+// Entry point
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunExplorer(); }
+
+// ---------------------------------------------------------------------------
+// Window procedure
+
+// The class's window procedure: the shared message table first, the system's
+// default processing for whatever it leaves.
+static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (MainWindowProc(message, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam))) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------
+// Window and context
+
+// The pixel format asked for at every opening: RGBA, double-buffered, drawn to
+// a window by OpenGL, colourBits colour and 16 depth bits, nothing else.
+static PIXELFORMATDESCRIPTOR MakePixelFormatDescriptor(int32_t colourBits) {
+    PIXELFORMATDESCRIPTOR descriptor;
+    ZeroMemory(&descriptor, sizeof descriptor);
+    descriptor.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    descriptor.nVersion = 1;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    descriptor.iPixelType = PFD_TYPE_RGBA;
+    descriptor.cColorBits = static_cast<BYTE>(colourBits);
+    descriptor.cDepthBits = 16;
+    descriptor.iLayerType = PFD_MAIN_PLANE;
+    return descriptor;
+}
+
+bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
+    RECT windowRect;
+    windowRect.left = 0;
+    windowRect.top = 0;
+    windowRect.right = width;
+    windowRect.bottom = height;
+
+    instanceHandle = GetModuleHandleA(nullptr);
+
+    WNDCLASSA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instanceHandle;
+    windowClass.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32517));   // IDI_WINLOGO
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)); // IDC_CROSS
+    windowClass.hbrBackground = nullptr;
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = WindowClassName;
+    // Nothing exists yet, so a failed registration has nothing to release.
+    if (!RegisterClassA(&windowClass)) return false;
+
+    AdjustWindowRectEx(&windowRect, WindowStyle, FALSE, WindowExStyle);
+
+    windowHandle = CreateWindowExA(WindowExStyle, WindowClassName, title,
+                                   WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WindowStyle, 0, 0,
+                                   windowRect.right - windowRect.left, windowRect.bottom - windowRect.top,
+                                   nullptr, nullptr, instanceHandle, nullptr);
+    if (!windowHandle) {
+        PlatformCloseWindow();
+        return false;
+    }
+    deviceContext = GetDC(windowHandle);
+    if (!deviceContext) {
+        PlatformCloseWindow();
+        return false;
+    }
+    PIXELFORMATDESCRIPTOR descriptor = MakePixelFormatDescriptor(colourBits);
+    int pixelFormat = ChoosePixelFormat(deviceContext, &descriptor);
+    if (pixelFormat == 0) {
+        PlatformCloseWindow();
+        return false;
+    }
+    if (!SetPixelFormat(deviceContext, pixelFormat, &descriptor)) {
+        PlatformCloseWindow();
+        return false;
+    }
+    renderContext = wglCreateContext(deviceContext);
+    if (!renderContext) {
+        PlatformCloseWindow();
+        return false;
+    }
+    if (!wglMakeCurrent(deviceContext, renderContext)) {
+        PlatformCloseWindow();
+        return false;
+    }
+    ShowWindow(windowHandle, SW_SHOW);
+    SetForegroundWindow(windowHandle);
+    SetFocus(windowHandle);
+    return true;
+}
+
+void PlatformCloseWindow() {
+    if (renderContext) {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(renderContext);
+        renderContext = nullptr;
+    }
+    if (deviceContext) {
+        if (windowHandle) ReleaseDC(windowHandle, deviceContext);
+        deviceContext = nullptr;
+    }
+    if (windowHandle) {
+        DestroyWindow(windowHandle);
+        windowHandle = nullptr;
+    }
+    // Always attempted; it fails harmlessly when the class is not registered.
+    UnregisterClassA(WindowClassName, instanceHandle);
+}
+
+// ---------------------------------------------------------------------------
+// Messages
+
+PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        *wParam = 0;
+        return PlatformNoMessage;
+    }
+    *wParam = static_cast<uintptr_t>(msg.wParam);
+    if (msg.message == WM_QUIT) return PlatformQuitMessage;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return PlatformMessageTaken;
+}
+
+void PlatformPostQuit(int32_t exitCode) { PostQuitMessage(exitCode); }
+
+// ---------------------------------------------------------------------------
+// Polled state, clock, cursor
+
+bool PlatformKeyHeld(int32_t virtualKey) {
+    // The key state is system-wide; keys typed into other programs must not act here.
+    if (!windowHandle || GetForegroundWindow() != windowHandle) return false;
+    return (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
+}
+
+void PlatformSwapBuffers() {
+    if (deviceContext) SwapBuffers(deviceContext);
+}
+
+void PlatformSleep(int32_t milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
+
+void PlatformCursorPosition(int32_t* x, int32_t* y) {
+    POINT point = {0, 0};
+    GetCursorPos(&point);
+    *x = point.x;
+    *y = point.y;
+}
+
+void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (windowHandle) MoveWindow(windowHandle, x, y, width, height, TRUE);
+}
+
+void PlatformShowCursor() { ShowCursor(TRUE); }
+
+double PlatformMilliseconds() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
