@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Cross-builds TALVOX for Windows (x64) with MinGW-w64 and packs it for users.
+# Usage: build-windows.sh [cross build folder] [host build folder]
+#   defaults build-windows and build-windows-host, relative to the repository.
+# The cross build's run folder (talvox.exe, bmp_cube/, map/) is the one the
+# Wine end-to-end test runs; the bitmaps come from a host build of the texture
+# maker, which a cross build cannot run. Writes dist/talvox-windows-x64.zip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+cross=${1:-build-windows}
+host=${2:-build-windows-host}
+case "$cross" in /*) ;; *) cross="$root/$cross" ;; esac
+case "$host" in /*) ;; *) host="$root/$host" ;; esac
+
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip zip cmake; do
+  command -v "$tool" > /dev/null || { echo "build-windows.sh: $tool is missing (scripts/install-deps.sh test installs it)" >&2; exit 1; }
+done
+
+mkdir -p "$cross"
+log="$cross/build-windows.log"
+: > "$log"
+step() { "$@" >> "$log" 2>&1 || { tail -50 "$log"; echo "build-windows.sh: failed: $*" >&2; exit 1; }; }
+
+start=$(date +%s)
+# The six bitmaps, from the texture maker built for this machine.
+step cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DTALVOX_TESTS=OFF -DTALVOX_BENCH=OFF
+step cmake --build "$host" -j2 --target talvox_textures
+# The Windows program.
+step cmake -S . -B "$cross" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+step cmake --build "$cross" -j2 --target talvox
+run="$cross/run"
+mkdir -p "$run/bmp_cube" "$run/map"
+cp "$host"/run/bmp_cube/*.bmp "$run/bmp_cube/"
+[ "$(ls "$run"/bmp_cube/*.bmp | wc -l)" -eq 6 ] || { echo "build-windows.sh: expected six bitmaps in $run/bmp_cube" >&2; exit 1; }
+
+# The package: one folder holding the program, its bitmaps, an empty map
+# folder and the short user text with Windows line ends.
+stage="$cross/package"
+rm -rf "$stage"
+mkdir -p "$stage/talvox/bmp_cube" "$stage/talvox/map"
+x86_64-w64-mingw32-strip -o "$stage/talvox/talvox.exe" "$run/talvox.exe"
+cp "$run"/bmp_cube/*.bmp "$stage/talvox/bmp_cube/"
+sed 's/$/\r/' scripts/README-windows.txt > "$stage/talvox/README.txt"
+mkdir -p dist
+rm -f dist/talvox-windows-x64.zip
+(cd "$stage" && zip -q -r -X "$root/dist/talvox-windows-x64.zip" talvox)
+rm -f "$log"
+echo "Built $run/talvox.exe and dist/talvox-windows-x64.zip in $(( $(date +%s) - start )) s"
