@@ -38,24 +38,29 @@ static bool IsInnerCell(int32_t x, int32_t y, int32_t z) {
     return x > 0 && x < worldSide - 1 && y > 0 && y < worldSide - 1 && z > 0 && z < worldLevels - 1;
 }
 
+// Whether the view cube around the player holds a cell that is drawn.
+static bool CubeHasInnerCell() {
+    const int32_t radius = viewRadius;
+    auto overlaps = [radius](int32_t centre, int32_t side) {
+        return centre - radius <= side - 2 && centre + radius - 1 >= 1;
+    };
+    return radius > 0 && overlaps(SX, worldSide) && overlaps(SY, worldSide) && overlaps(SZ, worldLevels);
+}
+
 void DrawVisibleCells() {
+    // The lantern and the keys act once per frame, before the first cell is
+    // drawn; a teleport therefore moves the whole frame to the new place.
+    if (CubeHasInnerCell()) UpdateLanternAndKeys();
     const int32_t radius = viewRadius;
     const int32_t lowX = SX - radius, highX = SX + radius - 1;
     const int32_t lowY = SY - radius, highY = SY + radius - 1;
     const int32_t lowZ = SZ - radius, highZ = SZ + radius - 1;
-    bool keysDone = false;
     for (int32_t z = lowZ; z <= highZ; z++) {
         for (int32_t y = lowY; y <= highY; y++) {
             for (int32_t x = lowX; x <= highX; x++) {
                 glPushMatrix();
                 glTranslatef(static_cast<float>(x - SX), static_cast<float>(y - SY), static_cast<float>(z - SZ));
                 if (IsInnerCell(x, y, z)) {
-                    // The lantern and the keys act once per frame, where the
-                    // first cell is drawn.
-                    if (!keysDone) {
-                        UpdateLanternAndKeys();
-                        keysDone = true;
-                    }
                     DrawCell(x, y, z);
                     const uint8_t flag = FlagMap[CellIndex(x, y, z)];
                     if (flag == FlagCube)

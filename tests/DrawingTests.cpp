@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <vector>
 
@@ -558,6 +559,31 @@ TEST_F(Drawing, TeleportMovesOncePerFramePausingHalfASecond) {
         EXPECT_EQ(Lights[0].z, SZ);
     }
     EXPECT_NE(SX * 1000000 + SY * 1000 + SZ, 100100100);
+}
+
+TEST_F(Drawing, TheTeleportFrameIsDrawnWhollyAtTheNewPlace) {
+    for (int32_t z = 50; z < 90; z++)
+        for (int32_t y = 50; y < 90; y++)
+            for (int32_t x = 50; x < 90; x++) SetCell(x, y, z, (x + y + z) % 7 == 0 ? CellSolid : CellEmpty);
+    SetCell(70, 70, 70, CellEmpty);
+    scriptedKeys['T'] = true;
+    SeedRandom(77);
+    RenderFrame();
+    ASSERT_NE(SX, 100);
+    // Which pixels the frame covered; its colours still come from the lights
+    // selected before the teleport.
+    auto coverage = [] {
+        std::vector<bool> covered(ScreenPixelCount);
+        for (int i = 0; i < ScreenPixelCount; i++)
+            covered[i] = std::memcmp(ReadbackPixels + i * 3, clearColourKey, 3) != 0;
+        return covered;
+    };
+    std::vector<bool> teleported = coverage();
+    // The same place drawn again without the key covers the same pixels.
+    scriptedKeys['T'] = false;
+    RenderFrame();
+    EXPECT_EQ(teleported, coverage());
+    EXPECT_GT(std::count(teleported.begin(), teleported.end(), true), ScreenPixelCount / 2);
 }
 
 TEST_F(Drawing, TeleportWithNowhereToGoStaysAfterAThousandTries) {
