@@ -1,0 +1,280 @@
+"""The Windows build under Wine: the same window, picture and ways out as the
+Linux build, and the user's package unpacked and run as it is.
+
+Which Windows build: TALVOX_WINDOWS_EXE, else build-windows/run/talvox.exe
+in the repository (scripts/build-windows.sh writes it); the package is
+TALVOX_WINDOWS_ZIP, else dist/talvox-windows-x64.zip. Wine runs in a
+throwaway prefix beside the exe's run folder (TALVOX_WINEPREFIX overrides).
+Without wine or without the exe the tests are skipped, and the run passes.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
+
+RUN_DIR = None
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+EXE = os.path.abspath(os.environ.get("TALVOX_WINDOWS_EXE") or os.path.join(REPO, "build-windows", "run", "talvox.exe"))
+ZIP = os.path.abspath(os.environ.get("TALVOX_WINDOWS_ZIP") or os.path.join(REPO, "dist", "talvox-windows-x64.zip"))
+PREFIX = os.path.abspath(os.environ.get("TALVOX_WINEPREFIX") or
+                         os.path.join(os.path.dirname(os.path.dirname(EXE)), "wineprefix"))
+BITMAPS = ["structure_castle.bmp", "brickold2.bmp", "MIRKEL.bmp", "4_STONEWORK.bmp", "brickold3.bmp", "green.bmp"]
+WHITE = b"\xff\xff\xff"
+# The first start in a new prefix builds the prefix first.
+FIRST_START_TIMEOUT = 240
+
+
+def wine_environment():
+    os.environ["WINEPREFIX"] = PREFIX
+    os.environ["WINEDEBUG"] = "-all"
+    os.environ["WINEARCH"] = "win64"
+    # No offer to install Mono or Gecko when the prefix is made.
+    os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+
+
+def stop_wine_server():
+    """Ends this prefix's wine server and the helper processes it started."""
+    subprocess.run(["wineserver", "-k"], capture_output=True, timeout=60)
+    subprocess.run(["wineserver", "-w"], capture_output=True, timeout=60)
+
+
+def start_program(work, command, timeout=60):
+    """Starts command in work once no earlier TALVOX window is left; returns
+    (process, window, seconds to the window)."""
+    harness.wait_for(lambda: not harness.window_ids(), 30, "the earlier TALVOX windows to go")
+    os.environ["TALVOX_COMMAND"] = command
+    started = time.monotonic()
+    process, window = harness.start(work, timeout)
+    return process, window, time.monotonic() - started
+
+
+def send_keys_to(window):
+    """Gives the window the keyboard. Xvfb has no window manager and Wine sets
+    no X focus of its own, so the pointer goes into the window's corner, where
+    the X server's focus follows it; SDL takes the focus itself."""
+    harness.move_mouse(8, 8)
+    subprocess.run(["xdotool", "windowfocus", "--sync", str(window)], capture_output=True, timeout=10)
+    time.sleep(0.3)
+
+
+def settled_picture(window, timeout=60):
+    """The window's picture once it has stopped changing (the player drifts
+    out of the rock of the start cell first): two pictures a second apart
+    that agree in 99.5 % of their pixels. Returns (scale, shot, picture)."""
+    deadline = time.monotonic() + timeout
+    previous = None
+    while time.monotonic() < deadline:
+        current = harness.window_picture(window)
+        if previous and same_fraction(previous[2], current[2]) >= 0.995:
+            return current
+        previous = current
+        time.sleep(1.0)
+    raise AssertionError("the picture did not settle within %ss" % timeout)
+
+
+def other_windows(window):
+    """Visible top-level windows of Wine programs other than ours."""
+    result = harness.run("xdotool", "search", "--onlyvisible", "--classname", "winver", check=False)
+    return [int(w) for w in result.stdout.split() if int(w) != window]
+
+
+def same_fraction(a, b):
+    same = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] == b[i:i + 3])
+    return same / (len(a) // 3)
+
+
+def compare_with_linux(test, linux, windows):
+    """The Windows picture shows what the Linux one shows: the HUD's white
+    text in exactly the same pixels, the backdrop's frame lines and panel
+    wherever the Linux build shows them unless the Windows build drew scene
+    there, and the scene itself nearly the same (only spinning objects and
+    edges may differ)."""
+    backdrop = harness.expected_backdrop()
+    white_mismatch = backdrop_replaced_by_white = 0
+    for i in range(0, len(linux), 3):
+        lin, win, back = linux[i:i + 3], windows[i:i + 3], backdrop[i:i + 3]
+        if (lin == WHITE) != (win == WHITE):
+            white_mismatch += 1
+        if lin == back and win != back and win == WHITE:
+            backdrop_replaced_by_white += 1
+    fraction = same_fraction(linux, windows)
+    print("Windows picture: %.2f %% of the pixels as on Linux, %d HUD pixels differ" % (100 * fraction, white_mismatch))
+    test.assertEqual(white_mismatch, 0, "the HUD text differs from the Linux build's")
+    test.assertEqual(backdrop_replaced_by_white, 0)
+    test.assertGreaterEqual(fraction, 0.97, "the Windows picture is not the Linux build's")
+    linux_backdrop = sum(1 for i in range(0, len(linux), 3) if linux[i:i + 3] == backdrop[i:i + 3])
+    windows_backdrop = sum(1 for i in range(0, len(windows), 3) if windows[i:i + 3] == backdrop[i:i + 3])
+    print("backdrop pixels: Linux %d, Windows %d" % (linux_backdrop, windows_backdrop))
+
+
+@unittest.skipIf(shutil.which("wine") is None, "wine is not installed")
+@unittest.skipIf(not os.path.isfile(EXE), "no Windows build at %s (scripts/build-windows.sh makes it)" % EXE)
+class WineTest(unittest.TestCase):
+    linux_picture = None
+
+    @classmethod
+    def setUpClass(cls):
+        harness.require_display()
+        wine_environment()
+        # The Linux build's picture, to compare with.
+        work = harness.scratch_copy(RUN_DIR)
+        process = None
+        try:
+            process, window, _ = start_program(work, "./talvox")
+            scale, _, cls.linux_picture = settled_picture(window)
+            assert scale == 3, "the Linux window opened at scale %d" % scale
+            harness.key("Escape")
+            harness.wait_exit(process)
+        finally:
+            if process:
+                harness.stop(process, work)
+            else:
+                shutil.rmtree(os.path.dirname(work), ignore_errors=True)
+
+        # The first start in a new prefix, then a warm one with the prefix
+        # made but no wine server running.
+        new_prefix = not os.path.isdir(PREFIX)
+        for kind in ("new prefix" if new_prefix else "existing prefix", "warm"):
+            work = cls.windows_run_folder()
+            process = None
+            try:
+                process, window, seconds = start_program(work, "wine talvox.exe", FIRST_START_TIMEOUT)
+                print("Wine, %s: the window after %.1f s" % (kind, seconds))
+                send_keys_to(window)
+                harness.key("Escape")
+                harness.wait_exit(process, 60)
+                stop_wine_server()
+            finally:
+                if process:
+                    harness.stop(process, work)
+                else:
+                    shutil.rmtree(os.path.dirname(work), ignore_errors=True)
+
+    @classmethod
+    def tearDownClass(cls):
+        if os.environ.get("WINEPREFIX") == PREFIX:
+            stop_wine_server()
+
+    @classmethod
+    def windows_run_folder(cls):
+        """A scratch copy of the Linux run folder (the same bitmaps) with the
+        Windows program beside the Linux one."""
+        work = harness.scratch_copy(RUN_DIR)
+        shutil.copy2(EXE, os.path.join(work, "talvox.exe"))
+        return work
+
+    def setUp(self):
+        self.process = self.work = None
+
+    def tearDown(self):
+        if self.process:
+            harness.stop(self.process, self.work)
+
+    def start_windows_build(self, work):
+        self.work = work
+        self.process, window, seconds = start_program(work, "wine talvox.exe")
+        print("Wine: the window after %.1f s" % seconds)
+        send_keys_to(window)
+        return window
+
+    def test_window_picture_and_rescale_match_the_linux_build_and_escape_exits_with_zero(self):
+        window = self.start_windows_build(self.windows_run_folder())
+        self.assertEqual(harness.window_title(window), "TALVOX")
+        self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
+
+        scale, shot, picture = settled_picture(window)
+        self.assertEqual(scale, 3)
+        self.assertTrue(harness.blocks_are_uniform(shot, 960, 720, 3), "the picture is not magnified in whole blocks")
+        compare_with_linux(self, self.linux_picture, picture)
+
+        harness.key("F1")
+        window = harness.wait_for_size(320, 240)
+        send_keys_to(window)
+        self.assertEqual(harness.geometry(window), (0, 0, 320, 240))
+        self.assertEqual(harness.window_title(window), "TALVOX")
+        time.sleep(1.0)
+        _, _, small = harness.window_picture(window)
+        self.assertGreaterEqual(same_fraction(small, picture), 0.97, "scale 1 shows another picture than scale 3")
+
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+
+    def test_alt_f4_reaches_the_close_message_and_exits_with_zero(self):
+        # Alt+F4 is a system key: only the system's default processing turns
+        # it into the close message.
+        self.start_windows_build(self.windows_run_folder())
+        time.sleep(1.0)
+        harness.key("alt+F4")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+
+    def test_keys_held_in_another_program_do_not_act(self):
+        window = self.start_windows_build(self.windows_run_folder())
+        _, _, before = settled_picture(window)
+        # Another Windows program in front (the About box of winver), with '['
+        # (view radius down) held while it has the keyboard.
+        other = subprocess.Popen(["wine", "winver"], cwd=self.work, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL)
+        try:
+            box = harness.wait_for(lambda: (other_windows(window) or [None])[-1], 60, "the winver window")
+            harness.run("xdotool", "windowfocus", "--sync", str(box))
+            time.sleep(0.5)
+            harness.hold_key("bracketleft", 2.5)
+            # Closing it hands the activation back to our window.
+            harness.key("Escape")
+            harness.wait_for(lambda: other.poll() is not None, 30, "winver to end")
+        finally:
+            if other.poll() is None:
+                other.kill()
+                other.wait()
+        send_keys_to(window)
+        _, _, unchanged = settled_picture(window)
+        self.assertGreaterEqual(same_fraction(before, unchanged), 0.99, "a key held in another program acted here")
+        # The same key held with our window in front brings the view in.
+        harness.hold_key("bracketleft", 2.5)
+        _, _, changed = settled_picture(window)
+        self.assertLess(same_fraction(before, changed), 0.9, "'[' held in our own window did not act")
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+
+    def test_package_unpacks_to_a_folder_that_runs_as_it_is(self):
+        if not os.path.isfile(ZIP):
+            self.skipTest("no package at %s" % ZIP)
+        with zipfile.ZipFile(ZIP) as package:
+            names = set(package.namelist())
+            expected = {"talvox/", "talvox/talvox.exe", "talvox/README.txt", "talvox/map/", "talvox/bmp_cube/"}
+            expected |= {"talvox/bmp_cube/" + name for name in BITMAPS}
+            self.assertEqual(names, expected)
+            readme = package.read("talvox/README.txt").decode("ascii")
+            folder = tempfile.mkdtemp(prefix="talvox-e2e-")
+            package.extractall(folder)
+        self.assertIn("talvox.exe", readme)
+        self.assertIn("\r\n", readme, "the user text has no Windows line ends")
+        work = os.path.join(folder, "run")
+        os.rename(os.path.join(folder, "talvox"), work)
+        for name in BITMAPS:
+            with open(os.path.join(work, "bmp_cube", name), "rb") as packed, \
+                    open(os.path.join(RUN_DIR, "bmp_cube", name), "rb") as built:
+                self.assertEqual(packed.read(), built.read(), "%s differs from the texture maker's" % name)
+
+        window = self.start_windows_build(work)
+        self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
+        _, _, picture = settled_picture(window)
+        compare_with_linux(self, self.linux_picture, picture)
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--run-dir", required=True, help="the Linux build's run folder (talvox, bmp_cube/, map/)")
+    arguments, tests = parser.parse_known_args()
+    RUN_DIR = os.path.abspath(arguments.run_dir)
+    unittest.main(argv=[sys.argv[0], "-v"] + tests)
