@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "tests/support/GeneratorSkip.h"
 #include "tests/support/TestState.h"
 #include "world/Generation.h"
 #include "world/Random.h"
@@ -17,23 +18,6 @@ namespace {
 struct Box {
     int x, y, z, w, h, d;
 };
-
-// State after n steps from state, by squaring the affine map instead of
-// stepping, so it does not restate any loop of the code under test.
-uint32_t StateAfter(uint32_t state, uint64_t n) {
-    uint32_t multiplier = 214013u, increment = 2531011u;  // the map x -> a x + c
-    uint32_t totalMultiplier = 1u, totalIncrement = 0u;
-    while (n) {
-        if (n & 1) {
-            totalMultiplier = totalMultiplier * multiplier;
-            totalIncrement = totalIncrement * multiplier + increment;
-        }
-        increment = increment * multiplier + increment;
-        multiplier = multiplier * multiplier;
-        n >>= 1;
-    }
-    return totalMultiplier * state + totalIncrement;
-}
 
 size_t CountCells(const uint8_t* volume, uint8_t value) {
     return static_cast<size_t>(std::count(volume, volume + VolumeCells(), value));

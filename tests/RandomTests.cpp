@@ -3,25 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "screen/Screen.h"
+#include "tests/support/GeneratorSkip.h"
 #include "tests/support/TestState.h"
 #include "world/Random.h"
-
-// State after n steps from state, by squaring the affine map instead of
-// stepping, so it does not restate the generator's loop.
-static uint32_t StateAfter(uint32_t state, uint64_t n) {
-    uint32_t multiplier = 214013u, increment = 2531011u;  // the map x -> a x + c
-    uint32_t totalMultiplier = 1u, totalIncrement = 0u;
-    while (n) {
-        if (n & 1) {
-            totalMultiplier = totalMultiplier * multiplier;
-            totalIncrement = totalIncrement * multiplier + increment;
-        }
-        increment = increment * multiplier + increment;
-        multiplier = multiplier * multiplier;
-        n >>= 1;
-    }
-    return totalMultiplier * state + totalIncrement;
-}
 
 TEST(Random, FirstDrawsAfterSeed24GiveTheFirstBox) {
     SeedRandom(24);
