@@ -255,6 +255,11 @@ class WineTest(unittest.TestCase):
             readme = package.read("talvox/README.txt").decode("ascii")
             folder = tempfile.mkdtemp(prefix="talvox-e2e-")
             package.extractall(folder)
+        with open(os.path.join(folder, "talvox", "talvox.exe"), "rb") as f:
+            exe = f.read()
+        # The application manifest that keeps Windows from stretching the window.
+        self.assertIn(b'<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>', exe)
+        self.assertIn(b">PerMonitorV2, system</dpiAwareness>", exe)
         self.assertIn("talvox.exe", readme)
         self.assertIn("\r\n", readme, "the user text has no Windows line ends")
         work = os.path.join(folder, "run")
