@@ -185,7 +185,7 @@ class WineTest(unittest.TestCase):
         send_keys_to(window)
         return window
 
-    def test_window_picture_and_rescale_match_the_linux_build_and_escape_exits_with_zero(self):
+    def test_window_picture_rescale_and_move_match_the_linux_build_and_escape_exits_with_zero(self):
         window = self.start_windows_build(self.windows_run_folder())
         self.assertEqual(harness.window_title(window), "TALVOX")
         self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
@@ -203,6 +203,12 @@ class WineTest(unittest.TestCase):
         time.sleep(1.0)
         _, _, small = harness.window_picture(window)
         self.assertGreaterEqual(same_fraction(small, picture), 0.97, "scale 1 shows another picture than scale 3")
+
+        # 'M' puts the window's corner at the pointer, keeping its size.
+        harness.move_mouse(100, 50)
+        harness.hold_key("m", 0.3)
+        harness.wait_for(lambda: harness.geometry(window) == (100, 50, 320, 240), 10,
+                         "the window at (100, 50); it is at %s" % (harness.geometry(window),))
 
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process), 0)
