@@ -330,3 +330,13 @@ TEST(Font, AnUnterminatedLineStopsAtTheEndOfTheBuffer) {
     for (const auto& [x, y] : expected) ASSERT_EQ(ScreenPixels[(y * 320 + x) * 4], 255);
     std::memset(TextLine, 0, sizeof TextLine);
 }
+
+TEST(Font, FormattingIsCutToTheLineBuffer) {
+    ResetProgramState();
+    std::string longText(400, 'x');
+    FormatTextLine("%s%d", longText.c_str(), 12345);
+    EXPECT_EQ(std::strlen(TextLine), static_cast<size_t>(TextLineBytes - 1));
+    EXPECT_EQ(std::string(TextLine, 3), "xxx");
+    FormatTextLine("SX=%d,SY=%d", -2147483647 - 1, 7);
+    EXPECT_STREQ(TextLine, "SX=-2147483648,SY=7");
+}
