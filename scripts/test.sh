@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
-bash scripts/build.sh
+bash scripts/build.sh -DTALVOX_TESTS=ON
 if [ -f scripts/build-windows.sh ]; then bash scripts/build-windows.sh; fi
 cd build
 xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2 --timeout 900
