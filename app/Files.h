@@ -20,6 +20,10 @@ bool PlatformFlushFileToDisk(FILE* file);
 // step, replacing any old file there, and makes the change durable. Returns
 // false, with the old file untouched, when the replacement cannot be made.
 bool PlatformReplaceFile(const char* tempPath, const char* targetPath);
+// Called when a save cannot make its temporary file: whether the folder that
+// would hold targetPath exists. A missing folder means nothing to save into;
+// an existing one that takes no new file (read-only, full) is a failure.
+bool PlatformFolderOfExists(const char* targetPath);
 // Called when a save gives up: removes the file; nothing happens if it is gone.
 void PlatformRemoveFile(const char* path);
 // Called by a load after opening: the size in bytes of an open regular file.

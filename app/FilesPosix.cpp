@@ -44,10 +44,9 @@ bool PlatformFlushFileToDisk(FILE* file) {
     return true;
 }
 
-// Makes a rename inside the folder of path durable. Some file systems cannot
-// sync a folder; the rename itself has happened either way.
-static void SyncFolderOf(const char* path) {
-    char folder[4096];
+// The folder part of path ("." when it has none) into folder; false when it
+// does not fit.
+static bool FolderOf(const char* path, char (&folder)[4096]) {
     const char* slash = std::strrchr(path, '/');
     if (!slash) {
         std::snprintf(folder, sizeof folder, ".");
@@ -55,8 +54,22 @@ static void SyncFolderOf(const char* path) {
         std::snprintf(folder, sizeof folder, "/");
     } else {
         int length = std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash - path), path);
-        if (length < 0 || static_cast<size_t>(length) >= sizeof folder) return;
+        if (length < 0 || static_cast<size_t>(length) >= sizeof folder) return false;
     }
+    return true;
+}
+
+bool PlatformFolderOfExists(const char* targetPath) {
+    char folder[4096];
+    struct stat status;
+    return FolderOf(targetPath, folder) && stat(folder, &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// Makes a rename inside the folder of path durable. Some file systems cannot
+// sync a folder; the rename itself has happened either way.
+static void SyncFolderOf(const char* path) {
+    char folder[4096];
+    if (!FolderOf(path, folder)) return;
     int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     while (fsync(fd) != 0 && errno == EINTR) {

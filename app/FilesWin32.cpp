@@ -5,6 +5,8 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <io.h>
 
@@ -63,6 +65,18 @@ bool PlatformReplaceFile(const char* tempPath, const char* targetPath) {
         Sleep(ReplaceRetryMilliseconds);
     }
     return false;
+}
+
+bool PlatformFolderOfExists(const char* targetPath) {
+    char folder[MAX_PATH];
+    const char* slash = std::strrchr(targetPath, '/');
+    const char* backslash = std::strrchr(targetPath, '\\');
+    if (backslash && (!slash || backslash > slash)) slash = backslash;
+    if (!slash) return true;  // the working folder
+    int length = std::snprintf(folder, sizeof folder, "%.*s", static_cast<int>(slash - targetPath), targetPath);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof folder) return false;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void PlatformRemoveFile(const char* path) { DeleteFileA(path); }

@@ -70,7 +70,13 @@ void SaveMap(int32_t n) {
     char tempname[MapFileNameBytes + 32];
     FormatMapFileName(n, filename);
     FILE* file = PlatformCreateTempFile(filename, tempname, static_cast<int32_t>(sizeof tempname));
-    if (!file) return;
+    if (!file) {
+        // Without a map folder there is nothing to save into and nothing is
+        // shown; a folder that takes no new file (read-only, full) is a
+        // failed save and says so.
+        if (PlatformFolderOfExists(filename)) ShowMapFailure("Saving failed: map not written");
+        return;
+    }
 
     bool saved = TransferVolume(file, DungeonMap, true, "Saving dungeon maps") &&
                  TransferVolume(file, FlagMap, true, nullptr);

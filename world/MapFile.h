@@ -11,7 +11,8 @@ constexpr int32_t MapFailurePauseMilliseconds = 2000;
 
 // Writes both volumes to map/<n>.map, with progress frames and pauses. The
 // file is written under a temporary name and put in place only when whole;
-// a failure after the start leaves the old map as it was and says so.
+// a failure (a full disk, a read-only map folder) leaves the old map as it
+// was and says so. Without a map folder it does nothing.
 void SaveMap(int32_t n);
 // Reads map/<n>.map back into both volumes, with progress frames and pauses.
 // A missing, unreadable or short file changes nothing; a read that fails
