@@ -102,6 +102,7 @@ void GenerateWorld(int32_t count, int32_t mode) {
         for (int32_t i = 0; i < count; i++) CarveRandomRun();
     }
     MarkActors();
+    MarkVolumesChanged();
 }
 
 void ScatterLights() {

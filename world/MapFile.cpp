@@ -59,6 +59,7 @@ static bool TransferVolume(FILE* file, uint8_t* volume, bool saving, const char*
         }
         size_t moved = saving ? std::fwrite(volume + start, 1, length, file)
                               : std::fread(volume + start, 1, length, file);
+        if (!saving) MarkVolumesChanged();
         if (moved != length) return false;
         PlatformSleep(MapChunkPauseMilliseconds);
     }
@@ -127,6 +128,7 @@ void LoadMap(int32_t n) {
     if (!loaded) {
         std::memcpy(DungeonMap, kept, volumeBytes);
         std::memcpy(FlagMap, kept + volumeBytes, volumeBytes);
+        MarkVolumesChanged();
         std::free(kept);
         ShowMapFailure("Loading failed: map not read");
         return;

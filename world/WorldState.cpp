@@ -24,6 +24,7 @@ int32_t activeLightCount = 0;
 uint8_t* DungeonMap = nullptr;
 uint8_t* FlagMap = nullptr;
 Light* Lights = nullptr;
+uint32_t volumeRevision = 0;
 
 static void* AllocateOrDie(size_t bytes, const char* what) {
     void* block = std::malloc(bytes);

@@ -45,6 +45,12 @@ extern uint8_t* DungeonMap;
 extern uint8_t* FlagMap;
 extern Light* Lights;
 
+// Counts changes of DungeonMap and FlagMap: every writer of the volumes bumps
+// it, so that what is derived from the cells can tell that it is out of date.
+extern uint32_t volumeRevision;
+// Records that cells of DungeonMap or FlagMap have changed.
+inline void MarkVolumesChanged() { volumeRevision += 1; }
+
 // Index of cell (x, y, z) in either volume: x fastest, then y, then z.
 inline int32_t CellIndex(int32_t x, int32_t y, int32_t z) {
     return z * layerSize + y * worldSide + x;

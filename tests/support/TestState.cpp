@@ -45,4 +45,5 @@ void ResetProgramState() {
     std::memset(DungeonMap, CellSolid, static_cast<size_t>(VolumeCells()));
     std::memset(FlagMap, FlagNone, static_cast<size_t>(VolumeCells()));
     if (!ScreenPixels) PrepareScreenBuffers();
+    MarkVolumesChanged();
 }
