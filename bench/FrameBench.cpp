@@ -1,53 +1,79 @@
-// Frame benchmark: the 3D pass plus read-back, and the whole frame, in the
-// generated mode-0 world from an open place, at several view radii. Prints
-// the median of many frames. Needs a display (run it under xvfb-run from the
-// build folder's bench/ directory, so that ../run/bmp_cube is found).
-// Usage: FrameBench [name]  (optionally writes name-<yaw>.ppm, four views)
+// Frame benchmark: RenderFrame (3D pass, read-back, composite, HUD) against
+// the plain per-cell drawing of the same scene, side by side in one run, from
+// fixed viewpoints of both generated worlds at view radius 12, 30 and 60;
+// then the whole frame with presentation and swap at window scale 3. Prints
+// the median and worst milliseconds, their ratio and the share of pixels the
+// two pictures agree on, as a Markdown table.
+//
+// Needs a display; run from the build folder's bench/ directory, so that
+// ../run/bmp_cube is found:
+//   xvfb-run -a -s "-screen 0 1600x1200x24" ./FrameBench [fast frames] [plain frames] [picture prefix]
+// With a picture prefix, every pair of pictures that differs is written as
+// <prefix><n>-fast.ppm, -plain.ppm and -diff.ppm (differing pixels white).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Blocks.h"
 #include "render/Frame.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
+#include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
+#include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/Generation.h"
 #include "world/WorldState.h"
 
-static double NowMilliseconds() {
+namespace {
+
+double NowMilliseconds() {
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-static double Median(std::vector<double> values) {
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
-// The 3D part of a frame and its read-back, as the frame does them.
-static void DrawAndReadBack() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    frameCounter += 1;
-    glLoadIdentity();
-    glViewport(0, 0, ScreenWidth, ScreenHeight);
-    SelectActiveLights();
-    ApplyCamera();
-    DrawVisibleCells();
-    glLoadIdentity();
-    ReadBackScene();
+double Worst(const std::vector<double>& values) { return *std::max_element(values.begin(), values.end()); }
+
+const char* picturePrefix = nullptr;
+int picturesWritten = 0;
+
+// Writes a 320 x 240 RGB picture (bottom row first) as a PPM file.
+void WritePicture(const std::string& path, const std::vector<uint8_t>& rgb) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return;
+    std::fprintf(file, "P6\n%d %d\n255\n", ScreenWidth, ScreenHeight);
+    for (int y = ScreenHeight - 1; y >= 0; y--) std::fwrite(&rgb[y * ScreenWidth * 3], 1, ScreenWidth * 3, file);
+    std::fclose(file);
 }
 
-// The empty cell near the middle of the world with the most open cells
-// around it.
-static void MoveToOpenPlace() {
-    int32_t best = -1;
+struct Viewpoint {
+    const char* name;
+    int32_t mode;
+    int32_t x, y, z;
+    float yaw, pitch;
+    bool lights;
+};
+
+// Open cells near the middle of the world with the most open cells around
+// them, at least spacing apart; best first.
+std::vector<Viewpoint> FindOpenPlaces(int32_t mode, int count, int32_t spacing) {
+    struct Place {
+        int32_t x, y, z, open;
+    };
+    std::vector<Place> places;
     for (int32_t z = 100; z < 156; z += 2)
         for (int32_t y = 100; y < 156; y += 2)
             for (int32_t x = 100; x < 156; x += 2) {
@@ -56,26 +82,144 @@ static void MoveToOpenPlace() {
                 for (int32_t dz = -3; dz <= 3; dz++)
                     for (int32_t dy = -3; dy <= 3; dy++)
                         for (int32_t dx = -3; dx <= 3; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == 0;
-                if (open > best) {
-                    best = open;
-                    SX = x;
-                    SY = y;
-                    SZ = z;
+                places.push_back({x, y, z, open});
+            }
+    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.open > b.open; });
+    std::vector<Viewpoint> found;
+    for (const Place& place : places) {
+        bool apart = true;
+        for (const Viewpoint& v : found)
+            apart = apart && std::abs(v.x - place.x) + std::abs(v.y - place.y) + std::abs(v.z - place.z) >= spacing;
+        if (!apart) continue;
+        found.push_back({"", mode, place.x, place.y, place.z, 0.0f, 90.0f, false});
+        if (static_cast<int>(found.size()) == count) break;
+    }
+    return found;
+}
+
+// The longest straight run of open cells along +x or +y near the middle of
+// the world; the viewpoint stands at its start looking along it.
+Viewpoint FindCorridor(int32_t mode) {
+    Viewpoint best = {"", mode, 128, 128, 128, 270.0f, 90.0f, false};
+    int32_t longest = 0;
+    for (int32_t z = 90; z < 166; z++)
+        for (int32_t y = 90; y < 166; y++)
+            for (int32_t x = 90; x < 166; x++) {
+                for (int axis = 0; axis < 2; axis++) {
+                    int32_t length = 0;
+                    while (length < 120) {
+                        int32_t cx = axis == 0 ? x + length : x, cy = axis == 1 ? y + length : y;
+                        if (cx >= worldSide - 1 || cy >= worldSide - 1 || DungeonMap[CellIndex(cx, cy, z)] != CellEmpty)
+                            break;
+                        length++;
+                    }
+                    if (length > longest) {
+                        longest = length;
+                        // Yaw 270 looks along +x, 0 along +y.
+                        best = {"", mode, x, y, z, axis == 0 ? 270.0f : 0.0f, 90.0f, false};
+                    }
                 }
             }
-    std::printf("open place: %d,%d,%d with %d of 343 cells around it open\n", SX, SY, SZ, best);
+    std::printf("mode %d corridor: %d open cells straight ahead from %d,%d,%d\n", mode, longest, best.x, best.y, best.z);
+    return best;
 }
 
-static void WritePicture(const char* path) {
-    std::FILE* file = std::fopen(path, "wb");
-    if (!file) return;
-    std::fprintf(file, "P6\n%d %d\n255\n", ScreenWidth, ScreenHeight);
-    for (int y = ScreenHeight - 1; y >= 0; y--)
-        for (int x = 0; x < ScreenWidth; x++) std::fwrite(ScreenPixels + (y * ScreenWidth + x) * 4, 1, 3, file);
-    std::fclose(file);
+void PlaceViewer(const Viewpoint& v) {
+    SX = v.x;
+    SY = v.y;
+    SZ = v.z;
+    px = py = pz = 0.5f;
+    yaw = v.yaw;
+    pitch = v.pitch;
 }
+
+// The frame as it was drawn before the chunk cache: restore, the plain cells,
+// read-back, composite, HUD.
+void RenderPlainFrame() {
+    RestoreBackdrop();
+    DrawPlainScene(ReadbackPixels);
+    glDisable(GL_TEXTURE_2D);
+    CompositeScene();
+    DrawHud();
+    glEnable(GL_TEXTURE_2D);
+}
+
+struct Row {
+    std::string viewpoint;
+    int32_t radius;
+    double fastMedian, fastWorst, plainMedian, plainWorst;
+    double identical;
+    ViewCubeCounts counts;
+};
+
+// Percentage of the 76,800 pixels that are the same in both pictures.
+double IdenticalShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    int same = 0;
+    for (int i = 0; i < ScreenPixelCount; i++)
+        same += a[i * 3] == b[i * 3] && a[i * 3 + 1] == b[i * 3 + 1] && a[i * 3 + 2] == b[i * 3 + 2];
+    return 100.0 * same / ScreenPixelCount;
+}
+
+Row MeasureViewpoint(const Viewpoint& v, int32_t radius, int fastFrames, int plainFrames) {
+    viewRadius = radius;
+    PlaceViewer(v);
+    RenderFrame();  // settles the lantern and builds the chunks
+    PlaceViewer(v);
+    std::vector<double> fast, plain;
+    for (int i = 0; i < fastFrames; i++) {
+        PlaceViewer(v);
+        double start = NowMilliseconds();
+        RenderFrame();
+        fast.push_back(NowMilliseconds() - start);
+    }
+    PlaceViewer(v);
+    RenderFrame();
+    ViewCubeCounts counts = viewCubeCounts;
+    std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    PlaceViewer(v);
+    for (int i = 0; i < plainFrames; i++) {
+        double start = NowMilliseconds();
+        RenderPlainFrame();
+        plain.push_back(NowMilliseconds() - start);
+    }
+    std::vector<uint8_t> plainPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    if (picturePrefix && fastPicture != plainPicture) {
+        std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
+        std::vector<uint8_t> diff(ScreenPixelCount * 3, 0);
+        for (int i = 0; i < ScreenPixelCount * 3; i++)
+            if (fastPicture[i] != plainPicture[i]) diff[i / 3 * 3] = diff[i / 3 * 3 + 1] = diff[i / 3 * 3 + 2] = 255;
+        WritePicture(stem + "-fast.ppm", fastPicture);
+        WritePicture(stem + "-plain.ppm", plainPicture);
+        WritePicture(stem + "-diff.ppm", diff);
+        std::printf("  pictures %s-*.ppm\n", stem.c_str());
+    }
+    return {v.name, radius, Median(fast), Worst(fast), Median(plain), Worst(plain),
+            IdenticalShare(fastPicture, plainPicture), counts};
+}
+
+// The whole frame of the main loop: RenderFrame, PresentScreen, swap.
+void MeasureWholeFrame(const Viewpoint& v, int frames, std::vector<double>& times) {
+    viewRadius = 60;
+    PlaceViewer(v);
+    RenderFrame();
+    PresentScreen();
+    PlatformSwapBuffers();
+    for (int i = 0; i < frames; i++) {
+        PlaceViewer(v);
+        double start = NowMilliseconds();
+        RenderFrame();
+        PresentScreen();
+        PlatformSwapBuffers();
+        times.push_back(NowMilliseconds() - start);
+    }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    const int fastFrames = argc > 1 ? std::atoi(argv[1]) : 25;
+    const int plainFrames = argc > 2 ? std::atoi(argv[2]) : 2;
+    if (argc > 3) picturePrefix = argv[3];
     ResetProgramState();
     for (int slot = 0; slot < TextureSlots; slot++) {
         std::string path = std::string("../run/") + TextureFiles[slot];
@@ -87,40 +231,67 @@ int main(int argc, char** argv) {
         std::printf("no GL context (is there a display?)\n");
         return 1;
     }
-    RegenerateWorld(0);
-    MoveToOpenPlace();
-    ScatterLights();
-    yaw = 340.0f;
-    pitch = 90.0f;
 
-    struct Run {
-        int32_t radius;
-        int frames;
-    };
-    for (Run run : {Run{12, 40}, Run{30, 8}, Run{60, 3}}) {
-        viewRadius = run.radius;
-        RenderFrame();  // settles the lantern
-        std::vector<double> pass, whole;
-        for (int i = 0; i < run.frames; i++) {
-            double start = NowMilliseconds();
-            DrawAndReadBack();
-            pass.push_back(NowMilliseconds() - start);
-            start = NowMilliseconds();
-            RenderFrame();
-            whole.push_back(NowMilliseconds() - start);
+    std::vector<Row> rows;
+    std::vector<std::pair<std::string, std::vector<double>>> whole;
+    for (int32_t mode = 0; mode <= 1; mode++) {
+        RegenerateWorld(mode);
+        ClearLights();
+        std::vector<Viewpoint> views;
+        std::vector<Viewpoint> open = FindOpenPlaces(mode, 3, 24);
+        static const char* const openNames[2][3] = {
+            {"w0 open, level", "w0 open, lights, down", "w0 open, lights, up"},
+            {"w1 open, level", "w1 open, lights, down", "w1 open, lights, up"}};
+        const float yaws[3] = {340.0f, 100.0f, 220.0f}, pitches[3] = {90.0f, 125.0f, 60.0f};
+        for (size_t i = 0; i < open.size(); i++) {
+            open[i].name = openNames[mode][i];
+            open[i].yaw = yaws[i];
+            open[i].pitch = pitches[i];
+            open[i].lights = i > 0;
+            views.push_back(open[i]);
         }
-        std::printf("radius %2d: 3D pass + read-back median %8.2f ms, whole frame median %8.2f ms (%d frames, %lld cells)\n",
-                    run.radius, Median(pass), Median(whole), run.frames,
-                    8LL * run.radius * run.radius * run.radius);
-    }
-    if (argc > 1) {
-        viewRadius = 12;
-        for (float look : {340.0f, 70.0f, 160.0f, 250.0f}) {
-            yaw = look;
-            RenderFrame();
-            WritePicture((std::string(argv[1]) + "-" + std::to_string(static_cast<int>(look)) + ".ppm").c_str());
+        if (mode == 1) {
+            Viewpoint corridor = FindCorridor(mode);
+            corridor.name = "w1 corridor, lights";
+            corridor.lights = true;
+            views.push_back(corridor);
+        }
+        for (const Viewpoint& v : views) {
+            ClearLights();
+            if (v.lights) {
+                PlaceViewer(v);
+                ScatterLights();
+            }
+            std::printf("%s: %d,%d,%d yaw %.0f pitch %.0f\n", v.name, v.x, v.y, v.z, v.yaw, v.pitch);
+            for (int32_t radius : {12, 30, 60}) {
+                rows.push_back(MeasureViewpoint(v, radius, fastFrames, radius == 12 ? plainFrames * 5 : plainFrames));
+                const Row& r = rows.back();
+                std::printf("  radius %2d: %7.2f ms (worst %7.2f) plain %8.2f ms, %6.2f %% identical, %d chunks, %d faces, %d rects, %d objects%s\n",
+                            radius, r.fastMedian, r.fastWorst, r.plainMedian, r.identical, r.counts.chunks,
+                            r.counts.faces, r.counts.rects, r.counts.objects, r.counts.occluding ? "" : ", no occlusion");
+                std::fflush(stdout);
+            }
+            whole.push_back({v.name, {}});
+            MeasureWholeFrame(v, fastFrames, whole.back().second);
         }
     }
+
+    // The empty frame for reference: nothing in the cube is inside the world.
+    std::vector<double> empty;
+    {
+        Viewpoint nowhere = {"empty", 0, -1000, -1000, -1000, 340.0f, 90.0f, false};
+        MeasureWholeFrame(nowhere, fastFrames, empty);
+    }
+
+    std::printf("\n| viewpoint | radius | RenderFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | identical pixels |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const Row& r : rows)
+        std::printf("| %s | %d | %.2f | %.2f | %.1f | %.1f | %.0f | %.3f %% |\n", r.viewpoint.c_str(), r.radius,
+                    r.fastMedian, r.fastWorst, r.plainMedian, r.plainWorst, r.plainMedian / r.fastMedian, r.identical);
+    std::printf("\n| viewpoint (radius 60, scale 3) | whole frame median ms | worst ms |\n|---|---:|---:|\n");
+    for (const auto& [name, times] : whole)
+        std::printf("| %s | %.2f | %.2f |\n", name.c_str(), Median(times), Worst(times));
+    std::printf("| nothing drawn | %.2f | %.2f |\n", Median(empty), Worst(empty));
     CloseRenderWindow();
     return 0;
 }

@@ -125,16 +125,9 @@ void UpdateLanternAndKeys() {
 // Cells
 // ---------------------------------------------------------------------------
 
-// One face: the neighbour it faces, its normal, and four corners of texture
-// coordinate (s, t) and vertex, in units of the unscaled +-1 cube.
-struct CellFace {
-    int32_t dx, dy, dz;
-    float normal[3];
-    float corners[4][5];
-};
-
-// +z (floor), -z (ceiling), then the four walls.
-static const CellFace CellFaces[6] = {
+// +z (floor), -z (ceiling), then the four walls; corners in units of the
+// unscaled +-1 cube.
+const CellFace CellFaces[6] = {
     {0, 0, 1, {0, 0, 1}, {{0, 1, -1, -1, 1}, {1, 1, 1, -1, 1}, {1, 0, 1, 1, 1}, {0, 0, -1, 1, 1}}},
     {0, 0, -1, {0, 0, -1}, {{1, 1, -1, -1, -1}, {1, 0, -1, 1, -1}, {0, 0, 1, 1, -1}, {0, 1, 1, -1, -1}}},
     {0, 1, 0, {0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},

@@ -2,6 +2,18 @@
 #pragma once
 #include <cstdint>
 
+// One face of the +-1 cube: the neighbour it faces, its normal, and four
+// corners of texture coordinate (s, t) and vertex.
+struct CellFace {
+    int32_t dx, dy, dz;
+    float normal[3];
+    float corners[4][5];
+};
+
+// The faces of a cell in drawing order: +z (floor), -z (ceiling), +y, -y,
+// +x, -x.
+extern const CellFace CellFaces[6];
+
 // Rebuilds activeLights from Lights: the lights nearest the player first.
 void SelectActiveLights();
 // Once per frame, before the first cell is drawn: moves the lantern to the

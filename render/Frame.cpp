@@ -9,6 +9,7 @@
 #include "app/Window.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
+#include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
 #include "world/Movement.h"
@@ -33,11 +34,6 @@ void ApplyCamera() {
     glTranslatef(px - 0.5f, py - 0.5f, pz - 0.5f);
 }
 
-// Whether all six neighbours of (x, y, z) lie inside the volume.
-static bool IsInnerCell(int32_t x, int32_t y, int32_t z) {
-    return x > 0 && x < worldSide - 1 && y > 0 && y < worldSide - 1 && z > 0 && z < worldLevels - 1;
-}
-
 // Whether the view cube around the player holds a cell that is drawn.
 static bool CubeHasInnerCell() {
     const int32_t radius = viewRadius;
@@ -51,27 +47,7 @@ void DrawVisibleCells() {
     // The lantern and the keys act once per frame, before the first cell is
     // drawn; a teleport therefore moves the whole frame to the new place.
     if (CubeHasInnerCell()) UpdateLanternAndKeys();
-    const int32_t radius = viewRadius;
-    const int32_t lowX = SX - radius, highX = SX + radius - 1;
-    const int32_t lowY = SY - radius, highY = SY + radius - 1;
-    const int32_t lowZ = SZ - radius, highZ = SZ + radius - 1;
-    for (int32_t z = lowZ; z <= highZ; z++) {
-        for (int32_t y = lowY; y <= highY; y++) {
-            for (int32_t x = lowX; x <= highX; x++) {
-                glPushMatrix();
-                glTranslatef(static_cast<float>(x - SX), static_cast<float>(y - SY), static_cast<float>(z - SZ));
-                if (IsInnerCell(x, y, z)) {
-                    DrawCell(x, y, z);
-                    const uint8_t flag = FlagMap[CellIndex(x, y, z)];
-                    if (flag == FlagCube)
-                        DrawObject(3);
-                    else if (flag == FlagActor)
-                        DrawObject(5);
-                }
-                glPopMatrix();
-            }
-        }
-    }
+    DrawViewCube();
 }
 
 int32_t RenderFrame() {

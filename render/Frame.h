@@ -14,6 +14,6 @@ void UpdateViewAngles();
 // Multiplies the modelview by the camera: pitch, yaw, then the eye's offset
 // inside the player cell.
 void ApplyCamera();
-// The 3D pass: every cell of the (2 x viewRadius)^3 cube around the player,
-// with its object, each in its own matrix push.
+// The 3D pass: the lantern and keys once, then the cells of the
+// (2 x viewRadius)^3 cube around the player with their objects.
 void DrawVisibleCells();

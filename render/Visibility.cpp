@@ -1,0 +1,334 @@
+// Visibility of chunks. The frustum comes from the GL's own matrices, so the
+// test holds for whatever camera is set. Sight through the cube is traced
+// chunk by chunk from the eye's chunk: a chunk is entered through a side and
+// left through another side only where its open space joins the two, and a
+// straight line never turns back, so along each axis the walk only moves away
+// from the eye's chunk. This is sound when every line of sight from the eye
+// stays in open cells until it meets a face drawn in front of it: the eye and
+// everything near enough to be cut by the near plane are open cells, and no
+// cell in the cube has a code of 2 or more and no open cell lies on the shell
+// (such cells show no face, so sight would pass into rock). Otherwise every
+// chunk in the frustum is drawn, faces of both turns.
+#include "render/Visibility.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "render/Chunks.h"
+#include "screen/OpenGL.h"
+#include "world/WorldState.h"
+
+// How far outside a plane a box may reach and still count as inside: far
+// more than any rounding of the matrices.
+static constexpr float PlaneMargin = 0.01f;
+// Extra room around the part of the frustum the near plane cuts off.
+static constexpr double NearMargin = 0.01;
+
+// ---------------------------------------------------------------------------
+// Matrices
+// ---------------------------------------------------------------------------
+
+// c = a * b, column-major 4 x 4.
+static void MultiplyMatrices(const double a[16], const double b[16], double c[16]) {
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; k++) sum += a[k * 4 + row] * b[column * 4 + k];
+            c[column * 4 + row] = sum;
+        }
+}
+
+// Inverse of a column-major 4 x 4 matrix; false when it has none.
+static bool InvertMatrix(const double m[16], double inverse[16]) {
+    double a[4][8];
+    for (int row = 0; row < 4; row++)
+        for (int column = 0; column < 4; column++) {
+            a[row][column] = m[column * 4 + row];
+            a[row][column + 4] = row == column ? 1.0 : 0.0;
+        }
+    for (int column = 0; column < 4; column++) {
+        int pivot = column;
+        for (int row = column + 1; row < 4; row++)
+            if (std::fabs(a[row][column]) > std::fabs(a[pivot][column])) pivot = row;
+        if (std::fabs(a[pivot][column]) < 1e-12) return false;
+        std::swap(a[pivot], a[column]);
+        double scale = 1.0 / a[column][column];
+        for (double& value : a[column]) value *= scale;
+        for (int row = 0; row < 4; row++) {
+            if (row == column) continue;
+            double factor = a[row][column];
+            for (int k = 0; k < 8; k++) a[row][k] -= factor * a[column][k];
+        }
+    }
+    for (int row = 0; row < 4; row++)
+        for (int column = 0; column < 4; column++) inverse[column * 4 + row] = a[row][column + 4];
+    return true;
+}
+
+// The point of clip space (x, y, z, 1) in draw coordinates.
+static void Unproject(const double inverseClip[16], double x, double y, double z, double out[3]) {
+    double v[4];
+    for (int row = 0; row < 4; row++)
+        v[row] = inverseClip[row] * x + inverseClip[4 + row] * y + inverseClip[8 + row] * z + inverseClip[12 + row];
+    for (int i = 0; i < 3; i++) out[i] = v[i] / v[3];
+}
+
+// ---------------------------------------------------------------------------
+// The view volume
+// ---------------------------------------------------------------------------
+
+bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], int planeCount) {
+    for (int p = 0; p < planeCount; p++) {
+        const float* plane = view.planes[p];
+        float reach = plane[3];
+        for (int axis = 0; axis < 3; axis++) reach += plane[axis] * (plane[axis] > 0 ? high[axis] : low[axis]);
+        if (reach < -PlaneMargin) return false;
+    }
+    return true;
+}
+
+// Whether the box lies wholly inside all six planes.
+static bool BoxInsideFrustum(const ViewVolume& view, const float low[3], const float high[3]) {
+    for (const float* plane : view.planes) {
+        float least = plane[3];
+        for (int axis = 0; axis < 3; axis++) least += plane[axis] * (plane[axis] > 0 ? low[axis] : high[axis]);
+        if (least < PlaneMargin) return false;
+    }
+    return true;
+}
+
+static const int32_t& PlayerCell(int axis) { return axis == 0 ? SX : axis == 1 ? SY : SZ; }
+
+// Draw-coordinate box of the cells low..high (inclusive) on each axis.
+static void CellBox(const int32_t low[3], const int32_t high[3], float boxLow[3], float boxHigh[3]) {
+    for (int axis = 0; axis < 3; axis++) {
+        boxLow[axis] = static_cast<float>(low[axis] - PlayerCell(axis)) - 0.5f;
+        boxHigh[axis] = static_cast<float>(high[axis] - PlayerCell(axis)) + 0.5f;
+    }
+}
+
+// The chunk range that covers the drawn cells.
+static void ChunkRange(const ViewVolume& view, int32_t low[3], int32_t high[3]) {
+    for (int axis = 0; axis < 3; axis++) {
+        low[axis] = view.low[axis] / ChunkSide;
+        high[axis] = view.high[axis] / ChunkSide;
+    }
+}
+
+// The drawn part of chunk (cx, cy, cz): its cells clipped to the cube.
+static void ClippedChunkCells(const ViewVolume& view, const int32_t chunk[3], int32_t low[3], int32_t high[3],
+                              bool* whole) {
+    *whole = true;
+    for (int axis = 0; axis < 3; axis++) {
+        int32_t first = chunk[axis] * ChunkSide, last = first + ChunkSide - 1;
+        low[axis] = std::max(first, view.low[axis]);
+        high[axis] = std::min(last, view.high[axis]);
+        if (low[axis] != first || high[axis] != last) *whole = false;
+    }
+}
+
+// Whether every cell the eye or the near plane's cut can lie in is an open
+// cell inside the shell and inside the drawn cells.
+static bool EyeStandsInOpenSpace(const ViewVolume& view, double reach) {
+    int32_t low[3], high[3];
+    for (int axis = 0; axis < 3; axis++) {
+        double e = view.eye[axis];
+        if (!(std::fabs(e) < 4.0)) return false;  // the eye is far from the player cell
+        low[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5));
+        high[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5));
+        if (low[axis] < view.low[axis] || high[axis] > view.high[axis]) return false;
+    }
+    for (int32_t z = low[2]; z <= high[2]; z++)
+        for (int32_t y = low[1]; y <= high[1]; y++)
+            for (int32_t x = low[0]; x <= high[0]; x++)
+                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) return false;
+    return true;
+}
+
+// Whether any chunk over the drawn cells holds cells through which sight
+// passes into rock.
+static bool CubeHoldsUnusualCells(const ViewVolume& view) {
+    int32_t low[3], high[3];
+    ChunkRange(view, low, high);
+    bool unusual = false;
+    for (int32_t cz = low[2]; cz <= high[2]; cz++)
+        for (int32_t cy = low[1]; cy <= high[1]; cy++)
+            for (int32_t cx = low[0]; cx <= high[0]; cx++) unusual = UseChunk(cx, cy, cz).unusual || unusual;
+    return unusual;
+}
+
+bool PrepareViewVolume(ViewVolume& view) {
+    const int32_t sides[3] = {worldSide, worldSide, worldLevels};
+    for (int axis = 0; axis < 3; axis++) {
+        int64_t centre = PlayerCell(axis);
+        int64_t low = std::max<int64_t>(centre - viewRadius, 1);
+        int64_t high = std::min<int64_t>(centre + viewRadius - 1, sides[axis] - 2);
+        if (viewRadius <= 0 || low > high) return false;
+        view.low[axis] = static_cast<int32_t>(low);
+        view.high[axis] = static_cast<int32_t>(high);
+    }
+
+    // Identity unless a context answers.
+    float modelview[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    double m[16], p[16], clip[16];
+    for (int i = 0; i < 16; i++) {
+        m[i] = modelview[i];
+        p[i] = projection[i];
+    }
+    MultiplyMatrices(p, m, clip);
+
+    // Planes from the rows of the clip matrix: w + x, w - x, w + y, ...
+    for (int plane = 0; plane < 6; plane++) {
+        int row = plane / 2;
+        double sign = plane % 2 == 0 ? 1.0 : -1.0;
+        double coefficients[4];
+        for (int column = 0; column < 4; column++)
+            coefficients[column] = clip[column * 4 + 3] + sign * clip[column * 4 + row];
+        double length = std::sqrt(coefficients[0] * coefficients[0] + coefficients[1] * coefficients[1] +
+                                  coefficients[2] * coefficients[2]);
+        if (length < 1e-12) length = 1.0;
+        for (int column = 0; column < 4; column++) view.planes[plane][column] = static_cast<float>(coefficients[column] / length);
+    }
+
+    // Occlusion needs a camera at a point: an affine modelview and a
+    // perspective projection.
+    view.occluding = false;
+    const bool affine = m[3] == 0.0 && m[7] == 0.0 && m[11] == 0.0 && m[15] == 1.0;
+    const bool perspective = p[3] == 0.0 && p[7] == 0.0 && p[11] == -1.0 && p[15] == 0.0;
+    double inverseModelview[16], inverseClip[16];
+    if (!affine || !perspective || !InvertMatrix(m, inverseModelview) || !InvertMatrix(clip, inverseClip))
+        return true;
+    for (int axis = 0; axis < 3; axis++) view.eye[axis] = static_cast<float>(inverseModelview[12 + axis]);
+    // The farthest point of the near plane's rectangle from the eye.
+    double reach = 0.0;
+    for (double x : {-1.0, 1.0})
+        for (double y : {-1.0, 1.0}) {
+            double corner[3];
+            Unproject(inverseClip, x, y, -1.0, corner);
+            double d = 0.0;
+            for (int axis = 0; axis < 3; axis++) d += (corner[axis] - view.eye[axis]) * (corner[axis] - view.eye[axis]);
+            reach = std::max(reach, std::sqrt(d));
+        }
+    if (!(reach < 0.45)) return true;
+    view.occluding = EyeStandsInOpenSpace(view, reach + NearMargin) && !CubeHoldsUnusualCells(view);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Chunks
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// One step of the walk: a chunk and the side it was entered by (-1: the
+// eye's chunk, any side may be left).
+struct WalkStep {
+    int32_t cx, cy, cz;
+    int8_t entered;
+};
+
+// Per chunk of the cube's chunk range: bits 0..5 sides entered by, bit 6
+// listed.
+std::vector<uint8_t> walkMarks;
+std::vector<WalkStep> walkQueue;
+
+constexpr uint8_t ListedMark = 0x40;
+
+}  // namespace
+
+void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible) {
+    visible.clear();
+    int32_t low[3], high[3];
+    ChunkRange(view, low, high);
+    const int32_t span[3] = {high[0] - low[0] + 1, high[1] - low[1] + 1, high[2] - low[2] + 1};
+    walkMarks.assign(static_cast<size_t>(span[0]) * span[1] * span[2], 0);
+    auto mark = [&](const int32_t c[3]) -> uint8_t& {
+        return walkMarks[(static_cast<size_t>(c[2] - low[2]) * span[1] + (c[1] - low[1])) * span[0] + (c[0] - low[0])];
+    };
+
+    // Describes chunk c for drawing; false when no part of it is in the
+    // frustum (the first planeCount planes).
+    auto describe = [&](const int32_t c[3], int planeCount, VisibleChunk& out) {
+        int32_t cellLow[3], cellHigh[3];
+        bool whole;
+        ClippedChunkCells(view, c, cellLow, cellHigh, &whole);
+        float boxLow[3], boxHigh[3];
+        CellBox(cellLow, cellHigh, boxLow, boxHigh);
+        if (!BoxMayBeInFrustum(view, boxLow, boxHigh, planeCount)) return false;
+        out = VisibleChunk{c[0], c[1], c[2], whole, BoxInsideFrustum(view, boxLow, boxHigh)};
+        return true;
+    };
+
+    if (!view.occluding) {
+        // Every chunk in the frustum, nearest first.
+        int32_t eyeChunk[3];
+        for (int axis = 0; axis < 3; axis++) eyeChunk[axis] = std::clamp(PlayerCell(axis) / ChunkSide, low[axis], high[axis]);
+        for (int32_t cz = low[2]; cz <= high[2]; cz++)
+            for (int32_t cy = low[1]; cy <= high[1]; cy++)
+                for (int32_t cx = low[0]; cx <= high[0]; cx++) {
+                    const int32_t c[3] = {cx, cy, cz};
+                    VisibleChunk chunk;
+                    if (describe(c, 6, chunk)) visible.push_back(chunk);
+                }
+        auto distance = [&](const VisibleChunk& v) {
+            return std::abs(v.cx - eyeChunk[0]) + std::abs(v.cy - eyeChunk[1]) + std::abs(v.cz - eyeChunk[2]);
+        };
+        std::stable_sort(visible.begin(), visible.end(),
+                         [&](const VisibleChunk& a, const VisibleChunk& b) { return distance(a) < distance(b); });
+        return;
+    }
+
+    // The walk from the eye's chunk. Sight to a drawn face ends before the
+    // far plane, so the far plane bounds the walk, the near plane does not.
+    static const int8_t Steps[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+    static const int StepAxis[6] = {2, 2, 1, 1, 0, 0};
+    int32_t eyeChunk[3];
+    for (int axis = 0; axis < 3; axis++)
+        eyeChunk[axis] = (PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f))) / ChunkSide;
+    walkQueue.clear();
+    walkQueue.push_back({eyeChunk[0], eyeChunk[1], eyeChunk[2], -1});
+    const int walkPlanes[5] = {0, 1, 2, 3, 5};
+    for (size_t next = 0; next < walkQueue.size(); next++) {
+        const WalkStep step = walkQueue[next];
+        const int32_t c[3] = {step.cx, step.cy, step.cz};
+        const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
+        uint8_t& marks = mark(c);
+        if (!(marks & ListedMark)) {
+            marks |= ListedMark;
+            VisibleChunk described;
+            if (describe(c, 6, described)) visible.push_back(described);
+        }
+        const uint8_t exits = step.entered < 0 ? 0x3F : chunk.links[step.entered];
+        for (int side = 0; side < 6; side++) {
+            if (!(exits & (1 << side)) || side == step.entered) continue;
+            const int axis = StepAxis[side];
+            // Never back towards the eye's chunk.
+            if (Steps[side][axis] > 0 ? c[axis] < eyeChunk[axis] : c[axis] > eyeChunk[axis]) continue;
+            int32_t n[3] = {c[0] + Steps[side][0], c[1] + Steps[side][1], c[2] + Steps[side][2]};
+            if (n[axis] < low[axis] || n[axis] > high[axis]) continue;
+            const int entered = side ^ 1;
+            uint8_t& neighbourMarks = mark(n);
+            if (neighbourMarks & (1 << entered)) continue;
+            neighbourMarks |= static_cast<uint8_t>(1 << entered);
+            // The neighbour must meet the frustum's sides and far plane.
+            int32_t cellLow[3], cellHigh[3];
+            bool whole;
+            ClippedChunkCells(view, n, cellLow, cellHigh, &whole);
+            float boxLow[3], boxHigh[3];
+            CellBox(cellLow, cellHigh, boxLow, boxHigh);
+            bool meets = true;
+            for (int p : walkPlanes) {
+                const float* plane = view.planes[p];
+                float reach = plane[3];
+                for (int a = 0; a < 3; a++) reach += plane[a] * (plane[a] > 0 ? boxHigh[a] : boxLow[a]);
+                if (reach < -PlaneMargin) meets = false;
+            }
+            if (!meets) continue;
+            walkQueue.push_back({n[0], n[1], n[2], static_cast<int8_t>(entered)});
+        }
+    }
+}

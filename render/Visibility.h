@@ -1,0 +1,40 @@
+// Which chunks of the view cube the 3D pass draws: those the view frustum
+// touches and, when the eye stands in open space, only those that a line of
+// sight from the eye can reach through open cells. Conservative: no face
+// that could show a pixel is left out.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// The view of one frame, in the coordinates the pass draws in: cell (x, y, z)
+// is the unit cube around (x - SX, y - SY, z - SZ).
+struct ViewVolume {
+    // The six frustum planes (left, right, bottom, top, near, far) with unit
+    // normals; a point p is inside when dot(plane, p) + plane[3] >= 0.
+    float planes[6][4];
+    // The cells drawn: the cube around the player within the world's shell,
+    // inclusive bounds in cell coordinates (empty when low > high somewhere).
+    int32_t low[3], high[3];
+    // Whether faces turned away from the eye and chunks no line of sight
+    // reaches may be left out: the eye is a point (perspective) in open
+    // space and nothing in the cube lets sight pass through rock.
+    bool occluding;
+    // The eye in draw coordinates (meaningful when occluding).
+    float eye[3];
+};
+
+// One chunk to draw, by chunk coordinates, and whether it lies wholly inside
+// the drawn cells and the frustum (no per-face tests needed).
+struct VisibleChunk {
+    int32_t cx, cy, cz;
+    bool insideCube;
+    bool insideFrustum;
+};
+
+// Sets up view from the current modelview and projection matrices, the
+// player cell and viewRadius; false when the cube holds no drawn cell.
+bool PrepareViewVolume(ViewVolume& view);
+// Lists the chunks to draw, nearest first.
+void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
+// Whether the box of draw coordinates low..high may show inside the frustum.
+bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], int planeCount);
