@@ -124,6 +124,26 @@ static void MergeSide(Chunk& chunk, int side, const std::vector<ChunkFace>* list
             }
 }
 
+// The open cells of each of the chunk's six boundary layers.
+static void MarkOpenings(Chunk& chunk) {
+    const int32_t first[3] = {chunk.x0, chunk.y0, chunk.z0}, last[3] = {chunk.x1, chunk.y1, chunk.z1};
+    for (int side = 0; side < 6; side++) {
+        const int axis = SideAxisOf(side), uAxis = RectAxes[axis][0], vAxis = RectAxes[axis][1];
+        int32_t at[3];
+        at[axis] = side % 2 == 0 ? last[axis] : first[axis];
+        for (int v = 0; v < ChunkSide; v++) {
+            uint16_t row = 0;
+            at[vAxis] = first[vAxis] + v;
+            for (int u = 0; u < ChunkSide && at[vAxis] <= last[vAxis]; u++) {
+                at[uAxis] = first[uAxis] + u;
+                if (at[uAxis] > last[uAxis]) break;
+                if (DungeonMap[CellIndex(at[0], at[1], at[2])] != CellSolid) row |= static_cast<uint16_t>(1u << u);
+            }
+            chunk.openings[side][v] = row;
+        }
+    }
+}
+
 static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
     chunk.x0 = cx * ChunkSide;
     chunk.y0 = cy * ChunkSide;
@@ -179,6 +199,7 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
     }
     chunk.firstRect[6] = static_cast<int32_t>(chunk.rects.size());
     LinkChunkSides(chunk);
+    MarkOpenings(chunk);
     chunk.built = true;
     chunkBuilds += 1;
 }

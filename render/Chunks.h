@@ -57,6 +57,9 @@ struct Chunk {
     // links[s]: bit t set when open space touching side s reaches side t
     // inside the chunk without passing through rock (code 1).
     uint8_t links[6];
+    // openings[s][v] bit u: the cell of the chunk's layer on side s at (u, v)
+    // (the side's other two axes, as for rectangles) is not rock.
+    uint16_t openings[6][ChunkSide];
     // A cell with a code of 2 or more, or an open cell on the world's shell:
     // light can pass where no face stops it.
     bool unusual;

@@ -208,6 +208,24 @@ bool DrawNeedsClipping(int32_t x, int32_t y, int32_t z, int side, const float ba
     return false;
 }
 
+// Whether a quad with these clip-space corners lies wholly outside the
+// screen rectangle (normalised device x0, y0, x1, y1) its chunk is seen
+// through. Corners at or behind the eye's plane are not judged.
+bool QuadMissesScreen(const float* const corners[4], const float screen[4]) {
+    float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
+    for (int k = 0; k < 4; k++) {
+        const float* c = corners[k];
+        if (!(c[3] > 1e-3f)) return false;
+        const float x = c[0] / c[3], y = c[1] / c[3];
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    constexpr float margin = 1e-4f;
+    return x1 < screen[0] - margin || x0 > screen[2] + margin || y1 < screen[1] - margin || y0 > screen[3] + margin;
+}
+
 // The part of a chunk inside the drawn cells.
 void ClipChunk(const ViewVolume& view, const Chunk& chunk, int32_t low[3], int32_t high[3]) {
     const int32_t first[3] = {chunk.x0, chunk.y0, chunk.z0}, last[3] = {chunk.x1, chunk.y1, chunk.z1};
@@ -262,14 +280,21 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
             }
             float base[4];
             CellBase(at[0], at[1], at[2], base);
-            const bool clipped = !visible.insideFrustum && DrawNeedsClipping(at[0], at[1], at[2], side, base);
-            uint8_t colour[3];
-            ComputeCellColour(at[0], at[1], at[2], colour);
             TexturedVertex corners[4];
             for (int k = 0; k < 4; k++) {
                 const float* corner = face.corners[k];
-                corners[k] = TexturedVertex{corner[0], corner[1], colour[0], colour[1], colour[2], 255, {}};
+                corners[k] = TexturedVertex{corner[0], corner[1], 0, 0, 0, 255, {}};
                 CornerClip(base, corner + 2, corners[k].clip);
+            }
+            const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
+            if (QuadMissesScreen(clips, visible.screen)) continue;
+            const bool clipped = !visible.insideFrustum && DrawNeedsClipping(at[0], at[1], at[2], side, base);
+            uint8_t colour[3];
+            ComputeCellColour(at[0], at[1], at[2], colour);
+            for (TexturedVertex& corner : corners) {
+                corner.r = colour[0];
+                corner.g = colour[1];
+                corner.b = colour[2];
             }
             LitFace& lit = litFaces.emplace_back();
             lit.order = static_cast<int64_t>(CellIndex(at[0], at[1], at[2])) * 8 + side;
@@ -332,6 +357,8 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                 CornerClip(base, corner, corners[k].clip);
                 outside = outside || NeedsClipping(corners[k].clip);
             }
+            const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
+            if (QuadMissesScreen(clips, visible.screen)) continue;
             for (int k : UnclippedSplit) blackBatches[outside].push_back(corners[k]);
         }
     }

@@ -9,9 +9,15 @@
 // cell in the cube has a code of 2 or more and no open cell lies on the shell
 // (such cells show no face, so sight would pass into rock). Otherwise every
 // chunk in the frustum is drawn, faces of both turns.
+//
+// Sight passing from one chunk into the next crosses the boundary where
+// cells on both sides are open; the walk carries the screen rectangle of
+// those openings along its path, so a chunk is only seen through the part of
+// the screen that every opening on the way lets through.
 #include "render/Visibility.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 
@@ -180,6 +186,7 @@ bool PrepareViewVolume(ViewVolume& view) {
         p[i] = projection[i];
     }
     MultiplyMatrices(p, m, clip);
+    std::copy(clip, clip + 16, view.clip);
 
     // Planes from the rows of the clip matrix: w + x, w - x, w + y, ...
     for (int plane = 0; plane < 6; plane++) {
@@ -224,19 +231,111 @@ bool PrepareViewVolume(ViewVolume& view) {
 
 namespace {
 
-// One step of the walk: a chunk and the side it was entered by (-1: the
-// eye's chunk, any side may be left).
+// A screen rectangle in normalised device coordinates: x0, y0, x1, y1.
+struct ScreenRect {
+    float x0, y0, x1, y1;
+};
+constexpr ScreenRect NoScreen = {1.0f, 1.0f, -1.0f, -1.0f};
+constexpr ScreenRect WholeScreen = {-1.0f, -1.0f, 1.0f, 1.0f};
+// Rounding room for projected corners.
+constexpr float ScreenMargin = 1e-4f;
+// Corners this close to the eye's plane (or behind it) are not projected:
+// the rectangle is then the whole screen.
+constexpr double NearestDepth = 1e-3;
+
+bool IsEmpty(const ScreenRect& r) { return r.x0 > r.x1 || r.y0 > r.y1; }
+
+ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
+    return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
+}
+
+ScreenRect Unite(const ScreenRect& a, const ScreenRect& b) {
+    if (IsEmpty(a)) return b;
+    if (IsEmpty(b)) return a;
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+bool Contains(const ScreenRect& outer, const ScreenRect& inner) {
+    return IsEmpty(inner) ||
+           (inner.x0 >= outer.x0 && inner.y0 >= outer.y0 && inner.x1 <= outer.x1 && inner.y1 <= outer.y1);
+}
+
+// The screen rectangle covering the corners of a box of draw coordinates.
+ScreenRect ProjectBox(const ViewVolume& view, const double low[3], const double high[3]) {
+    ScreenRect r = NoScreen;
+    for (int corner = 0; corner < 8; corner++) {
+        const double p[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]};
+        double c[4];
+        for (int row = 0; row < 4; row++)
+            c[row] = view.clip[row] * p[0] + view.clip[4 + row] * p[1] + view.clip[8 + row] * p[2] + view.clip[12 + row];
+        if (!(c[3] > NearestDepth)) return WholeScreen;
+        const float x = static_cast<float>(c[0] / c[3]), y = static_cast<float>(c[1] / c[3]);
+        r = Unite(r, {x - ScreenMargin, y - ScreenMargin, x + ScreenMargin, y + ScreenMargin});
+    }
+    return r;
+}
+
+// One step of the walk: a chunk, the side it was entered by (-1: the eye's
+// chunk, any side may be left) and the screen it is seen through that way.
 struct WalkStep {
     int32_t cx, cy, cz;
     int8_t entered;
+    ScreenRect screen;
 };
 
-// Per chunk of the cube's chunk range: bits 0..5 sides entered by, bit 6
-// listed.
-std::vector<uint8_t> walkMarks;
+// Per chunk of the cube's chunk range: the screen seen through each side
+// entered by (how often it grew), all of it together, and whether listed.
+struct WalkMark {
+    ScreenRect entries[6];
+    uint8_t growths[6];
+    ScreenRect seen;
+    bool listed;
+    int32_t slot;  // index in the visible list
+};
+std::vector<WalkMark> walkMarks;
 std::vector<WalkStep> walkQueue;
 
-constexpr uint8_t ListedMark = 0x40;
+// After this many growths of one entry the walk takes the whole screen there,
+// which ends it quickly.
+constexpr uint8_t MaxGrowths = 6;
+
+const int8_t Steps[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+const int StepAxis[6] = {2, 2, 1, 1, 0, 0};
+const int OpeningAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
+
+// The screen rectangle of the opening from chunk c (first..last cells) into
+// its neighbour n across side: the boundary faces with open cells on both
+// sides, within the drawn cells. NoScreen when there is none.
+ScreenRect ProjectOpening(const ViewVolume& view, const Chunk& c, const Chunk& n, int side) {
+    const int axis = StepAxis[side], uAxis = OpeningAxes[axis][0], vAxis = OpeningAxes[axis][1];
+    const int32_t first[3] = {c.x0, c.y0, c.z0}, last[3] = {c.x1, c.y1, c.z1};
+    int32_t u0 = ChunkSide, u1 = -1, v0 = ChunkSide, v1 = -1;
+    for (int v = 0; v < ChunkSide; v++) {
+        uint32_t row = static_cast<uint32_t>(c.openings[side][v] & n.openings[side ^ 1][v]);
+        // Only cells inside the drawn cells can be passed on the way to a face.
+        const int32_t cellV = first[vAxis] + v;
+        if (!row || cellV < view.low[vAxis] || cellV > view.high[vAxis]) continue;
+        int32_t lowU = std::max(0, view.low[uAxis] - first[uAxis]);
+        int32_t highU = std::min(ChunkSide - 1, view.high[uAxis] - first[uAxis]);
+        if (lowU > highU) continue;
+        row &= ((2u << highU) - 1u) & ~((1u << lowU) - 1u);
+        if (!row) continue;
+        u0 = std::min(u0, static_cast<int32_t>(std::countr_zero(row)));
+        u1 = std::max(u1, static_cast<int32_t>(std::bit_width(row)) - 1);
+        v0 = std::min(v0, v);
+        v1 = v;
+    }
+    if (u1 < 0) return NoScreen;
+    const int32_t player[3] = {SX, SY, SZ};
+    double low[3], high[3];
+    const double plane = side % 2 == 0 ? last[axis] - player[axis] + 0.5 : first[axis] - player[axis] - 0.5;
+    low[axis] = high[axis] = plane;
+    low[uAxis] = first[uAxis] + u0 - player[uAxis] - 0.5;
+    high[uAxis] = first[uAxis] + u1 - player[uAxis] + 0.5;
+    low[vAxis] = first[vAxis] + v0 - player[vAxis] - 0.5;
+    high[vAxis] = first[vAxis] + v1 - player[vAxis] + 0.5;
+    return ProjectBox(view, low, high);
+}
 
 }  // namespace
 
@@ -245,8 +344,14 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
     int32_t low[3], high[3];
     ChunkRange(view, low, high);
     const int32_t span[3] = {high[0] - low[0] + 1, high[1] - low[1] + 1, high[2] - low[2] + 1};
-    walkMarks.assign(static_cast<size_t>(span[0]) * span[1] * span[2], 0);
-    auto mark = [&](const int32_t c[3]) -> uint8_t& {
+    WalkMark blank;
+    std::fill(blank.entries, blank.entries + 6, NoScreen);
+    std::fill(blank.growths, blank.growths + 6, 0);
+    blank.seen = NoScreen;
+    blank.listed = false;
+    blank.slot = -1;
+    walkMarks.assign(static_cast<size_t>(span[0]) * span[1] * span[2], blank);
+    auto mark = [&](const int32_t c[3]) -> WalkMark& {
         return walkMarks[(static_cast<size_t>(c[2] - low[2]) * span[1] + (c[1] - low[1])) * span[0] + (c[0] - low[0])];
     };
 
@@ -259,7 +364,8 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
         float boxLow[3], boxHigh[3];
         CellBox(cellLow, cellHigh, boxLow, boxHigh);
         if (!BoxMayBeInFrustum(view, boxLow, boxHigh, planeCount)) return false;
-        out = VisibleChunk{c[0], c[1], c[2], whole, BoxInsideFrustum(view, boxLow, boxHigh)};
+        out = VisibleChunk{c[0], c[1], c[2], whole, BoxInsideFrustum(view, boxLow, boxHigh),
+                           {WholeScreen.x0, WholeScreen.y0, WholeScreen.x1, WholeScreen.y1}};
         return true;
     };
 
@@ -284,24 +390,26 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
 
     // The walk from the eye's chunk. Sight to a drawn face ends before the
     // far plane, so the far plane bounds the walk, the near plane does not.
-    static const int8_t Steps[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
-    static const int StepAxis[6] = {2, 2, 1, 1, 0, 0};
     int32_t eyeChunk[3];
     for (int axis = 0; axis < 3; axis++)
         eyeChunk[axis] = (PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f))) / ChunkSide;
     walkQueue.clear();
-    walkQueue.push_back({eyeChunk[0], eyeChunk[1], eyeChunk[2], -1});
+    walkQueue.push_back({eyeChunk[0], eyeChunk[1], eyeChunk[2], -1, WholeScreen});
+    mark(eyeChunk).seen = WholeScreen;
     const int walkPlanes[5] = {0, 1, 2, 3, 5};
     for (size_t next = 0; next < walkQueue.size(); next++) {
         const WalkStep step = walkQueue[next];
         const int32_t c[3] = {step.cx, step.cy, step.cz};
-        const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
-        uint8_t& marks = mark(c);
-        if (!(marks & ListedMark)) {
-            marks |= ListedMark;
+        WalkMark& here = mark(c);
+        if (!here.listed) {
+            here.listed = true;
             VisibleChunk described;
-            if (describe(c, 6, described)) visible.push_back(described);
+            if (describe(c, 6, described)) {
+                here.slot = static_cast<int32_t>(visible.size());
+                visible.push_back(described);
+            }
         }
+        const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
         const uint8_t exits = step.entered < 0 ? 0x3F : chunk.links[step.entered];
         for (int side = 0; side < 6; side++) {
             if (!(exits & (1 << side)) || side == step.entered) continue;
@@ -310,10 +418,6 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
             if (Steps[side][axis] > 0 ? c[axis] < eyeChunk[axis] : c[axis] > eyeChunk[axis]) continue;
             int32_t n[3] = {c[0] + Steps[side][0], c[1] + Steps[side][1], c[2] + Steps[side][2]};
             if (n[axis] < low[axis] || n[axis] > high[axis]) continue;
-            const int entered = side ^ 1;
-            uint8_t& neighbourMarks = mark(n);
-            if (neighbourMarks & (1 << entered)) continue;
-            neighbourMarks |= static_cast<uint8_t>(1 << entered);
             // The neighbour must meet the frustum's sides and far plane.
             int32_t cellLow[3], cellHigh[3];
             bool whole;
@@ -328,7 +432,27 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
                 if (reach < -PlaneMargin) meets = false;
             }
             if (!meets) continue;
-            walkQueue.push_back({n[0], n[1], n[2], static_cast<int8_t>(entered)});
+            const Chunk& neighbour = UseChunk(n[0], n[1], n[2]);
+            // UseChunk may have built the neighbour; chunk stays valid (the
+            // table only changes size with the world).
+            ScreenRect through = Intersect(step.screen, ProjectOpening(view, chunk, neighbour, side));
+            if (IsEmpty(through)) continue;
+            const int entered = side ^ 1;
+            WalkMark& there = mark(n);
+            if (Contains(there.entries[entered], through)) continue;
+            there.growths[entered] += 1;
+            there.entries[entered] = there.growths[entered] > MaxGrowths ? WholeScreen : Unite(there.entries[entered], through);
+            there.seen = Unite(there.seen, there.entries[entered]);
+            walkQueue.push_back({n[0], n[1], n[2], static_cast<int8_t>(entered), there.entries[entered]});
         }
+    }
+    // Each chunk is seen through all the ways that reach it.
+    for (VisibleChunk& chunk : visible) {
+        const int32_t c[3] = {chunk.cx, chunk.cy, chunk.cz};
+        const ScreenRect& seen = mark(c).seen;
+        chunk.screen[0] = seen.x0;
+        chunk.screen[1] = seen.y0;
+        chunk.screen[2] = seen.x1;
+        chunk.screen[3] = seen.y1;
     }
 }

@@ -21,14 +21,18 @@ struct ViewVolume {
     bool occluding;
     // The eye in draw coordinates (meaningful when occluding).
     float eye[3];
+    // Draw coordinates to clip coordinates: projection x modelview.
+    double clip[16];
 };
 
-// One chunk to draw, by chunk coordinates, and whether it lies wholly inside
-// the drawn cells and the frustum (no per-face tests needed).
+// One chunk to draw, by chunk coordinates; whether it lies wholly inside
+// the drawn cells and the frustum (no per-face tests needed); and the part of
+// the screen (normalised device x0, y0, x1, y1) through which it can be seen.
 struct VisibleChunk {
     int32_t cx, cy, cz;
     bool insideCube;
     bool insideFrustum;
+    float screen[4];
 };
 
 // Sets up view from the current modelview and projection matrices, the
