@@ -2,6 +2,7 @@
 // software work is on the 320 x 240 picture; magnification is the pixel zoom.
 #include "screen/Screen.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,7 +70,110 @@ void PutPixel(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b) {
     p[3] = 255;
 }
 
+// The picture goes to the window as one textured quad rather than a zoomed
+// glDrawPixels: the same pixels (each picture pixel becomes a zoom x zoom
+// block, nearest texel), at a fraction of the cost. Blending is kept for
+// pictures with a pixel that is not opaque (over an opaque one it changes
+// nothing); the depth buffer is neither tested nor written, since nothing
+// reads it before the next frame clears it.
+// The texture is 512 x 256 (a power of two for plain OpenGL 1.1 drivers),
+// made again in every new context.
+static constexpr int PresentTextureWidth = 512;
+static constexpr int PresentTextureHeight = 256;
+static GLuint presentTexture = 0;
+
+// Whether every pixel of the picture has alpha 255.
+static bool IsPictureOpaque() {
+    for (int i = 0; i < ScreenPixelCount; i++)
+        if (ScreenPixels[i * 4 + 3] != 255) return false;
+    return true;
+}
+
+// Binds the presentation texture of the current context, making it first
+// if this context has none; false when it cannot be had.
+static bool BindPresentTexture() {
+    if (presentTexture != 0 && glIsTexture(presentTexture)) {
+        glBindTexture(GL_TEXTURE_2D, presentTexture);
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        if (width == PresentTextureWidth && height == PresentTextureHeight) return true;
+    }
+    presentTexture = 0;
+    glGenTextures(1, &presentTexture);
+    if (presentTexture == 0) return false;
+    glBindTexture(GL_TEXTURE_2D, presentTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, PresentTextureWidth, PresentTextureHeight, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    return glGetError() == GL_NO_ERROR;
+}
+
+// Draws ScreenPixels as a quad of zoom x zoom blocks at the raster position;
+// false (nothing drawn) unless the zoom is 1..4 and the raster position a
+// valid whole pixel, which is all the frame ever sets.
+static bool PresentAsQuad() {
+    GLfloat zoomX = 0.0f, zoomY = 0.0f, raster[4] = {0, 0, 0, 1};
+    GLboolean rasterValid = GL_FALSE;
+    glGetFloatv(GL_ZOOM_X, &zoomX);
+    glGetFloatv(GL_ZOOM_Y, &zoomY);
+    glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &rasterValid);
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    const bool wholeZoom = zoomX == zoomY && (zoomX == 1.0f || zoomX == 2.0f || zoomX == 3.0f || zoomX == 4.0f);
+    if (!rasterValid || !wholeZoom || raster[0] != std::floor(raster[0]) || raster[1] != std::floor(raster[1]))
+        return false;
+
+    GLint boundTexture = 0, viewport[4] = {0, 0, 0, 0}, environment = GL_MODULATE;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &environment);
+    if (!BindPresentTexture()) {
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+        return false;
+    }
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ScreenPixels);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glViewport(static_cast<GLint>(raster[0]), static_cast<GLint>(raster[1]), static_cast<GLsizei>(ScreenWidth * zoomX),
+               static_cast<GLsizei>(ScreenHeight * zoomY));
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const float s = static_cast<float>(ScreenWidth) / PresentTextureWidth;
+    const float t = static_cast<float>(ScreenHeight) / PresentTextureHeight;
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    if (!IsPictureOpaque()) glEnable(GL_BLEND);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex2f(-1.0f, -1.0f);
+    glTexCoord2f(s, 0.0f);
+    glVertex2f(1.0f, -1.0f);
+    glTexCoord2f(s, t);
+    glVertex2f(1.0f, 1.0f);
+    glTexCoord2f(0.0f, t);
+    glVertex2f(-1.0f, 1.0f);
+    glEnd();
+    glDisable(GL_BLEND);
+    if (depthTest) glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, environment);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    return true;
+}
+
 void PresentScreen() {
+    if (PresentAsQuad()) return;
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
     glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ScreenPixels);

@@ -3,12 +3,15 @@
 // generated one, from several places and view directions.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
+#include "screen/OpenGL.h"
 #include "screen/Screen.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -184,5 +187,67 @@ TEST_F(Picture, FramesMatchThePlainDrawingInTheGeneratedWorld) {
         ScatterLights();
         std::string where = "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z);
         EXPECT_LE(CountDifferences(view, where.c_str()), AllowedDifferences) << where;
+    }
+}
+
+// The window's pixels after presentation are those of the picture drawn with
+// a zoomed glDrawPixels at the raster position: every picture pixel a zoom x
+// zoom block, blended over the back buffer where it is not opaque.
+TEST(Presentation, FillsTheWindowWithTheSamePixelsAsZoomedPixelDrawing) {
+    ResetProgramState();
+    scriptedRealGL = true;
+    for (int32_t scale = 1; scale <= 4; scale++) {
+        const int width = ScreenWidth * scale, height = ScreenHeight * scale;
+        ASSERT_TRUE(OpenRenderWindow("present", width, height, 24));
+        screenScale = scale;
+        // A picture with every channel varying, an opaque alpha as the
+        // screen buffer always has, and a few pixels of the clear colour.
+        for (int i = 0; i < ScreenPixelCount; i++) {
+            uint8_t* p = ScreenPixels + i * 4;
+            p[0] = static_cast<uint8_t>(i * 7);
+            p[1] = static_cast<uint8_t>(i / 320 + i % 13);
+            p[2] = static_cast<uint8_t>(i * 31 / 7);
+            p[3] = 255;
+        }
+        std::copy(clearColourKey, clearColourKey + 3, ScreenPixels + 4 * 4321);
+        // Half-transparent pixels in the second half of the scales.
+        if (scale > 2) ScreenPixels[4 * 777 + 3] = ScreenPixels[4 * 70000 + 3] = 128;
+        auto readWindow = [&] {
+            std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+            glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+            return pixels;
+        };
+        // Something under the picture for blending to show.
+        auto clearToGrey = [] {
+            glClearColor(0.3f, 0.6f, 0.2f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
+        };
+        SetPresentationZoom();
+        clearToGrey();
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_BLEND);
+        glDrawPixels(ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ScreenPixels);
+        glDisable(GL_BLEND);
+        glEnable(GL_TEXTURE_2D);
+        const std::vector<uint8_t> zoomed = readWindow();
+
+        clearToGrey();
+        PresentScreen();
+        const std::vector<uint8_t> presented = readWindow();
+        size_t differing = 0;
+        for (size_t i = 0; i < zoomed.size(); i += 4) differing += std::memcmp(&zoomed[i], &presented[i], 3) != 0;
+        EXPECT_EQ(differing, 0u) << "scale " << scale;
+        // The window's top-right block is the picture's top-right pixel.
+        const uint8_t* corner = &presented[(static_cast<size_t>(height - 1) * width + width - 1) * 4];
+        EXPECT_EQ(std::memcmp(corner, ScreenPixels + (ScreenPixelCount - 1) * 4, 3), 0) << "scale " << scale;
+        // The state the frame relies on is as the zoomed drawing leaves it.
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], width);
+        CloseRenderWindow();
     }
 }
