@@ -1,22 +1,29 @@
 // Whole frames: the picture RenderFrame makes must match the plain per-cell
-// reference drawing of the same scene, in small carved worlds and in the
-// generated one, from several places and view directions.
+// reference drawing of the same scene, in small carved worlds and in both
+// generated ones, from several places, view directions and radii, across
+// wall textures and changes of the world between frames (including the
+// frames a map load shows while its cells arrive). The chunk cache is built
+// once and again after every change. Presentation draws the picture's pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/Window.h"
+#include "render/Chunks.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
+#include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/Generation.h"
+#include "world/MapFile.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -39,27 +46,21 @@ protected:
 struct View {
     int32_t x, y, z;
     float yaw, pitch;
+    float offset = 0.5f;  // px, py and pz alike
 };
 
-// Renders a frame from view (after one frame to settle the lantern there)
-// and the plain reference from the same state; returns how many of the
-// 76,800 pixels differ. Unless the view is meant to be sparse, checks that
-// the picture is not mostly empty.
-int CountDifferences(const View& view, const char* where, bool sparse = false) {
-    SX = view.x;
-    SY = view.y;
-    SZ = view.z;
-    px = py = pz = 0.5f;
-    yaw = view.yaw;
-    pitch = view.pitch;
-    RenderFrame();
-    const int32_t cell[3] = {SX, SY, SZ};
-    const float offsets[3] = {px, py, pz};
-    RenderFrame();
-    std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+std::string Describe(const View& view) {
+    return "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z) + " yaw " +
+           std::to_string(static_cast<int>(view.yaw)) + " pitch " + std::to_string(static_cast<int>(view.pitch)) +
+           " radius " + std::to_string(viewRadius);
+}
 
-    // The reference sees the state the frame drew: the player as it stood
-    // before the frame's movement step.
+// How many of the 76,800 pixels of frame differ from the plain reference
+// drawn with the player at cell and offsets (the state the frame drew,
+// before its movement step). Unless the view is meant to be sparse, checks
+// that the picture is not mostly empty.
+int CompareWithPlain(const std::vector<uint8_t>& frame, const int32_t cell[3], const float offsets[3],
+                     const std::string& where, bool sparse) {
     SX = cell[0];
     SY = cell[1];
     SZ = cell[2];
@@ -82,6 +83,28 @@ int CountDifferences(const View& view, const char* where, bool sparse = false) {
     return differences;
 }
 
+void PlaceViewer(const View& view) {
+    SX = view.x;
+    SY = view.y;
+    SZ = view.z;
+    px = py = pz = view.offset;
+    yaw = view.yaw;
+    pitch = view.pitch;
+}
+
+// Renders a frame from view (after one frame to settle the lantern there)
+// and compares it with the plain reference; returns how many pixels differ.
+int CountDifferences(const View& view, bool sparse = false) {
+    PlaceViewer(view);
+    RenderFrame();
+    PlaceViewer(view);
+    const int32_t cell[3] = {SX, SY, SZ};
+    const float offsets[3] = {px, py, pz};
+    RenderFrame();
+    std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    return CompareWithPlain(frame, cell, offsets, Describe(view), sparse);
+}
+
 // At most 0.1 % of the pixels may differ, along edges.
 constexpr int AllowedDifferences = ScreenPixelCount / 1000;
 
@@ -89,7 +112,11 @@ void Carve(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z
     for (int32_t z = z0; z <= z1; z++)
         for (int32_t y = y0; y <= y1; y++)
             for (int32_t x = x0; x <= x1; x++) DungeonMap[CellIndex(x, y, z)] = CellEmpty;
+    MarkVolumesChanged();
 }
+
+// Where the carved world has its odd-coded cell.
+constexpr int32_t OddX = 97, OddY = 100, OddZ = 101;
 
 // Two halls joined by a corridor, a shaft, pillars, an odd-coded cell, a
 // patch of alternative floor, objects of both kinds and a few lights.
@@ -102,12 +129,14 @@ void CarveTestWorld() {
         DungeonMap[CellIndex(94, 94, z)] = CellSolid;  // pillars
         DungeonMap[CellIndex(100, 94, z)] = CellSolid;
     }
-    DungeonMap[CellIndex(97, 100, 101)] = 2;
+    DungeonMap[CellIndex(OddX, OddY, OddZ)] = 2;
     for (int32_t y = 98; y <= 102; y++)
         for (int32_t x = 96; x <= 99; x++) FlagMap[CellIndex(x, y, 101)] = FlagAltTexture;
     FlagMap[CellIndex(99, 97, 100)] = FlagCube;
     FlagMap[CellIndex(101, 98, 101)] = FlagActor;
     FlagMap[CellIndex(125, 95, 100)] = FlagCube;
+    FlagMap[CellIndex(92, 89, 99)] = FlagActor;  // in the rock beside the hall
+    MarkVolumesChanged();
     Lights[5] = Light{92, 92, 100, 255, 80, 60, 5};
     Lights[6] = Light{103, 103, 99, 60, 120, 255, 7};
     Lights[7] = Light{110, 96, 101, 200, 255, 200, 9};
@@ -146,49 +175,202 @@ std::vector<View> FindOpenPlaces(int count, int32_t spacing) {
     return views;
 }
 
+// Objects and alternative floors in the open cells in front of a place, as a
+// loaded map may have them.
+void DecorateAround(const View& view) {
+    for (int32_t z = view.z - 6; z <= view.z + 6; z++)
+        for (int32_t y = view.y - 6; y <= view.y + 6; y++)
+            for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
+                const int32_t cell = CellIndex(x, y, z);
+                if (DungeonMap[cell] != CellEmpty || (x + y + z) % 5 != 0) continue;
+                FlagMap[cell] = (x + y) % 3 == 0 ? FlagCube : (x + y) % 3 == 1 ? FlagActor : FlagAltTexture;
+            }
+    MarkVolumesChanged();
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The same picture
+// ---------------------------------------------------------------------------
 
 TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
     CarveTestWorld();
     const View views[] = {
-        {97, 97, 100, 340.0f, 90.0f},   // first hall, level, towards the objects
-        {93, 100, 99, 250.0f, 70.0f},   // looking up the hall and its shaft
-        {110, 96, 101, 160.0f, 100.0f}, // in the corridor, along it
-        {125, 100, 99, 20.0f, 140.0f},  // second hall, looking down
+        {97, 97, 100, 340.0f, 90.0f},          // first hall, level, towards the objects
+        {93, 100, 99, 250.0f, 70.0f},          // looking up the hall and its shaft
+        {110, 96, 101, 160.0f, 100.0f},        // in the corridor, along it
+        {125, 100, 99, 20.0f, 140.0f},         // second hall, looking down
+        {98, 96, 100, 270.0f, 90.0f},          // level along +x, every edge on a pixel row
+        {91, 97, 100, 90.0f, 90.0f, 0.96f},    // the eye against a wall
     };
-    for (const View& view : views) {
-        std::string where = "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z);
-        EXPECT_LE(CountDifferences(view, where.c_str()), AllowedDifferences) << where;
+    // With the odd cell sight passes into the rock beside it; without it
+    // nothing does, and hidden cells can be left out.
+    for (bool odd : {true, false}) {
+        DungeonMap[CellIndex(OddX, OddY, OddZ)] = odd ? 2 : CellSolid;
+        MarkVolumesChanged();
+        for (const View& view : views) EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
     }
+    // From inside the rock, the faces behind it show.
+    const View inRock = {92, 89, 99, 0.0f, 90.0f};
+    EXPECT_LE(CountDifferences(inRock, true), AllowedDifferences) << Describe(inRock);
 }
 
 TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
     CarveTestWorld();
     const View view = {100, 100, 100, 300.0f, 95.0f};
+    // Texture 2 is also the floor's: the GL then draws a cell's floor with its
+    // walls, which changes how it splits them.
     for (int32_t radius : {1, 3, 12}) {
-        for (int32_t texture : {0, 3}) {
+        for (int32_t texture : {0, 2, 3}) {
             viewRadius = radius;
             wallTexture = texture;
-            std::string where = "radius " + std::to_string(radius) + " texture " + std::to_string(texture);
             // Small radii leave most of the picture to the backdrop.
-            EXPECT_LE(CountDifferences(view, where.c_str(), radius < 12), AllowedDifferences) << where;
+            EXPECT_LE(CountDifferences(view, radius < 12), AllowedDifferences) << Describe(view) << " texture " << texture;
         }
     }
 }
 
-TEST_F(Picture, FramesMatchThePlainDrawingInTheGeneratedWorld) {
-    RegenerateWorld(0);
-    std::vector<View> views = FindOpenPlaces(3, 20);
-    if (views.empty()) GTEST_SKIP() << "the generated world has no open space near its middle";
-    for (const View& view : views) {
-        SX = view.x;
-        SY = view.y;
-        SZ = view.z;
-        ScatterLights();
-        std::string where = "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z);
-        EXPECT_LE(CountDifferences(view, where.c_str()), AllowedDifferences) << where;
+TEST_F(Picture, FramesMatchThePlainDrawingInBothGeneratedWorlds) {
+    for (int32_t mode : {0, 1}) {
+        RegenerateWorld(mode);
+        std::vector<View> views = FindOpenPlaces(2, 20);
+        ASSERT_FALSE(views.empty()) << "mode " << mode << " has no open space near its middle";
+        for (const View& view : views) {
+            SX = view.x;
+            SY = view.y;
+            SZ = view.z;
+            ScatterLights();
+            DecorateAround(view);
+            for (int32_t radius : {12, 30}) {
+                viewRadius = radius;
+                wallTexture = radius == 12 ? 1 : 4;
+                EXPECT_LE(CountDifferences(view), AllowedDifferences) << "mode " << mode << " " << Describe(view);
+            }
+        }
     }
 }
+
+TEST_F(Picture, FramesMatchThePlainDrawingAtTheLargestRadius) {
+    RegenerateWorld(1);
+    std::vector<View> views = FindOpenPlaces(1, 20);
+    ASSERT_FALSE(views.empty());
+    SX = views[0].x;
+    SY = views[0].y;
+    SZ = views[0].z;
+    ScatterLights();
+    viewRadius = 60;
+    EXPECT_LE(CountDifferences(views[0]), AllowedDifferences) << Describe(views[0]);
+}
+
+// ---------------------------------------------------------------------------
+// Changes of the world between frames
+// ---------------------------------------------------------------------------
+
+TEST_F(Picture, FramesFollowTheWorldWhenItChanges) {
+    RegenerateWorld(0);
+    std::vector<View> views = FindOpenPlaces(1, 20);
+    ASSERT_FALSE(views.empty());
+    const View view = views[0];
+    viewRadius = 20;
+    EXPECT_LE(CountDifferences(view), AllowedDifferences) << "first world " << Describe(view);
+
+    // Another world around the same place.
+    RegenerateWorld(1);
+    Carve(view.x - 2, view.y - 2, view.z - 2, view.x + 2, view.y + 2, view.z + 2);
+    EXPECT_LE(CountDifferences(view), AllowedDifferences) << "second world " << Describe(view);
+
+    // Cells written directly, as a map load writes them: a wall across the
+    // view, a room carved beyond it, marks on its floor.
+    for (int32_t z = view.z - 2; z <= view.z + 2; z++)
+        for (int32_t y = view.y - 2; y <= view.y + 2; y++) DungeonMap[CellIndex(view.x + 1, y, z)] = CellSolid;
+    Carve(view.x + 3, view.y - 4, view.z - 3, view.x + 9, view.y + 4, view.z + 3);
+    DecorateAround({view.x + 6, view.y, view.z, 0.0f, 0.0f});
+    for (float look : {view.yaw, 270.0f}) {
+        const View turned = {view.x, view.y, view.z, look, 90.0f};
+        EXPECT_LE(CountDifferences(turned), AllowedDifferences) << "written cells " << Describe(turned);
+    }
+}
+
+TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
+    namespace fs = std::filesystem;
+    const fs::path previous = fs::current_path();
+    char pattern[] = "/tmp/talvox-picture-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const fs::path folder = pattern;
+    fs::create_directory(folder / "map");
+    fs::current_path(folder);
+
+    // Save the mode-1 world, then stand in the mode-0 world and load it: the
+    // load's frames show the first chunks of cells from the file, the rest
+    // from the world before. The viewer's own surroundings are open in both,
+    // so that no frame's movement step pushes it.
+    RegenerateWorld(0);
+    std::vector<View> views = FindOpenPlaces(1, 20);
+    ASSERT_FALSE(views.empty());
+    // Levels 94..116: the seventh and eighth chunks of the file arrive in view.
+    const View view = {views[0].x, views[0].y, 105, 0.0f, 60.0f};
+    RegenerateWorld(1);
+    Carve(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1);
+    SaveMap(0);
+    RegenerateWorld(0);
+    Carve(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1);
+    viewRadius = 12;
+    PlaceViewer(view);
+    RenderFrame();
+    int compared = 0;
+    scriptedOnSwap = [&](int) {
+        // The frame just shown; the cells it drew have not changed since.
+        std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+        const int32_t cell[3] = {SX, SY, SZ};
+        const float offsets[3] = {px, py, pz};
+        EXPECT_LE(CompareWithPlain(frame, cell, offsets, "load frame " + std::to_string(compared), true),
+                  AllowedDifferences)
+            << "load frame " << compared;
+        compared++;
+    };
+    LoadMap(0);
+    scriptedOnSwap = nullptr;
+    EXPECT_EQ(compared, 17);
+    EXPECT_LE(CountDifferences(view, true), AllowedDifferences) << "after the load";
+
+    fs::current_path(previous);
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+}
+
+TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
+    RegenerateWorld(0);
+    std::vector<View> views = FindOpenPlaces(1, 20);
+    ASSERT_FALSE(views.empty());
+    PlaceViewer(views[0]);
+    viewRadius = 30;
+    RenderFrame();
+    const int64_t first = chunkBuilds;
+    EXPECT_GT(viewCubeCounts.faces + viewCubeCounts.rects, 0);
+
+    // The same cells: nothing is built again, however the view turns.
+    for (float look : {0.0f, 90.0f, 180.0f, 270.0f}) {
+        PlaceViewer({views[0].x, views[0].y, views[0].z, look, 90.0f});
+        RenderFrame();
+    }
+    EXPECT_EQ(chunkBuilds, first);
+
+    // A regeneration, even of the same world, and a direct write that is
+    // announced each make the next frame build its chunks again.
+    RegenerateWorld(0);
+    RenderFrame();
+    const int64_t afterRegeneration = chunkBuilds;
+    EXPECT_GT(afterRegeneration, first);
+    DungeonMap[CellIndex(views[0].x + 3, views[0].y, views[0].z)] = CellSolid;
+    MarkVolumesChanged();
+    RenderFrame();
+    EXPECT_GT(chunkBuilds, afterRegeneration);
+}
+
+// ---------------------------------------------------------------------------
+// Presentation
+// ---------------------------------------------------------------------------
 
 // The window's pixels after presentation are those of the picture drawn with
 // a zoomed glDrawPixels at the raster position: every picture pixel a zoom x
