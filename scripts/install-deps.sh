@@ -7,6 +7,9 @@ packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl
           xvfb xauth xdotool x11-utils imagemagick python3)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
+  # The hardening run: clang with libFuzzer and the sanitizer runtimes, and
+  # llvm-symbolizer for readable sanitizer reports.
+  packages+=(clang libclang-rt-14-dev llvm)
 fi
 
 missing=()

@@ -1,0 +1,178 @@
+"""Bad inputs given to the real program: broken bitmaps in bmp_cube/ (garbage,
+cut short, of another type, empty, missing, declaring huge sides), a map
+file cut short, and keys typed into another program. The program must start,
+draw, rescale and end with 0 on Escape, without reaching for gigabytes, and
+without acting on what was not meant for it."""
+import os
+import random
+import struct
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import harness  # noqa: E402
+import test_hud  # noqa: E402  (the HUD reader)
+
+RUN_DIR = None
+# Far below what six textures of the largest declared sides would take in GL
+# (a gigabyte each), far above what the program needs.
+MEMORY_LIMIT_KB = 1500 * 1024
+
+
+def resident_kb(process):
+    with open("/proc/%d/status" % process.pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+def failure_line_pixels(window):
+    """Yellow pixels where only a failure line reaches: columns 180 to 259
+    of the map line's rows."""
+    _, _, picture = harness.window_picture(window)
+    count = 0
+    for y in range(88, 100):
+        for x in range(180, 260):
+            r, g, b = harness.pixel(picture, x, y)
+            if r >= 240 and g >= 240 and b <= 30:
+                count += 1
+    return count
+
+
+def block_line(window):
+    return test_hud.read_line(harness.window_picture(window)[2], 9, 54)
+
+
+class BadInputTest(unittest.TestCase):
+    def setUp(self):
+        self.work = harness.scratch_copy(RUN_DIR)
+        self.process = None
+
+    def tearDown(self):
+        if self.process is not None:
+            harness.stop(self.process, self.work)
+        else:
+            harness.stop(subprocess.Popen(["true"]), self.work)
+
+    def settle(self, window):
+        """Waits until the player has drifted out of the rock it starts in:
+        the position line the same twice, a second apart."""
+        previous = None
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            line = test_hud.read_line(harness.window_picture(window)[2], 9, 42)
+            if line == previous:
+                return
+            previous = line
+            time.sleep(1.0)
+        self.fail("the player did not settle")
+
+    def bitmap(self, name):
+        return os.path.join(self.work, "bmp_cube", name)
+
+    def test_broken_bitmaps_neither_stop_nor_swell_the_program(self):
+        with open(self.bitmap("brickold2.bmp"), "rb") as f:
+            good = f.read()
+        garbage = random.Random(7).randbytes(5000)
+        huge = bytearray(good[:400])  # a header declaring 16384 x 16384, and a few pixels
+        struct.pack_into("<ii", huge, 18, 16384, 16384)
+        other_type = bytearray(good)
+        other_type[28] = 32  # 32 bits per pixel
+        broken = {
+            "structure_castle.bmp": bytes(garbage),
+            "brickold2.bmp": good[:54 + 1000],  # cut short
+            "MIRKEL.bmp": bytes(other_type),
+            "4_STONEWORK.bmp": bytes(huge),
+            "brickold3.bmp": b"",
+        }
+        for name, content in broken.items():
+            with open(self.bitmap(name), "wb") as f:
+                f.write(content)
+        os.remove(self.bitmap("green.bmp"))
+
+        self.process, window = harness.start(self.work)
+        time.sleep(1.5)
+        self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "start-up reached for the declared sides")
+        _, _, picture = harness.window_picture(window)
+        self.assertGreater(picture.count(b"\xff\xff\xff"), 500, "the HUD is missing")
+        self.assertTrue(block_line(window).startswith("block="), "no frame drawn")
+        for n in (1, 4):
+            harness.key("F%d" % n)
+            window = harness.wait_for_size(320 * n, 240 * n)
+            time.sleep(1.0)
+            self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "rescale %d reached for the declared sides" % n)
+        _, _, picture = harness.window_picture(window)
+        self.assertTrue(test_hud.read_line(picture, 9, 54).startswith("block="), "no frame after the rescales")
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.process = None
+        self.assertFalse(os.path.exists(self.bitmap("green.bmp")), "the loader created a missing bitmap")
+        self.assertEqual(os.path.getsize(self.bitmap("brickold3.bmp")), 0)
+
+    def test_a_map_cut_short_is_refused_whole_and_says_so(self):
+        with open(os.path.join(self.work, "map", "0.map"), "wb") as f:
+            f.write(b"\x00" * 20000000)  # all open, but a volume and a bit short
+        self.process, window = harness.start(self.work)
+        self.settle(window)
+        before = harness.window_picture(window)[2]
+        harness.hold_keys_until(["ctrl", "l"], lambda: failure_line_pixels(window) > 100, 30, "the failure line")
+        harness.wait_for(lambda: failure_line_pixels(window) == 0, 30, "the failure line to go")
+        time.sleep(0.5)
+        after = harness.window_picture(window)[2]
+        # Had the open cells arrived, nothing would be drawn any more: the
+        # backdrop would show everywhere. (Ctrl+L also scattered lights, 'L',
+        # which only tints what is drawn.)
+        backdrop = harness.expected_backdrop()
+
+        def drawn(picture):
+            return sum(1 for i in range(0, len(picture), 3) if picture[i:i + 3] != backdrop[i:i + 3])
+        self.assertGreater(drawn(before), 5000)
+        self.assertGreater(drawn(after), drawn(before) // 2, "the cells of the refused map arrived")
+        def place(picture):  # the position line without its light count
+            return test_hud.read_line(picture, 9, 42).split(" ")[0]
+        self.assertEqual(place(after), place(before), "the player moved")
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.process = None
+
+    def test_keys_typed_into_another_program_do_not_act(self):
+        self.process, window = harness.start(self.work)
+        time.sleep(1.5)
+        line = block_line(window)
+        self.assertIn("view=12", line)
+        other = subprocess.Popen(["xmessage", "-title", "another program", "-geometry", "300x100+400+400",
+                                  "another program"],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            box = harness.wait_for(lambda: harness.run("xdotool", "search", "--name", "^another program$",
+                                                       check=False).stdout.split(), 20, "the other window")
+            harness.run("xdotool", "windowfocus", "--sync", box[-1])
+            time.sleep(0.3)
+            # ']' (view radius up) and '1' (regenerate) held in the other program.
+            for name in ("bracketright", "1"):
+                harness.key_down(name)
+            time.sleep(2.0)
+            for name in ("1", "bracketright"):
+                harness.key_up(name)
+        finally:
+            other.kill()
+            other.wait()
+        harness.run("xdotool", "windowfocus", "--sync", str(window))
+        time.sleep(1.0)
+        self.assertIn("view=12", block_line(window), "a key held in another program acted here")
+        # The same key held here does act.
+        harness.hold_key("bracketright", 0.5)
+        time.sleep(0.5)
+        self.assertNotIn("view=12", block_line(window), "the key did not act in our own window either")
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.process = None
+
+
+if __name__ == "__main__":
+    RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
+    test_hud.RUN_DIR = RUN_DIR
+    unittest.main(argv=[sys.argv[0], "-v"])
