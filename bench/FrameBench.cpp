@@ -29,6 +29,7 @@
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
+#include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
 #include "world/WorldState.h"
 
@@ -59,7 +60,7 @@ void WritePicture(const std::string& path, const std::vector<uint8_t>& rgb) {
     std::fclose(file);
 }
 
-struct Viewpoint {
+struct BenchView {
     const char* name;
     int32_t mode;
     int32_t x, y, z;
@@ -67,40 +68,10 @@ struct Viewpoint {
     bool lights;
 };
 
-// Open cells near the middle of the world with the most open cells around
-// them, at least spacing apart; best first.
-std::vector<Viewpoint> FindOpenPlaces(int32_t mode, int count, int32_t spacing) {
-    struct Place {
-        int32_t x, y, z, open;
-    };
-    std::vector<Place> places;
-    for (int32_t z = 100; z < 156; z += 2)
-        for (int32_t y = 100; y < 156; y += 2)
-            for (int32_t x = 100; x < 156; x += 2) {
-                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) continue;
-                int32_t open = 0;
-                for (int32_t dz = -3; dz <= 3; dz++)
-                    for (int32_t dy = -3; dy <= 3; dy++)
-                        for (int32_t dx = -3; dx <= 3; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == 0;
-                places.push_back({x, y, z, open});
-            }
-    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.open > b.open; });
-    std::vector<Viewpoint> found;
-    for (const Place& place : places) {
-        bool apart = true;
-        for (const Viewpoint& v : found)
-            apart = apart && std::abs(v.x - place.x) + std::abs(v.y - place.y) + std::abs(v.z - place.z) >= spacing;
-        if (!apart) continue;
-        found.push_back({"", mode, place.x, place.y, place.z, 0.0f, 90.0f, false});
-        if (static_cast<int>(found.size()) == count) break;
-    }
-    return found;
-}
-
 // The longest straight run of open cells along +x or +y near the middle of
 // the world; the viewpoint stands at its start looking along it.
-Viewpoint FindCorridor(int32_t mode) {
-    Viewpoint best = {"", mode, 128, 128, 128, 270.0f, 90.0f, false};
+BenchView FindCorridor(int32_t mode) {
+    BenchView best = {"", mode, 128, 128, 128, 270.0f, 90.0f, false};
     int32_t longest = 0;
     for (int32_t z = 90; z < 166; z++)
         for (int32_t y = 90; y < 166; y++)
@@ -124,7 +95,7 @@ Viewpoint FindCorridor(int32_t mode) {
     return best;
 }
 
-void PlaceViewer(const Viewpoint& v) {
+void PlaceViewer(const BenchView& v) {
     SX = v.x;
     SY = v.y;
     SZ = v.z;
@@ -160,7 +131,7 @@ double IdenticalShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
     return 100.0 * same / ScreenPixelCount;
 }
 
-Row MeasureViewpoint(const Viewpoint& v, int32_t radius, int fastFrames, int plainFrames) {
+Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int plainFrames) {
     viewRadius = radius;
     PlaceViewer(v);
     RenderFrame();  // settles the lantern and builds the chunks
@@ -183,7 +154,7 @@ Row MeasureViewpoint(const Viewpoint& v, int32_t radius, int fastFrames, int pla
         plain.push_back(NowMilliseconds() - start);
     }
     std::vector<uint8_t> plainPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
-    if (picturePrefix && fastPicture != plainPicture) {
+    if (picturePrefix && (fastPicture != plainPicture || std::getenv("ALLPICTURES"))) {
         std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
         std::vector<uint8_t> diff(ScreenPixelCount * 3, 0);
         for (int i = 0; i < ScreenPixelCount * 3; i++)
@@ -198,7 +169,7 @@ Row MeasureViewpoint(const Viewpoint& v, int32_t radius, int fastFrames, int pla
 }
 
 // The whole frame of the main loop: RenderFrame, PresentScreen, swap.
-void MeasureWholeFrame(const Viewpoint& v, int frames, std::vector<double>& times) {
+void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& times) {
     viewRadius = 60;
     PlaceViewer(v);
     RenderFrame();
@@ -237,26 +208,23 @@ int main(int argc, char** argv) {
     for (int32_t mode = 0; mode <= 1; mode++) {
         RegenerateWorld(mode);
         ClearLights();
-        std::vector<Viewpoint> views;
-        std::vector<Viewpoint> open = FindOpenPlaces(mode, 3, 24);
-        static const char* const openNames[2][3] = {
-            {"w0 open, level", "w0 open, lights, down", "w0 open, lights, up"},
-            {"w1 open, level", "w1 open, lights, down", "w1 open, lights, up"}};
-        const float yaws[3] = {340.0f, 100.0f, 220.0f}, pitches[3] = {90.0f, 125.0f, 60.0f};
-        for (size_t i = 0; i < open.size(); i++) {
-            open[i].name = openNames[mode][i];
-            open[i].yaw = yaws[i];
-            open[i].pitch = pitches[i];
-            open[i].lights = i > 0;
-            views.push_back(open[i]);
+        // The views that see furthest, the best two with lights scattered
+        // around them; in the corridor world also the longest corridor.
+        std::vector<BenchView> views;
+        static const char* const names[2][3] = {{"w0 far view, lights", "w0 far view 2, lights", "w0 far view 3"},
+                                                {"w1 far view, lights", "w1 far view 2, lights", "w1 far view 3"}};
+        std::vector<::Viewpoint> far = FindFarViews(3, 24, 60.0f);
+        for (size_t i = 0; i < far.size(); i++) {
+            views.push_back({names[mode][i], mode, far[i].x, far[i].y, far[i].z, far[i].yaw, far[i].pitch, i < 2});
+            std::printf("%s: sight reaches %.1f cells on average\n", names[mode][i], far[i].reach);
         }
         if (mode == 1) {
-            Viewpoint corridor = FindCorridor(mode);
+            BenchView corridor = FindCorridor(mode);
             corridor.name = "w1 corridor, lights";
             corridor.lights = true;
             views.push_back(corridor);
         }
-        for (const Viewpoint& v : views) {
+        for (const BenchView& v : views) {
             ClearLights();
             if (v.lights) {
                 PlaceViewer(v);
@@ -279,7 +247,7 @@ int main(int argc, char** argv) {
     // The empty frame for reference: nothing in the cube is inside the world.
     std::vector<double> empty;
     {
-        Viewpoint nowhere = {"empty", 0, -1000, -1000, -1000, 340.0f, 90.0f, false};
+        BenchView nowhere = {"empty", 0, -1000, -1000, -1000, 340.0f, 90.0f, false};
         MeasureWholeFrame(nowhere, fastFrames, empty);
     }
 

@@ -37,7 +37,8 @@ void ApplyCamera() {
 // Whether the view cube around the player holds a cell that is drawn.
 static bool CubeHasInnerCell() {
     const int32_t radius = viewRadius;
-    auto overlaps = [radius](int32_t centre, int32_t side) {
+    // In 64 bits: the player cell may be anywhere.
+    auto overlaps = [radius](int64_t centre, int64_t side) {
         return centre - radius <= side - 2 && centre + radius - 1 >= 1;
     };
     return radius > 0 && overlaps(SX, worldSide) && overlaps(SY, worldSide) && overlaps(SZ, worldLevels);

@@ -14,7 +14,8 @@
 // Faces that no light reaches are black whatever their texture. In chunks no
 // light reaches, the faces of a side are merged into rectangles (kept with the
 // chunk) and drawn untextured; only the edges of such rectangles can cover a
-// pixel differently. Faces of lit chunks go in three textured batches: floors,
+// pixel differently. When the view occludes, only faces of cells in sight
+// (see Visibility) are drawn. Faces of lit chunks go in three textured batches: floors,
 // FlagAltTexture floors, ceilings with walls. Objects are drawn with the
 // cell's own matrix steps.
 #include "render/ViewCube.h"
@@ -267,6 +268,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
             if (!visible.insideCube && (at[0] < low[0] || at[0] > high[0] || at[1] < low[1] || at[1] > high[1] ||
                                         at[2] < low[2] || at[2] > high[2]))
                 continue;
+            if (view.occluding && !IsCellInSight(at[0], at[1], at[2])) continue;
             const float plane = static_cast<float>(at[axis] - player[axis]) + 0.5f * SideSign[side];
             if (FaceTurnedAway(view, side, plane)) continue;
             if (!visible.insideFrustum) {
@@ -306,6 +308,15 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
     }
 }
 
+// Whether any cell of a rectangle of faces (cells first..last) is in sight.
+bool RectInSight(const int32_t first[3], const int32_t last[3]) {
+    for (int32_t z = first[2]; z <= last[2]; z++)
+        for (int32_t y = first[1]; y <= last[1]; y++)
+            for (int32_t x = first[0]; x <= last[0]; x++)
+                if (IsCellInSight(x, y, z)) return true;
+    return false;
+}
+
 // The merged faces of a chunk no light reaches, black.
 void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const Chunk& chunk, const int32_t low[3],
                       const int32_t high[3]) {
@@ -334,6 +345,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
             }
             const float plane = static_cast<float>(first[axis] - player[axis]) + 0.5f * SideSign[side];
             if (FaceTurnedAway(view, side, plane)) continue;
+            if (view.occluding && !RectInSight(first, last)) continue;
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {
@@ -373,10 +385,11 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
         const int32_t at[3] = {origin[0] + object.x, origin[1] + object.y, origin[2] + object.z};
         if (at[0] < low[0] || at[0] > high[0] || at[1] < low[1] || at[1] > high[1] || at[2] < low[2] || at[2] > high[2])
             continue;
-        const float near[3] = {static_cast<float>(at[0] - SX) - 0.2f, static_cast<float>(at[1] - SY) - 0.2f,
-                               static_cast<float>(at[2] - SZ) - 0.2f};
-        const float far[3] = {near[0] + 0.4f, near[1] + 0.4f, near[2] + 0.4f};
-        if (!visible.insideFrustum && !BoxMayBeInFrustum(view, near, far, 6)) continue;
+        if (view.occluding && !IsCellInSight(at[0], at[1], at[2])) continue;
+        const float boxLow[3] = {static_cast<float>(at[0] - SX) - 0.2f, static_cast<float>(at[1] - SY) - 0.2f,
+                                 static_cast<float>(at[2] - SZ) - 0.2f};
+        const float boxHigh[3] = {boxLow[0] + 0.4f, boxLow[1] + 0.4f, boxLow[2] + 0.4f};
+        if (!visible.insideFrustum && !BoxMayBeInFrustum(view, boxLow, boxHigh, 6)) continue;
         pendingObjects.push_back({at[0], at[1], at[2], object.slot});
     }
 }
@@ -495,6 +508,7 @@ void DrawViewCube() {
 
     PrepareCellTransform();
     FindVisibleChunks(view, visibleChunks);
+    MarkCellsInSight(view);
     CollectReachingLights();
     for (auto& pair : texturedBatches)
         for (auto& batch : pair) batch.clear();

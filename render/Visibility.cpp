@@ -10,6 +10,11 @@
 // (such cells show no face, so sight would pass into rock). Otherwise every
 // chunk in the frustum is drawn, faces of both turns.
 //
+// Within the chunks, the same holds cell by cell: a line of sight from the
+// eye to a face passes from open cell to open cell across their shared
+// sides, never back towards the eye on any axis, and inside the frustum; the
+// cells such paths reach are marked, and only their faces can show.
+//
 // Sight passing from one chunk into the next crosses the boundary where
 // cells on both sides are open; the walk carries the screen rectangle of
 // those openings along its path, so a chunk is only seen through the part of
@@ -455,4 +460,83 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
         chunk.screen[2] = seen.x1;
         chunk.screen[3] = seen.y1;
     }
+}
+
+// ---------------------------------------------------------------------------
+// Cells in sight
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// One bit per drawn cell of the last marking, x fastest.
+std::vector<uint64_t> sightBits;
+int32_t sightLow[3] = {0, 0, 0};
+int32_t sightSpan[3] = {0, 0, 0};
+std::vector<int32_t> sightQueue;
+
+int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
+    return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
+}
+
+}  // namespace
+
+void MarkCellsInSight(const ViewVolume& view) {
+    for (int axis = 0; axis < 3; axis++) {
+        sightLow[axis] = view.low[axis];
+        sightSpan[axis] = view.high[axis] - view.low[axis] + 1;
+    }
+    const int64_t cells = static_cast<int64_t>(sightSpan[0]) * sightSpan[1] * sightSpan[2];
+    sightBits.assign(static_cast<size_t>((cells + 63) / 64), 0);
+    sightQueue.clear();
+    if (!view.occluding) return;
+
+    int32_t eye[3];
+    for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
+    auto mark = [](int64_t index) {
+        uint64_t& word = sightBits[static_cast<size_t>(index >> 6)];
+        const uint64_t bit = uint64_t{1} << (index & 63);
+        if (word & bit) return false;
+        word |= bit;
+        return true;
+    };
+    // A cell may lie on a line of sight when its box meets the frustum's
+    // sides and far plane.
+    const int planes[5] = {0, 1, 2, 3, 5};
+    float reach[5];
+    for (int p = 0; p < 5; p++) {
+        const float* plane = view.planes[planes[p]];
+        reach[p] = 0.5f * (std::fabs(plane[0]) + std::fabs(plane[1]) + std::fabs(plane[2])) + PlaneMargin;
+    }
+    auto meetsFrustum = [&](const int32_t c[3]) {
+        const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
+        for (int p = 0; p < 5; p++) {
+            const float* plane = view.planes[planes[p]];
+            if (plane[0] * centre[0] + plane[1] * centre[1] + plane[2] * centre[2] + plane[3] < -reach[p]) return false;
+        }
+        return true;
+    };
+
+    mark(SightIndex(eye[0], eye[1], eye[2]));
+    sightQueue.push_back(CellIndex(eye[0], eye[1], eye[2]));
+    static const int32_t Steps[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    for (size_t next = 0; next < sightQueue.size(); next++) {
+        const int32_t index = sightQueue[next];
+        const int32_t c[3] = {index % worldSide, (index / worldSide) % worldSide, index / layerSize};
+        for (int s = 0; s < 6; s++) {
+            const int axis = s / 2, step = Steps[s][axis];
+            // Never back towards the eye.
+            if (step > 0 ? c[axis] < eye[axis] : c[axis] > eye[axis]) continue;
+            int32_t n[3] = {c[0], c[1], c[2]};
+            n[axis] += step;
+            if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
+            const int32_t neighbour = CellIndex(n[0], n[1], n[2]);
+            if (DungeonMap[neighbour] != CellEmpty || !meetsFrustum(n)) continue;
+            if (mark(SightIndex(n[0], n[1], n[2]))) sightQueue.push_back(neighbour);
+        }
+    }
+}
+
+bool IsCellInSight(int32_t x, int32_t y, int32_t z) {
+    const int64_t index = SightIndex(x, y, z);
+    return (sightBits[static_cast<size_t>(index >> 6)] >> (index & 63)) & 1;
 }

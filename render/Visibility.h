@@ -40,5 +40,11 @@ struct VisibleChunk {
 bool PrepareViewVolume(ViewVolume& view);
 // Lists the chunks to draw, nearest first.
 void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
+// When the view occludes: marks every open cell that a line of sight from the
+// eye can pass through on its way to a face, for IsCellInSight.
+void MarkCellsInSight(const ViewVolume& view);
+// Whether cell (x, y, z), one of the drawn cells, was marked by the last
+// MarkCellsInSight: only such cells can show faces or objects.
+bool IsCellInSight(int32_t x, int32_t y, int32_t z);
 // Whether the box of draw coordinates low..high may show inside the frustum.
 bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], int planeCount);
