@@ -22,6 +22,7 @@
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
+#include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
 #include "world/MapFile.h"
 #include "world/WorldState.h"
@@ -234,8 +235,10 @@ TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
 TEST_F(Picture, FramesMatchThePlainDrawingInBothGeneratedWorlds) {
     for (int32_t mode : {0, 1}) {
         RegenerateWorld(mode);
+        // Places in open space, and the views that see furthest.
         std::vector<View> views = FindOpenPlaces(2, 20);
-        ASSERT_FALSE(views.empty()) << "mode " << mode << " has no open space near its middle";
+        for (const Viewpoint& far : FindFarViews(2, 20, 40.0f)) views.push_back({far.x, far.y, far.z, far.yaw, far.pitch});
+        ASSERT_GE(views.size(), 3u) << "mode " << mode << " has too little open space near its middle";
         for (const View& view : views) {
             SX = view.x;
             SY = view.y;
@@ -253,14 +256,53 @@ TEST_F(Picture, FramesMatchThePlainDrawingInBothGeneratedWorlds) {
 
 TEST_F(Picture, FramesMatchThePlainDrawingAtTheLargestRadius) {
     RegenerateWorld(1);
-    std::vector<View> views = FindOpenPlaces(1, 20);
-    ASSERT_FALSE(views.empty());
-    SX = views[0].x;
-    SY = views[0].y;
-    SZ = views[0].z;
+    std::vector<Viewpoint> far = FindFarViews(1, 20, 60.0f);
+    ASSERT_FALSE(far.empty());
+    const View view = {far[0].x, far[0].y, far[0].z, far[0].yaw, far[0].pitch};
+    SX = view.x;
+    SY = view.y;
+    SZ = view.z;
     ScatterLights();
     viewRadius = 60;
-    EXPECT_LE(CountDifferences(views[0]), AllowedDifferences) << Describe(views[0]);
+    EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
+}
+
+// A hall and a room behind a wall one cell thick with three small windows,
+// an object and lights in the room: seen at slants through the windows.
+TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
+    Carve(90, 90, 96, 110, 110, 101);   // the hall
+    Carve(90, 112, 92, 110, 126, 105);  // the room behind the wall at y = 111
+    Carve(95, 111, 99, 95, 111, 99);    // windows through it
+    Carve(101, 111, 98, 102, 111, 98);
+    Carve(107, 111, 100, 107, 111, 101);
+    FlagMap[CellIndex(100, 118, 99)] = FlagCube;
+    FlagMap[CellIndex(96, 116, 100)] = FlagAltTexture;
+    MarkVolumesChanged();
+    Lights[3] = Light{100, 118, 100, 255, 255, 255, 9};
+    Lights[4] = Light{95, 108, 99, 200, 90, 40, 6};
+    viewRadius = 30;
+    for (float yaw : {20.0f, 336.0f, 66.0f, 290.0f})
+        for (float pitch : {90.0f, 104.0f, 76.0f}) {
+            const View view = {100, 100, 99, yaw, pitch};
+            EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
+        }
+    // Close to a window, looking through it along the wall.
+    const View close = {96, 109, 99, 336.0f, 90.0f};
+    EXPECT_LE(CountDifferences(close), AllowedDifferences) << Describe(close);
+
+    // Walled up, the room can no longer be seen: its faces are left out.
+    PlaceViewer({100, 100, 99, 0.0f, 90.0f});
+    RenderFrame();
+    const int32_t open = viewCubeCounts.faces + viewCubeCounts.rects;
+    for (int32_t x : {95, 101, 102, 107}) DungeonMap[CellIndex(x, 111, x == 107 ? 100 : 99)] = CellSolid;
+    DungeonMap[CellIndex(101, 111, 98)] = DungeonMap[CellIndex(102, 111, 98)] = DungeonMap[CellIndex(107, 111, 101)] = CellSolid;
+    MarkVolumesChanged();
+    PlaceViewer({100, 100, 99, 0.0f, 90.0f});
+    RenderFrame();
+    EXPECT_TRUE(viewCubeCounts.occluding);
+    EXPECT_LT(viewCubeCounts.faces + viewCubeCounts.rects, open);
+    const View walled = {100, 100, 99, 0.0f, 90.0f};
+    EXPECT_LE(CountDifferences(walled), AllowedDifferences) << Describe(walled);
 }
 
 // ---------------------------------------------------------------------------
