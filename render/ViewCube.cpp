@@ -1,23 +1,25 @@
 // The 3D pass from the chunk cache, drawing the picture the cells drawn one
-// by one would give, pixel for pixel.
+// by one would give, pixel for pixel (Mesa's llvmpipe is what it was matched
+// against; other GLs round a little differently either way).
 //
-// Drawn cell by cell, the GL transforms each corner of a cell's +-1 cube with
+// Drawn cell by cell, the GL transforms each corner of a cell's +-1 cube by
 // projection x (camera translated to the cell, scaled by a half). Here the
 // same products are formed on the CPU with the same single-precision steps
 // (glTranslatef's sums, the matrix product, then the corner) and handed to
 // the GL as clip coordinates under identity matrices, which pass them through
 // unchanged. The GL splits a quad into triangles one way when no corner in
 // its draw needs clipping, (0,1,2)(0,2,3), and the other way when one does,
-// (0,1,3)(1,2,3); each face is sent as the two triangles its cell's draw
-// would have given (see DrawNeedsClipping).
+// (0,1,3)(1,2,3), and it computes the two cases apart; each face is sent as
+// the two triangles its cell's draw would have given, in a batch of the same
+// case (see DrawNeedsClipping).
 //
-// Faces that no light reaches are black whatever their texture. In chunks no
-// light reaches, the faces of a side are merged into rectangles (kept with the
-// chunk) and drawn untextured; only the edges of such rectangles can cover a
-// pixel differently. When the view occludes, only faces of cells in sight
-// (see Visibility) are drawn. Faces of lit chunks go in three textured batches: floors,
-// FlagAltTexture floors, ceilings with walls. Objects are drawn with the
-// cell's own matrix steps.
+// Only faces of the cells in sight are drawn (see Visibility). Faces that no
+// light reaches are black whatever their texture: in chunks no light reaches,
+// the faces of a side are merged into rectangles (kept with the chunk) and
+// drawn untextured, and only the edges of such rectangles can cover a pixel
+// differently. Faces of lit chunks go in three textured batches (floors,
+// FlagAltTexture floors, ceilings with walls) in the order the cells are
+// drawn one by one. Objects are drawn with the cell's own matrix steps.
 #include "render/ViewCube.h"
 
 #include <algorithm>

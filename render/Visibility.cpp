@@ -1,24 +1,21 @@
-// Visibility of chunks. The frustum comes from the GL's own matrices, so the
-// test holds for whatever camera is set. Sight through the cube is traced
-// chunk by chunk from the eye's chunk: a chunk is entered through a side and
-// left through another side only where its open space joins the two, and a
-// straight line never turns back, so along each axis the walk only moves away
-// from the eye's chunk. This is sound when every line of sight from the eye
-// stays in open cells until it meets a face drawn in front of it: the eye and
-// everything near enough to be cut by the near plane are open cells, and no
+// What the 3D pass can see. The frustum comes from the GL's own matrices, so
+// the tests hold for whatever camera is set.
+//
+// Leaving out what rock hides is sound when every line of sight from the eye
+// stays in open cells until it meets a face drawn in front of it: the eye
+// and everything near enough to be cut by the near plane are open cells, no
 // cell in the cube has a code of 2 or more and no open cell lies on the shell
 // (such cells show no face, so sight would pass into rock). Otherwise every
-// chunk in the frustum is drawn, faces of both turns.
+// chunk in the frustum is drawn, with faces of both turns.
 //
-// Within the chunks, the same holds cell by cell: a line of sight from the
-// eye to a face passes from open cell to open cell across their shared
-// sides, never back towards the eye on any axis, and inside the frustum; the
-// cells such paths reach are marked, and only their faces can show.
-//
-// Sight passing from one chunk into the next crosses the boundary where
-// cells on both sides are open; the walk carries the screen rectangle of
-// those openings along its path, so a chunk is only seen through the part of
-// the screen that every opening on the way lets through.
+// Two walks start at the eye, and neither turns back towards it along any
+// axis, as a straight line never does:
+// - chunk by chunk: a chunk is entered through a side and left through
+//   another only where its open space joins the two, and the screen
+//   rectangle of the openings between chunks (boundary faces with open cells
+//   on both sides) narrows along the path;
+// - cell by cell: open cells reached across their shared sides inside the
+//   frustum; only these cells' faces and objects can show.
 #include "render/Visibility.h"
 
 #include <algorithm>
@@ -289,13 +286,13 @@ struct WalkStep {
 };
 
 // Per chunk of the cube's chunk range: the screen seen through each side
-// entered by (how often it grew), all of it together, and whether listed.
+// entered by (and how often that grew), all of it together, and whether the
+// chunk is listed.
 struct WalkMark {
     ScreenRect entries[6];
     uint8_t growths[6];
     ScreenRect seen;
     bool listed;
-    int32_t slot;  // index in the visible list
 };
 std::vector<WalkMark> walkMarks;
 std::vector<WalkStep> walkQueue;
@@ -354,7 +351,6 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
     std::fill(blank.growths, blank.growths + 6, 0);
     blank.seen = NoScreen;
     blank.listed = false;
-    blank.slot = -1;
     walkMarks.assign(static_cast<size_t>(span[0]) * span[1] * span[2], blank);
     auto mark = [&](const int32_t c[3]) -> WalkMark& {
         return walkMarks[(static_cast<size_t>(c[2] - low[2]) * span[1] + (c[1] - low[1])) * span[0] + (c[0] - low[0])];
@@ -409,10 +405,7 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
         if (!here.listed) {
             here.listed = true;
             VisibleChunk described;
-            if (describe(c, 6, described)) {
-                here.slot = static_cast<int32_t>(visible.size());
-                visible.push_back(described);
-            }
+            if (describe(c, 6, described)) visible.push_back(described);
         }
         const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
         const uint8_t exits = step.entered < 0 ? 0x3F : chunk.links[step.entered];

@@ -1,7 +1,7 @@
-// Which chunks of the view cube the 3D pass draws: those the view frustum
-// touches and, when the eye stands in open space, only those that a line of
-// sight from the eye can reach through open cells. Conservative: no face
-// that could show a pixel is left out.
+// What the 3D pass draws of the view cube: the chunks the view frustum
+// touches and, when the eye stands in open space, only the chunks and cells
+// that a line of sight from the eye can reach through open cells.
+// Conservative: no face that could show a pixel is left out.
 #pragma once
 #include <cstdint>
 #include <vector>
