@@ -47,8 +47,13 @@ build_asan() {
 unit_tests() {
     (cd build-asan && "${display[@]}" ctest --output-on-failure -j2 --timeout 900 -E '^e2e_|^Soaking\.')
 }
+# The real SDL program is checked for every sanitizer report but leaks: at
+# exit SDL has unloaded the libraries it opened itself (X11 and GL), so their
+# leftover blocks name no module and cannot be suppressed by name. Our own
+# code is in the executable, always named; the tests above check its leaks.
 bad_inputs_end_to_end() {
-    (cd build-asan && "${display[@]}" ctest --output-on-failure --timeout 900 -R '^e2e_test_bad_inputs$')
+    (cd build-asan && ASAN_OPTIONS=$ASAN_OPTIONS:detect_leaks=0 "${display[@]}" \
+        ctest --output-on-failure --timeout 900 -R '^e2e_test_bad_inputs$')
 }
 soak() {
     (cd build-asan && TALVOX_SOAK_FRAMES=$soak_frames "${display[@]}" ctest -V --timeout 900 -R '^Soaking\.' |
