@@ -24,7 +24,7 @@ void GetChunkGrid(int32_t grid[3]) {
 }
 
 void DropChunks() {
-    for (Chunk& chunk : chunks) chunk.built = false;
+    for (Chunk& chunk : chunks) chunk.built = chunk.scanned = false;
 }
 
 // Makes the table fit the world's sizes and forgets chunks built from older
@@ -144,14 +144,58 @@ static void MarkOpenings(Chunk& chunk) {
     }
 }
 
-static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
+// The first and last cells of chunk (cx, cy, cz).
+static void PlaceChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
     chunk.x0 = cx * ChunkSide;
     chunk.y0 = cy * ChunkSide;
     chunk.z0 = cz * ChunkSide;
     chunk.x1 = std::min(chunk.x0 + ChunkSide, worldSide) - 1;
     chunk.y1 = std::min(chunk.y0 + ChunkSide, worldSide) - 1;
     chunk.z1 = std::min(chunk.z0 + ChunkSide, worldLevels) - 1;
+}
+
+// Finds whether the chunk holds a code of 2 or more anywhere, or an open cell
+// on the shell: rows are looked at a word at a time, the shell cell by cell.
+static void ScanChunk(Chunk& chunk) {
     chunk.unusual = false;
+    const bool onShell = chunk.x0 == 0 || chunk.y0 == 0 || chunk.z0 == 0 || chunk.x1 == worldSide - 1 ||
+                         chunk.y1 == worldSide - 1 || chunk.z1 == worldLevels - 1;
+    const int32_t width = chunk.x1 - chunk.x0 + 1;
+    for (int32_t z = chunk.z0; z <= chunk.z1 && !chunk.unusual; z++)
+        for (int32_t y = chunk.y0; y <= chunk.y1 && !chunk.unusual; y++) {
+            const uint8_t* row = DungeonMap + CellIndex(chunk.x0, y, z);
+            int32_t x = 0;
+            for (; x + 8 <= width; x += 8) {
+                uint64_t word;
+                std::memcpy(&word, row + x, 8);
+                // Some byte above 1: a bit other than the lowest is set.
+                if (word & 0xFEFEFEFEFEFEFEFEull) chunk.unusual = true;
+            }
+            for (; x < width; x++)
+                if (row[x] > CellSolid) chunk.unusual = true;
+            if (!onShell) continue;
+            const bool shellRow = y == 0 || y == worldSide - 1 || z == 0 || z == worldLevels - 1;
+            for (x = 0; x < width; x++) {
+                const int32_t at = chunk.x0 + x;
+                if (row[x] == CellEmpty && (shellRow || at == 0 || at == worldSide - 1)) chunk.unusual = true;
+            }
+        }
+    chunk.scanned = true;
+}
+
+bool IsChunkUnusual(int32_t cx, int32_t cy, int32_t cz) {
+    CheckChunkTable();
+    Chunk& chunk = chunks[(static_cast<size_t>(cz) * chunkGrid[1] + cy) * chunkGrid[0] + cx];
+    if (!chunk.scanned) {
+        PlaceChunk(chunk, cx, cy, cz);
+        ScanChunk(chunk);
+    }
+    return chunk.unusual;
+}
+
+static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
+    PlaceChunk(chunk, cx, cy, cz);
+    ScanChunk(chunk);
     chunk.objects.clear();
 
     static std::vector<ChunkFace> lists[ChunkFaceLists];
@@ -167,7 +211,6 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
                 const int32_t index = CellIndex(x, y, z);
                 const uint8_t code = DungeonMap[index];
                 const bool inner = innerZY && x > 0 && x < worldSide - 1;
-                if (code > CellSolid || (code == CellEmpty && !inner)) chunk.unusual = true;
                 if (!inner) continue;
                 const ChunkFace face = {static_cast<uint8_t>(x - chunk.x0), static_cast<uint8_t>(y - chunk.y0),
                                         static_cast<uint8_t>(z - chunk.z0)};

@@ -44,6 +44,7 @@ struct ChunkObject {
 // Chunk sides, numbered as the cell faces: 0 +z, 1 -z, 2 +y, 3 -y, 4 +x, 5 -x.
 struct Chunk {
     bool built;
+    bool scanned;  // unusual is known (always when built)
     int32_t x0, y0, z0;     // first cell
     int32_t x1, y1, z1;     // last cell (inclusive)
     // faces[first[l] .. first[l + 1]) is face list l.
@@ -73,5 +74,9 @@ void GetChunkGrid(int32_t grid[3]);
 // The chunk (cx, cy, cz), built now if the volumes changed since it was built
 // or it never was. The reference stays valid until the next call that builds.
 const Chunk& UseChunk(int32_t cx, int32_t cy, int32_t cz);
+// Whether chunk (cx, cy, cz) holds a cell with a code of 2 or more or an
+// open cell on the world's shell; found by a scan of its cells, without
+// building it.
+bool IsChunkUnusual(int32_t cx, int32_t cy, int32_t cz);
 // Drops every chunk: the next use of each builds it again.
 void DropChunks();

@@ -162,7 +162,7 @@ static bool CubeHoldsUnusualCells(const ViewVolume& view) {
     bool unusual = false;
     for (int32_t cz = low[2]; cz <= high[2]; cz++)
         for (int32_t cy = low[1]; cy <= high[1]; cy++)
-            for (int32_t cx = low[0]; cx <= high[0]; cx++) unusual = UseChunk(cx, cy, cz).unusual || unusual;
+            for (int32_t cx = low[0]; cx <= high[0] && !unusual; cx++) unusual = IsChunkUnusual(cx, cy, cz);
     return unusual;
 }
 
