@@ -68,7 +68,7 @@ build_fuzz() {
 fuzz_target() { # bitmap | map
     local target=$1 fuzzer=$root/build-fuzz/fuzz_$1 kept=$root/fuzz/regressions/$1
     local corpus=$root/build-fuzz/corpus/$1 crashes=$root/build-fuzz/crashes/$1
-    mkdir -p "$corpus" "$crashes"
+    mkdir -p "$corpus" "$crashes" "$kept"
     local existing=()
     mapfile -t existing < <(find "$kept" -maxdepth 1 -type f ! -name 'README*' | sort)
     if [ ${#existing[@]} -gt 0 ]; then
