@@ -18,8 +18,8 @@
 // the faces of a side are merged into rectangles (kept with the chunk) and
 // drawn untextured, and only the edges of such rectangles can cover a pixel
 // differently. Faces of lit chunks go in three textured batches (floors,
-// FlagAltTexture floors, ceilings with walls) in the order the cells are
-// drawn one by one. Objects are drawn with the cell's own matrix steps.
+// FlagAltTexture floors, ceilings with walls) and one untextured batch for
+// those that come out black, in the order the cells are drawn one by one. Objects are drawn with the cell's own matrix steps.
 #include "render/ViewCube.h"
 
 #include <algorithm>
@@ -107,12 +107,14 @@ struct BlackVertex {
     float clip[4];
 };
 
-// Floors (slot 2), alternative floors (slot 5), ceilings and walls; each
-// twice: triangles with no corner outside the clip volume, and the others.
-// The GL clips a whole draw the slow way as soon as one corner needs it, so
-// the few that do are kept apart.
+// Faces of lit chunks: floors (slot 2), alternative floors (slot 5),
+// ceilings and walls, and faces left black (drawn untextured: black
+// whatever the texel); each twice, for draws the GL clips and draws it does
+// not (it computes the two apart).
+constexpr int FaceBatches = 4;
 constexpr int TexturedBatches = 3;
-std::vector<TexturedVertex> texturedBatches[TexturedBatches][2];
+constexpr int BlackFaceBatch = 3;
+std::vector<TexturedVertex> faceBatches[FaceBatches][2];
 std::vector<BlackVertex> blackBatches[2];
 
 // A face of a lit chunk waiting for its place in the drawing order: the
@@ -302,7 +304,8 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
             }
             LitFace& lit = litFaces.emplace_back();
             lit.order = static_cast<int64_t>(CellIndex(at[0], at[1], at[2])) * 8 + side;
-            lit.batch = static_cast<uint8_t>(list < 2 ? list : 2);
+            const bool black = colour[0] == 0 && colour[1] == 0 && colour[2] == 0;
+            lit.batch = static_cast<uint8_t>(black ? BlackFaceBatch : list < 2 ? list : 2);
             lit.clipped = clipped;
             const int* split = clipped ? ClippedSplit : UnclippedSplit;
             for (int k = 0; k < 6; k++) lit.corners[k] = corners[split[k]];
@@ -427,14 +430,14 @@ void SortLitFaces() {
     for (size_t i = 0; i < litFaces.size(); i++) litOrder[i] = static_cast<int32_t>(i);
     std::sort(litOrder.begin(), litOrder.end(),
               [](int32_t a, int32_t b) { return litFaces[a].order < litFaces[b].order; });
-    int32_t run[TexturedBatches] = {0, 0, 0};
+    int32_t run[FaceBatches] = {0, 0, 0, 0};
     for (int32_t i : litOrder) {
         const LitFace& face = litFaces[i];
-        std::vector<TexturedVertex>& batch = texturedBatches[face.batch][face.clipped];
+        std::vector<TexturedVertex>& batch = faceBatches[face.batch][face.clipped];
         batch.insert(batch.end(), face.corners, face.corners + 6);
         if (face.clipped && ++run[face.batch] % FacesPerClippedRun == 0) AddClippedAway(batch);
     }
-    for (auto& pair : texturedBatches)
+    for (auto& pair : faceBatches)
         if (!pair[1].empty()) AddClippedAway(pair[1]);
 }
 
@@ -451,10 +454,12 @@ void DrawBatches() {
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     const uint32_t textures[TexturedBatches] = {TextureNames[2], TextureNames[5], TextureNames[wallTexture]};
-    for (int b = 0; b < TexturedBatches; b++) {
-        for (const std::vector<TexturedVertex>& batch : texturedBatches[b]) {
+    const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
+    for (int b = 0; b < FaceBatches; b++) {
+        if (b == BlackFaceBatch) glDisable(GL_TEXTURE_2D);
+        for (const std::vector<TexturedVertex>& batch : faceBatches[b]) {
             if (batch.empty()) continue;
-            glBindTexture(GL_TEXTURE_2D, textures[b]);
+            if (b < TexturedBatches) glBindTexture(GL_TEXTURE_2D, textures[b]);
             glTexCoordPointer(2, GL_FLOAT, sizeof(TexturedVertex), &batch[0].s);
             glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(TexturedVertex), &batch[0].r);
             glVertexPointer(4, GL_FLOAT, sizeof(TexturedVertex), batch[0].clip);
@@ -463,17 +468,13 @@ void DrawBatches() {
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (!blackBatches[0].empty() || !blackBatches[1].empty()) {
-        const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-        glDisable(GL_TEXTURE_2D);
-        glColor4ub(0, 0, 0, 255);
-        for (const std::vector<BlackVertex>& batch : blackBatches) {
-            if (batch.empty()) continue;
-            glVertexPointer(4, GL_FLOAT, sizeof(BlackVertex), batch[0].clip);
-            glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
-        }
-        if (textured) glEnable(GL_TEXTURE_2D);
+    glColor4ub(0, 0, 0, 255);
+    for (const std::vector<BlackVertex>& batch : blackBatches) {
+        if (batch.empty()) continue;
+        glVertexPointer(4, GL_FLOAT, sizeof(BlackVertex), batch[0].clip);
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(batch.size()));
     }
+    if (textured) glEnable(GL_TEXTURE_2D);
     glDisableClientState(GL_VERTEX_ARRAY);
 
     glMatrixMode(GL_PROJECTION);
@@ -512,7 +513,7 @@ void DrawViewCube() {
     FindVisibleChunks(view, visibleChunks);
     MarkCellsInSight(view);
     CollectReachingLights();
-    for (auto& pair : texturedBatches)
+    for (auto& pair : faceBatches)
         for (auto& batch : pair) batch.clear();
     for (auto& batch : blackBatches) batch.clear();
     litFaces.clear();
