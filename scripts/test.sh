@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds TALVOX for Linux and (cross) for Windows,
-# and runs the whole test suite under Xvfb, ending with CTest's summary.
+# runs the sanitizer build, the fuzzers and the soak, and then the whole test
+# suite under Xvfb, ending with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 bash scripts/build.sh -DTALVOX_TESTS=ON
 if [ -f scripts/build-windows.sh ]; then bash scripts/build-windows.sh; fi
+bash scripts/test-hardening.sh
 cd build
 xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2 --timeout 900
