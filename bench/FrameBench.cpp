@@ -157,7 +157,7 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
         plain.push_back(NowMilliseconds() - start);
     }
     std::vector<uint8_t> plainPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
-    if (picturePrefix && (fastPicture != plainPicture || std::getenv("ALLPICTURES"))) {
+    if (picturePrefix && fastPicture != plainPicture) {
         std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
         std::vector<uint8_t> diff(ScreenPixelCount * 3, 0);
         for (int i = 0; i < ScreenPixelCount * 3; i++)
