@@ -95,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DungeonMap[i] = DungeonPattern(i);
         FlagMap[i] = FlagPattern(i);
     }
+    MarkVolumesChanged();
     std::FILE* file = std::fopen("map/0.map", "wb");
     if (!file) Broken("cannot write the map");
     if (size > 0 && std::fwrite(data, 1, size, file) != size) Broken("cannot write the map");
