@@ -188,17 +188,68 @@ def hold_keys_until(keys, predicate, timeout, what):
             key_up(name)
 
 
-def progress_line_pixels(window):
-    """Yellow pixels where the progress line is drawn: columns 20 to 171,
-    rows 88 to 99 (from the bottom) of the picture."""
+def yellow_pixels(window, first_column, last_column):
+    """Yellow pixels in the rows of the map line (88 to 99 from the bottom)
+    between two columns of the picture, both included."""
     _, _, picture = window_picture(window)
     count = 0
     for y in range(88, 100):
-        for x in range(20, 172):
+        for x in range(first_column, last_column + 1):
             r, g, b = pixel(picture, x, y)
             if r >= 240 and g >= 240 and b <= 30:
                 count += 1
     return count
+
+
+def progress_line_pixels(window):
+    """Yellow pixels where the progress line is drawn: columns 20 to 171."""
+    return yellow_pixels(window, 20, 171)
+
+
+def failure_line_pixels(window):
+    """Yellow pixels where only a failure line reaches: columns 180 to 259
+    (the progress line ends at column 171)."""
+    return yellow_pixels(window, 180, 259)
+
+
+# ---------------------------------------------------------------------------
+# Map files in a scratch run folder.
+
+MAP_BYTES = 2 * (256 * 256 * 256 - 1)
+# Time allowed for one save or load of about 35 s to finish.
+TRANSFER_TIMEOUT = 90
+
+
+def map_path(work):
+    return os.path.join(work, "map", "0.map")
+
+
+def temp_files(work):
+    """The temporary files of saves under way (or killed) in work's map/."""
+    return sorted(name for name in os.listdir(os.path.join(work, "map")) if name.startswith("0.map.tmp"))
+
+
+def read_map(work):
+    with open(map_path(work), "rb") as f:
+        return f.read()
+
+
+def start_save(work):
+    """Holds Ctrl+S until the save has made a new temporary file; returns its name."""
+    before = set(temp_files(work))
+    new = hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
+                          "the save to start")
+    return new[0]
+
+
+def finish_save(work, temp):
+    """Waits until the save has put its file in place; returns the map's bytes."""
+    wait_for(lambda: not os.path.exists(os.path.join(work, "map", temp)), TRANSFER_TIMEOUT, "the save to finish")
+    return read_map(work)
+
+
+def save(work):
+    return finish_save(work, start_save(work))
 
 
 def wait_exit(process, timeout=30):

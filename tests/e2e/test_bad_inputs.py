@@ -29,19 +29,6 @@ def resident_kb(process):
     return 0
 
 
-def failure_line_pixels(window):
-    """Yellow pixels where only a failure line reaches: columns 180 to 259
-    of the map line's rows."""
-    _, _, picture = harness.window_picture(window)
-    count = 0
-    for y in range(88, 100):
-        for x in range(180, 260):
-            r, g, b = harness.pixel(picture, x, y)
-            if r >= 240 and g >= 240 and b <= 30:
-                count += 1
-    return count
-
-
 def block_line(window):
     return test_hud.read_line(harness.window_picture(window)[2], 9, 54)
 
@@ -118,8 +105,8 @@ class BadInputTest(unittest.TestCase):
         self.process, window = harness.start(self.work)
         self.settle(window)
         before = harness.window_picture(window)[2]
-        harness.hold_keys_until(["ctrl", "l"], lambda: failure_line_pixels(window) > 100, 30, "the failure line")
-        harness.wait_for(lambda: failure_line_pixels(window) == 0, 30, "the failure line to go")
+        harness.hold_keys_until(["ctrl", "l"], lambda: harness.failure_line_pixels(window) > 100, 30, "the failure line")
+        harness.wait_for(lambda: harness.failure_line_pixels(window) == 0, 30, "the failure line to go")
         time.sleep(0.5)
         after = harness.window_picture(window)[2]
         # Had the open cells arrived, nothing would be drawn any more: the

@@ -23,59 +23,23 @@ sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
 
 RUN_DIR = None
-MAP_BYTES = 2 * (256 * 256 * 256 - 1)
-TRANSFER_TIMEOUT = 90
 # Seconds after the save made its temporary file at which the early kills come.
 EARLY_KILL_RANGE = (0.2, 6.0)
 EARLY_KILLS = 4
 
 
-def map_path(work):
-    return os.path.join(work, "map", "0.map")
-
-
-def temp_files(work):
-    return sorted(name for name in os.listdir(os.path.join(work, "map")) if name.startswith("0.map.tmp"))
-
-
-def read_map(work):
-    with open(map_path(work), "rb") as f:
-        return f.read()
-
-
 def old_map_bytes():
     """A map no run of the program makes: stripes of rock and open cells."""
     stripe = bytes([1] * 97 + [0] * 31)
-    volume = (stripe * (MAP_BYTES // 2 // len(stripe) + 1))[:MAP_BYTES // 2]
-    flags = bytes([10, 0, 0, 99, 0, 1, 0]) * (MAP_BYTES // 2 // 7 + 1)
-    return volume + flags[:MAP_BYTES // 2]
+    volume = (stripe * (harness.MAP_BYTES // 2 // len(stripe) + 1))[:harness.MAP_BYTES // 2]
+    flags = bytes([10, 0, 0, 99, 0, 1, 0]) * (harness.MAP_BYTES // 2 // 7 + 1)
+    return volume + flags[:harness.MAP_BYTES // 2]
 
 
 def put_old_map(work, old):
-    with open(map_path(work) + ".put", "wb") as f:
+    with open(harness.map_path(work) + ".put", "wb") as f:
         f.write(old)
-    os.replace(map_path(work) + ".put", map_path(work))
-
-
-def start_save(work):
-    """Holds Ctrl+S until the save has made a new temporary file; returns it."""
-    before = set(temp_files(work))
-    new = harness.hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
-                                  "the save to start")
-    return new[0]
-
-
-def failure_line_pixels(window):
-    """Yellow pixels where only the failure line reaches: columns 180 to 259
-    of the map line's rows (the progress line ends at column 171)."""
-    _, _, picture = harness.window_picture(window)
-    count = 0
-    for y in range(88, 100):
-        for x in range(180, 260):
-            r, g, b = harness.pixel(picture, x, y)
-            if r >= 240 and g >= 240 and b <= 30:
-                count += 1
-    return count
+    os.replace(harness.map_path(work) + ".put", harness.map_path(work))
 
 
 def try_run(*command):
@@ -113,7 +77,7 @@ class DiskFaultTest(unittest.TestCase):
         """The program goes on after the failure: once its line has gone (a
         key pressed and let go during the pause would be taken whole before
         the next frame looks at it), Escape ends it with 0."""
-        harness.wait_for(lambda: failure_line_pixels(self.window) == 0, 30, "the failure line to go")
+        harness.wait_for(lambda: harness.failure_line_pixels(self.window) == 0, 30, "the failure line to go")
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process), 0)
         self.process = None
@@ -129,12 +93,12 @@ class DiskFaultTest(unittest.TestCase):
         # One whole save gives the new map: the start-up world.
         self.start()
         started = time.monotonic()
-        temp = start_save(self.work)
-        harness.wait_for(lambda: not os.path.exists(os.path.join(self.work, "map", temp)), TRANSFER_TIMEOUT,
+        temp = harness.start_save(self.work)
+        harness.wait_for(lambda: not os.path.exists(os.path.join(self.work, "map", temp)), harness.TRANSFER_TIMEOUT,
                          "the save to finish")
         save_seconds = time.monotonic() - started
-        new = read_map(self.work)
-        self.assertEqual(len(new), MAP_BYTES)
+        new = harness.read_map(self.work)
+        self.assertEqual(len(new), harness.MAP_BYTES)
         self.assertNotEqual(new, old)
         self.kill()
 
@@ -147,16 +111,16 @@ class DiskFaultTest(unittest.TestCase):
         for run, delay in enumerate(delays, 1):
             put_old_map(self.work, old)
             self.start()
-            temp = start_save(self.work)
+            temp = harness.start_save(self.work)
             time.sleep(delay)
             written = os.path.getsize(os.path.join(self.work, "map", temp)) if os.path.exists(
                 os.path.join(self.work, "map", temp)) else None
             self.kill()
-            after = read_map(self.work)
+            after = harness.read_map(self.work)
             outcome = "old" if after == old else "new" if after == new else "NEITHER"
             print("run %d: killed %.2f s into the save (%s bytes in its temporary file): the map is the %s one, "
                   "%d byte(s), %d temporary file(s) left" % (run, delay, written if written is not None else "no",
-                                                             outcome, len(after), len(temp_files(self.work))))
+                                                             outcome, len(after), len(harness.temp_files(self.work))))
             self.assertIn(outcome, ("old", "new"), "run %d: a kill %.2f s into the save left a map that is "
                           "neither the old nor the new one" % (run, delay))
             if delay < save_seconds - 5.0:
@@ -165,10 +129,10 @@ class DiskFaultTest(unittest.TestCase):
         # Temporary files that killed saves left behind do not stop a save.
         put_old_map(self.work, old)
         self.start()
-        temp = start_save(self.work)
-        harness.wait_for(lambda: not os.path.exists(os.path.join(self.work, "map", temp)), TRANSFER_TIMEOUT,
+        temp = harness.start_save(self.work)
+        harness.wait_for(lambda: not os.path.exists(os.path.join(self.work, "map", temp)), harness.TRANSFER_TIMEOUT,
                          "the save after the kills to finish")
-        self.assertEqual(read_map(self.work), new)
+        self.assertEqual(harness.read_map(self.work), new)
 
     def test_full_disk_keeps_the_old_map_and_says_so(self):
         old = old_map_bytes()
@@ -189,11 +153,11 @@ class DiskFaultTest(unittest.TestCase):
         put_old_map(self.work, old)
         self.start(preexec)
         started = time.monotonic()
-        harness.hold_keys_until(["ctrl", "s"], lambda: failure_line_pixels(self.window) > 100, TRANSFER_TIMEOUT,
+        harness.hold_keys_until(["ctrl", "s"], lambda: harness.failure_line_pixels(self.window) > 100, harness.TRANSFER_TIMEOUT,
                                 "the failure line")
         print("\nfull disk (%s): the save failed after %.1f s" % (how, time.monotonic() - started))
-        harness.wait_for(lambda: not temp_files(self.work), 10, "the temporary file to go")
-        self.assertEqual(read_map(self.work), old, "the old map changed")
+        harness.wait_for(lambda: not harness.temp_files(self.work), 10, "the temporary file to go")
+        self.assertEqual(harness.read_map(self.work), old, "the old map changed")
         self.escape()
 
     def test_read_only_map_folder_keeps_the_old_map_and_says_so(self):
@@ -206,11 +170,11 @@ class DiskFaultTest(unittest.TestCase):
         self.assertTrue(try_run("mount", "-o", "remount,bind,ro", target), "cannot make the bind mount read-only")
         self.start()
         started = time.monotonic()
-        harness.hold_keys_until(["ctrl", "s"], lambda: failure_line_pixels(self.window) > 100, 30,
+        harness.hold_keys_until(["ctrl", "s"], lambda: harness.failure_line_pixels(self.window) > 100, 30,
                                 "the failure line")
         print("\nread-only map folder: the failure showed after %.1f s" % (time.monotonic() - started))
-        self.assertEqual(read_map(self.work), old, "the old map changed")
-        self.assertEqual(temp_files(self.work), [])
+        self.assertEqual(harness.read_map(self.work), old, "the old map changed")
+        self.assertEqual(harness.temp_files(self.work), [])
         self.escape()
 
 

@@ -16,42 +16,6 @@ sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
 
 RUN_DIR = None
-MAP_BYTES = 2 * (256 * 256 * 256 - 1)
-# Time allowed for one save or load of about 35 s to finish.
-TRANSFER_TIMEOUT = 90
-
-
-def map_path(work):
-    return os.path.join(work, "map", "0.map")
-
-
-def temp_files(work):
-    return sorted(name for name in os.listdir(os.path.join(work, "map")) if name.startswith("0.map.tmp"))
-
-
-def read_map(work):
-    with open(map_path(work), "rb") as f:
-        return f.read()
-
-
-def start_save(work):
-    """Presses Ctrl+S until the save has made its temporary file; returns the
-    file's name."""
-    before = set(temp_files(work))
-    new = harness.hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
-                          "the save to start")
-    return new[0]
-
-
-def finish_save(work, temp):
-    """Waits until the save has put its file in place; returns the map's bytes."""
-    harness.wait_for(lambda: not os.path.exists(os.path.join(work, "map", temp)), TRANSFER_TIMEOUT,
-                     "the save to finish")
-    return read_map(work)
-
-
-def save(work):
-    return finish_save(work, start_save(work))
 
 
 class SaveLoadTest(unittest.TestCase):
@@ -69,43 +33,43 @@ class SaveLoadTest(unittest.TestCase):
 
     def test_1_save_shows_progress_and_a_killed_save_keeps_the_old_map(self):
         started = time.monotonic()
-        temp = start_save(self.work)
+        temp = harness.start_save(self.work)
         # The dungeon-map phase lasts about 17 s and shows the line throughout.
         self.assertGreater(harness.progress_line_pixels(self.window), 50, "no progress line during the first volume")
-        saved = finish_save(self.work, temp)
+        saved = harness.finish_save(self.work, temp)
         print("save took %.1f s" % (time.monotonic() - started))
-        self.assertEqual(len(saved), MAP_BYTES)
-        self.assertEqual(temp_files(self.work), [], "a temporary file was left behind")
+        self.assertEqual(len(saved), harness.MAP_BYTES)
+        self.assertEqual(harness.temp_files(self.work), [], "a temporary file was left behind")
         SaveLoadTest.startup_map = saved
 
-        temp = start_save(self.work)
+        temp = harness.start_save(self.work)
         harness.wait_for(lambda: os.path.getsize(os.path.join(self.work, "map", temp)) >= 3000000, 20,
                          "the second save to write three chunks")
         self.process.kill()
         self.process.wait()
-        self.assertEqual(read_map(self.work), saved, "a killed save changed the map")
+        self.assertEqual(harness.read_map(self.work), saved, "a killed save changed the map")
 
     def test_2_second_run_saves_the_same_world_and_load_brings_it_back(self):
         if SaveLoadTest.startup_map is None:
             self.skipTest("needs the first run's map")
         first = SaveLoadTest.startup_map
-        self.assertEqual(save(self.work), first, "two runs saved different start-up worlds")
+        self.assertEqual(harness.save(self.work), first, "two runs saved different start-up worlds")
 
         harness.hold_key("2", 1.0)
         time.sleep(1.0)
-        regenerated = save(self.work)
-        self.assertEqual(len(regenerated), MAP_BYTES)
+        regenerated = harness.save(self.work)
+        self.assertEqual(len(regenerated), harness.MAP_BYTES)
         self.assertNotEqual(regenerated, first, "'2' did not change the world")
 
         # Put the start-up map back from outside and load it.
-        with open(map_path(self.work) + ".put", "wb") as f:
+        with open(harness.map_path(self.work) + ".put", "wb") as f:
             f.write(first)
-        os.replace(map_path(self.work) + ".put", map_path(self.work))
+        os.replace(harness.map_path(self.work) + ".put", harness.map_path(self.work))
         time.sleep(1.0)  # the picture without the save's progress line
-        harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50, TRANSFER_TIMEOUT,
+        harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50, harness.TRANSFER_TIMEOUT,
                         "the load's progress line")
         # Ctrl+S held during the load starts the next save as soon as it ends.
-        reloaded = save(self.work)
+        reloaded = harness.save(self.work)
         self.assertEqual(reloaded, first, "the load did not bring back the saved world")
 
 
