@@ -22,6 +22,7 @@
 #include "screen/Font.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/MapFile.h"
@@ -78,35 +79,18 @@ void FillVolumes(uint8_t salt) {
     }
 }
 
-// Yellow pixels of the map line (rows 88..99, columns 20..259).
-int YellowOnMapLine() {
-    int count = 0;
-    for (int y = 88; y <= 99; y++)
-        for (int x = 20; x < 260; x++) {
-            const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
-            if (p[0] == 255 && p[1] == 255 && p[2] == 0) count++;
-        }
-    return count;
-}
-
 // Every test runs in a fresh folder with map/ inside, and may mount file
 // systems in a mount namespace of its own, which goes away with the process.
 class FileFaults : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        previous = fs::current_path();
-        char pattern[] = "/tmp/talvox-faults-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        fs::create_directory(folder / "map");
-        fs::current_path(folder);
+        folder = EnterScratchFolder("talvox-faults", &previous);
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override {
-        fs::current_path(previous);
         for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) umount2(it->c_str(), MNT_DETACH);
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        LeaveScratchFolder(folder, previous);
     }
     // A private mount namespace, so that nothing mounted here is seen
     // outside or outlives the test; false when the system does not allow it.
@@ -192,7 +176,7 @@ TEST_F(FileFaults, ReadOnlyMapFolderKeepsTheOldMapAndSaysSo) {
     SaveMap(0);
     EXPECT_TRUE(ReadBytes("map/0.map") == old) << "the old map changed";
     EXPECT_STREQ(TextLine, "Saving failed: map not written");
-    EXPECT_GT(YellowOnMapLine(), 100) << "the failure is not in the picture";
+    EXPECT_GT(YellowPixelsOnMapLine(20, 260), 100) << "the failure is not in the picture";
     EXPECT_EQ(scriptedSwaps, 1);
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapFailurePauseMilliseconds});
 
@@ -217,7 +201,7 @@ TEST_F(FileFaults, FullDiskKeepsTheOldMapAndSaysSo) {
     EXPECT_EQ(std::distance(fs::directory_iterator("map"), fs::directory_iterator()), 1)
         << "a temporary file was left behind";
     EXPECT_STREQ(TextLine, "Saving failed: map not written");
-    EXPECT_GT(YellowOnMapLine(), 100);
+    EXPECT_GT(YellowPixelsOnMapLine(20, 260), 100);
     // It failed part-way through the dungeon map, after its chunks so far.
     const int64_t pauses = std::count(scriptedSleeps.begin(), scriptedSleeps.end(), 1000);
     EXPECT_GE(pauses, 5);

@@ -17,6 +17,7 @@
 
 #include "screen/Font.h"
 #include "screen/Screen.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/MapFile.h"
@@ -79,35 +80,15 @@ static std::vector<std::string> MapFolderEntries() {
     return names;
 }
 
-// Yellow pixels of the picture in the rows of the map line, columns [x0, x1).
-static int YellowPixelsOnMapLine(int x0, int x1) {
-    int count = 0;
-    for (int y = 88; y <= 99; y++)
-        for (int x = x0; x < x1; x++) {
-            const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
-            if (p[0] == 255 && p[1] == 255 && p[2] == 0) count++;
-        }
-    return count;
-}
-
 // Every test runs in a fresh folder with an empty map/ inside.
 class MapFile : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        previous = fs::current_path();
-        char pattern[] = "/tmp/talvox-mapfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        fs::create_directory(folder / "map");
-        fs::current_path(folder);
+        folder = EnterScratchFolder("talvox-mapfile", &previous);
+        ASSERT_FALSE(folder.empty());
     }
-    void TearDown() override {
-        fs::current_path(previous);
-        std::error_code ignored;
-        fs::permissions(folder / "map" / "0.map", fs::perms::owner_all, ignored);
-        fs::remove_all(folder, ignored);
-    }
+    void TearDown() override { LeaveScratchFolder(folder, previous); }
     fs::path previous;
     fs::path folder;
 };

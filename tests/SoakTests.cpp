@@ -24,6 +24,7 @@
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "screen/Font.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
@@ -373,19 +374,13 @@ class Soaking : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        previous = fs::current_path();
-        char pattern[] = "/tmp/talvox-soak-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        fs::create_directories(folder / "map");
+        folder = EnterScratchFolder("talvox-soak", &previous);
+        ASSERT_FALSE(folder.empty());
         // The bitmaps the build made, so that real textures are drawn.
         fs::copy(previous / ".." / "run" / "bmp_cube", folder / "bmp_cube", fs::copy_options::recursive);
-        fs::current_path(folder);
     }
     void TearDown() override {
-        fs::current_path(previous);
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
+        LeaveScratchFolder(folder, previous);
         soak = nullptr;
     }
     fs::path previous;
