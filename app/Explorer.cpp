@@ -5,13 +5,14 @@
 
 #include "app/Input.h"
 #include "app/KeyCodes.h"
+#include "app/Maps.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
+#include "sys/Time.h"
 #include "world/Generation.h"
-#include "world/MapFile.h"
 #include "world/WorldState.h"
 
 double firstFrameMilliseconds = -1.0;
@@ -28,6 +29,10 @@ bool StartExplorer() {
     PrepareScreenBuffers();
     PlatformShowCursor();
     return true;
+}
+
+void DrawFrame() {
+    if (RenderFrame(ReadPlayerInput())) PlatformSleep(TeleportPauseMilliseconds);
 }
 
 bool RescaleWindow(int32_t n) {
@@ -84,7 +89,8 @@ int RunMainLoop() {
         }
         if (kind == PlatformMessageTaken) continue;
 
-        if ((windowActive && !RenderFrame()) || KeyDown[KeyEscape]) {
+        if (windowActive) DrawFrame();
+        if (KeyDown[KeyEscape]) {
             // A normal quit with Escape reports success, not the last
             // message's parameter (which would be the Escape key's code).
             done = true;

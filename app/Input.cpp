@@ -3,6 +3,26 @@
 // other programs never act here.
 #include "app/Input.h"
 
+#include "app/KeyCodes.h"
 #include "app/Platform.h"
+#include "app/Window.h"
+#include "screen/Screen.h"
 
 bool IsKeyHeld(int32_t virtualKey) { return PlatformKeyHeld(virtualKey); }
+
+PlayerInput ReadPlayerInput() {
+    PlayerInput input = {};
+    input.look = (IsKeyHeld(KeyLeftButton) || IsKeyHeld(KeyMiddleButton) || IsKeyHeld(KeyRightButton)) &&
+                 screenScale != 0;
+    if (input.look) {
+        // Window pixels to 320 x 240 units, truncating.
+        input.lookX = mouseX / screenScale;
+        input.lookY = mouseY / screenScale;
+    }
+    input.forward = IsKeyHeld(KeyLeftButton);
+    input.backward = IsKeyHeld('Z');
+    for (int32_t k = 1; k <= 6; k++)
+        if (IsKeyHeld('2' + k)) input.marker = k;
+    input.teleport = IsKeyHeld('T');
+    return input;
+}

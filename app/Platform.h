@@ -26,8 +26,6 @@ void PlatformPostQuit(int32_t exitCode);
 bool PlatformKeyHeld(int32_t virtualKey);
 // Called after each presentation: shows the back buffer.
 void PlatformSwapBuffers();
-// Called for the pauses after keys, the teleport and map chunks.
-void PlatformSleep(int32_t milliseconds);
 // Called by the 'M' key: the cursor's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Called by the 'M' key: moves the window's top-left corner to (x, y) with a
@@ -35,5 +33,3 @@ void PlatformCursorPosition(int32_t* x, int32_t* y);
 void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height);
 // Called at start-up and by the 'M' key: shows the mouse cursor.
 void PlatformShowCursor();
-// Called by benchmarks and start-up timing: milliseconds from an arbitrary start.
-double PlatformMilliseconds();

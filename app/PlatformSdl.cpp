@@ -230,7 +230,6 @@ void PlatformSwapBuffers() {
     if (sdlWindow) SDL_GL_SwapWindow(sdlWindow);
 }
 
-void PlatformSleep(int32_t milliseconds) { SDL_Delay(static_cast<uint32_t>(milliseconds)); }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     int cx = 0, cy = 0;
@@ -247,7 +246,3 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
 
-double PlatformMilliseconds() {
-    return static_cast<double>(SDL_GetPerformanceCounter()) * 1000.0 /
-           static_cast<double>(SDL_GetPerformanceFrequency());
-}

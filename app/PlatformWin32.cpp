@@ -170,8 +170,6 @@ void PlatformSwapBuffers() {
     if (deviceContext) SwapBuffers(deviceContext);
 }
 
-void PlatformSleep(int32_t milliseconds) { Sleep(static_cast<DWORD>(milliseconds)); }
-
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     POINT point = {0, 0};
     GetCursorPos(&point);
@@ -185,9 +183,3 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
 
 void PlatformShowCursor() { ShowCursor(TRUE); }
 
-double PlatformMilliseconds() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}

@@ -6,19 +6,16 @@
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
-#include "world/WorldState.h"
 
 uint8_t KeyDown[256] = {};
+uint8_t windowActive = 1;
 int32_t mouseX = 0;
 int32_t mouseY = 0;
 
 bool OpenRenderWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
     if (!PlatformOpenWindow(title, width, height, colourBits)) return false;
     SetupProjection(width, height);
-    if (!InitRenderState()) {
-        CloseRenderWindow();
-        return false;
-    }
+    InitRenderState();
     // The clear colour reads back differently on different drivers and
     // framebuffer depths; key out what this context actually gives.
     MeasureClearColourKey();
@@ -38,8 +35,8 @@ void SetupProjection(int32_t width, int32_t height) {
     glLoadIdentity();
 }
 
-bool InitRenderState() {
-    if (!UploadTextures()) return false;
+void InitRenderState() {
+    UploadTextures();
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);
     glClearColor(1.0f, 0.0f, 0.9f, 0.0f);
@@ -49,7 +46,6 @@ bool InitRenderState() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    return true;
 }
 
 bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -23,6 +23,8 @@ constexpr uintptr_t CommandScreenSave = 0xF140;
 constexpr uintptr_t CommandMonitorPower = 0xF170;
 
 extern uint8_t KeyDown[256];
+// 0 while the window is minimised: no frame is drawn then. 1 at start-up.
+extern uint8_t windowActive;
 extern int32_t mouseX;
 extern int32_t mouseY;
 
@@ -34,7 +36,7 @@ void CloseRenderWindow();
 // Viewport and 45-degree perspective for a client size; height 0 counts as 1.
 void SetupProjection(int32_t width, int32_t height);
 // Uploads the textures and sets the fixed GL state every frame starts from.
-bool InitRenderState();
+void InitRenderState();
 // The window procedure: true when the message was handled here (it then
 // returns 0), false when it needs the platform's default processing.
 bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);

@@ -20,11 +20,13 @@
 #include <string>
 #include <vector>
 
+#include "app/Explorer.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Blocks.h"
 #include "render/Frame.h"
 #include "render/Hud.h"
+#include "render/RenderCounts.h"
 #include "render/Textures.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
@@ -34,6 +36,7 @@
 #include "tests/support/TestState.h"
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -137,17 +140,17 @@ double IdenticalShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
 Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int plainFrames) {
     viewRadius = radius;
     PlaceViewer(v);
-    RenderFrame();  // settles the lantern and builds the chunks
+    DrawFrame();  // settles the lantern and builds the chunks
     PlaceViewer(v);
     std::vector<double> fast, plain;
     for (int i = 0; i < fastFrames; i++) {
         PlaceViewer(v);
         double start = NowMilliseconds();
-        RenderFrame();
+        DrawFrame();
         fast.push_back(NowMilliseconds() - start);
     }
     PlaceViewer(v);
-    RenderFrame();
+    DrawFrame();
     ViewCubeCounts counts = viewCubeCounts;
     std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
     PlaceViewer(v);
@@ -175,13 +178,13 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
 void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& times) {
     viewRadius = 60;
     PlaceViewer(v);
-    RenderFrame();
+    DrawFrame();
     PresentScreen();
     PlatformSwapBuffers();
     for (int i = 0; i < frames; i++) {
         PlaceViewer(v);
         double start = NowMilliseconds();
-        RenderFrame();
+        DrawFrame();
         PresentScreen();
         PlatformSwapBuffers();
         times.push_back(NowMilliseconds() - start);

@@ -25,7 +25,7 @@ int main() {
         return 1;
     }
     double started = Now();
-    RenderFrame();
+    DrawFrame();
     PresentScreen();
     PlatformSwapBuffers();
     double presented = Now();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Maps.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "world/Generation.h"

@@ -15,7 +15,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/Explorer.h"
 #include "app/KeyCodes.h"
+#include "app/Maps.h"
 #include "app/Window.h"
 #include "fuzz/NullPlatform.h"
 #include "render/Frame.h"
@@ -83,7 +85,7 @@ static void WalkTheLoadedWorld(const uint8_t* controls, size_t count) {
     if (c[7] & 16) ScatterLights();
     wallTexture = c[5] % 5;
     for (int frame = 0; frame < 4; frame++) {
-        RenderFrame();
+        DrawFrame();
         for (float offset : {px, py, pz})
             if (!std::isfinite(offset) || offset < 0.0f || offset > 1.0f) Broken("an offset left 0..1");
     }

@@ -1,9 +1,9 @@
 // The null platform: every call of the platform seam does nothing, so that
 // the loaders and the frame code run in a plain process without a window.
 // GL calls then reach no context and are dropped by the GL library.
-#include "fuzz/NullPlatform.h"
-
 #include "app/Platform.h"
+#include "fuzz/NullPlatform.h"
+#include "sys/Time.h"
 
 bool nullKeys[256] = {};
 

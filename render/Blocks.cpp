@@ -1,17 +1,19 @@
-// Block and object drawing with lighting. The world is drawn from the inside:
-// an empty cell shows a face on every side where it meets a solid cell, tinted
-// by the average of the few lights chosen near the player this frame.
+// Lighting and the shapes of cells and objects. The world is drawn from the
+// inside: an empty cell shows a face on every side where it meets a solid
+// cell, tinted by the average of the few lights chosen near the player this
+// frame.
 #include "render/Blocks.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "app/Input.h"
-#include "app/Platform.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
-#include "world/Random.h"
 #include "world/WorldState.h"
+
+int32_t maxActiveLights = 24;
+int32_t activeLights[ActiveLightSlots] = {};
+int32_t activeLightCount = 0;
 
 // ---------------------------------------------------------------------------
 // Lights
@@ -85,58 +87,20 @@ void ComputeCellColour(int32_t x, int32_t y, int32_t z, uint8_t colour[3]) {
 }
 
 // ---------------------------------------------------------------------------
-// Lantern, marker light and teleport
-// ---------------------------------------------------------------------------
-
-// The lantern in the player's cell; the marker light k cells along +y for the
-// highest of the keys '3'..'8' that is held.
-static void PlaceLanternAndMarker() {
-    Lights[0] = Light{SX, SY, SZ, 255, 255, 100, 6};
-    for (int32_t k = 1; k <= 6; k++)
-        if (IsKeyHeld('2' + k)) Lights[1] = Light{SX, SY + k, SZ, 255, 0, 0, 3};
-}
-
-void TeleportPlayer() {
-    for (int32_t attempt = 0; attempt < 1000; attempt++) {
-        int32_t x = DrawRandom() % 200;
-        int32_t y = DrawRandom() % 200;
-        int32_t z = DrawRandom() % 200;
-        if (CellInVolume(x, y, z) && DungeonMap[CellIndex(x, y, z)] == CellEmpty) {
-            SX = x;
-            SY = y;
-            SZ = z;
-            break;
-        }
-    }
-    PlatformSleep(500);
-}
-
-void UpdateLanternAndKeys() {
-    PlaceLanternAndMarker();
-    if (IsKeyHeld('T')) {
-        int32_t fromX = SX, fromY = SY, fromZ = SZ;
-        TeleportPlayer();
-        // The rest of the frame's cells see the lights at the new place.
-        if (SX != fromX || SY != fromY || SZ != fromZ) PlaceLanternAndMarker();
-    }
-}
-
-// ---------------------------------------------------------------------------
 // Cells
 // ---------------------------------------------------------------------------
 
-// +z (floor), -z (ceiling), then the four walls; corners in units of the
-// unscaled +-1 cube.
-const CellFace CellFaces[6] = {
-    {0, 0, 1, {0, 0, 1}, {{0, 1, -1, -1, 1}, {1, 1, 1, -1, 1}, {1, 0, 1, 1, 1}, {0, 0, -1, 1, 1}}},
-    {0, 0, -1, {0, 0, -1}, {{1, 1, -1, -1, -1}, {1, 0, -1, 1, -1}, {0, 0, 1, 1, -1}, {0, 1, 1, -1, -1}}},
-    {0, 1, 0, {0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},
-    {0, -1, 0, {0, -1, 0}, {{1, 1, -1, -1, -1}, {0, 1, 1, -1, -1}, {0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}}},
-    {1, 0, 0, {1, 0, 0}, {{0, 1, 1, -1, -1}, {1, 1, 1, 1, -1}, {1, 0, 1, 1, 1}, {0, 0, 1, -1, 1}}},
-    {-1, 0, 0, {-1, 0, 0}, {{0, 1, -1, -1, -1}, {0, 0, -1, -1, 1}, {1, 0, -1, 1, 1}, {1, 1, -1, 1, -1}}},
+// In the order of the cell sides; corners in units of the unscaled +-1 cube.
+const CellFace CellFaces[CellSides] = {
+    {{0, 0, 1}, {{0, 1, -1, -1, 1}, {1, 1, 1, -1, 1}, {1, 0, 1, 1, 1}, {0, 0, -1, 1, 1}}},
+    {{0, 0, -1}, {{1, 1, -1, -1, -1}, {1, 0, -1, 1, -1}, {0, 0, 1, 1, -1}, {0, 1, 1, -1, -1}}},
+    {{0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},
+    {{0, -1, 0}, {{1, 1, -1, -1, -1}, {0, 1, 1, -1, -1}, {0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}}},
+    {{1, 0, 0}, {{0, 1, 1, -1, -1}, {1, 1, 1, 1, -1}, {1, 0, 1, 1, 1}, {0, 0, 1, -1, 1}}},
+    {{-1, 0, 0}, {{0, 1, -1, -1, -1}, {0, 0, -1, -1, 1}, {1, 0, -1, 1, 1}, {1, 1, -1, 1, -1}}},
 };
 
-static void EmitFace(const CellFace& face) {
+void EmitFace(const CellFace& face) {
     glNormal3f(face.normal[0], face.normal[1], face.normal[2]);
     for (const float* corner : face.corners) {
         glTexCoord2f(corner[0], corner[1]);
@@ -144,57 +108,18 @@ static void EmitFace(const CellFace& face) {
     }
 }
 
-// Emits the faces first..last of CellFaces whose neighbour is solid.
-static void EmitFacesAgainstWalls(int32_t x, int32_t y, int32_t z, int first, int last) {
-    for (int f = first; f <= last; f++) {
-        const CellFace& face = CellFaces[f];
-        if (DungeonMap[CellIndex(x + face.dx, y + face.dy, z + face.dz)] == CellSolid) EmitFace(face);
-    }
-}
-
-void DrawCell(int32_t x, int32_t y, int32_t z) {
-    glDisable(GL_LIGHT1);
-    glDisable(GL_LIGHT2);
-    glEnable(GL_COLOR_MATERIAL);
-
-    uint8_t colour[3];
-    ComputeCellColour(x, y, z, colour);
-    glColor3ub(colour[0], colour[1], colour[2]);
-
-    glScalef(0.5f, 0.5f, 0.5f);
-
-    const int32_t index = CellIndex(x, y, z);
-    const uint8_t code = DungeonMap[index];
-    if (FlagMap[index] == FlagAltTexture)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[5]);
-    else if (code == CellEmpty || code == CellSolid)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[2]);
-
-    const bool open = code == CellEmpty;
-    glBegin(GL_QUADS);
-    if (open) EmitFacesAgainstWalls(x, y, z, 0, 0);
-    glEnd();
-    glBindTexture(GL_TEXTURE_2D, TextureNames[wallTexture]);
-    glBegin(GL_QUADS);
-    if (open) EmitFacesAgainstWalls(x, y, z, 1, 1);
-    glEnd();
-    glBegin(GL_QUADS);
-    if (open) EmitFacesAgainstWalls(x, y, z, 2, 5);
-    glEnd();
-}
-
 // ---------------------------------------------------------------------------
 // Objects
 // ---------------------------------------------------------------------------
 
 // The object cube: six faces of normal and four corners (s, t, vertex).
-static const CellFace ObjectFaces[6] = {
-    {0, 0, 1, {0, 0, 1}, {{0, 0, -1, -1, 1}, {1, 0, 1, -1, 1}, {1, 1, 1, 1, 1}, {0, 1, -1, 1, 1}}},
-    {0, 0, -1, {0, 0, -1}, {{1, 0, -1, -1, -1}, {1, 1, -1, 1, -1}, {0, 1, 1, 1, -1}, {0, 0, 1, -1, -1}}},
-    {0, 1, 0, {0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},
-    {0, -1, 0, {0, -1, 0}, {{1, 1, -1, -1, -1}, {0, 1, 1, -1, -1}, {0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}}},
-    {1, 0, 0, {1, 0, 0}, {{1, 0, 1, -1, -1}, {1, 1, 1, 1, -1}, {0, 1, 1, 1, 1}, {0, 0, 1, -1, 1}}},
-    {-1, 0, 0, {-1, 0, 0}, {{0, 0, -1, -1, -1}, {1, 0, -1, -1, 1}, {1, 1, -1, 1, 1}, {0, 1, -1, 1, -1}}},
+static const CellFace ObjectFaces[CellSides] = {
+    {{0, 0, 1}, {{0, 0, -1, -1, 1}, {1, 0, 1, -1, 1}, {1, 1, 1, 1, 1}, {0, 1, -1, 1, 1}}},
+    {{0, 0, -1}, {{1, 0, -1, -1, -1}, {1, 1, -1, 1, -1}, {0, 1, 1, 1, -1}, {0, 0, 1, -1, -1}}},
+    {{0, 1, 0}, {{0, 1, -1, 1, -1}, {0, 0, -1, 1, 1}, {1, 0, 1, 1, 1}, {1, 1, 1, 1, -1}}},
+    {{0, -1, 0}, {{1, 1, -1, -1, -1}, {0, 1, 1, -1, -1}, {0, 0, 1, -1, 1}, {1, 0, -1, -1, 1}}},
+    {{1, 0, 0}, {{1, 0, 1, -1, -1}, {1, 1, 1, 1, -1}, {0, 1, 1, 1, 1}, {0, 0, 1, -1, 1}}},
+    {{-1, 0, 0}, {{0, 0, -1, -1, -1}, {1, 0, -1, -1, 1}, {1, 1, -1, 1, 1}, {0, 1, -1, 1, -1}}},
 };
 
 void DrawObject(int32_t slot) {

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/RenderCounts.h"
+#include "render/Textures.h"
 #include "world/WorldState.h"
 
 int64_t chunkBuilds = 0;
@@ -44,8 +46,6 @@ static void CheckChunkTable() {
     }
 }
 
-// The neighbour offsets of the cell sides, in CellFaces order.
-static const int32_t SideSteps[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
 
 // Joins the sides of the chunk's open space: a flood fill over the cells that
 // are not rock, one region at a time, noting which sides each region touches.
@@ -90,15 +90,12 @@ static void LinkChunkSides(Chunk& chunk) {
             }
 }
 
-// The axes (u, v) of the rectangle plane of each side's axis, and that axis.
-static const int RectAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
-static int SideAxisOf(int side) { return side < 2 ? 2 : side < 4 ? 1 : 0; }
 
 // Covers the faces of one side with rectangles, slice by slice: each takes
 // the first uncovered face in v, u order, grows along u, then along v while
 // every face of the next row is there.
 static void MergeSide(Chunk& chunk, int side, const std::vector<ChunkFace>* lists, int listCount) {
-    const int axis = SideAxisOf(side), uAxis = RectAxes[axis][0], vAxis = RectAxes[axis][1];
+    const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
     static uint8_t present[ChunkSide][ChunkSide][ChunkSide];  // [slice][v][u]
     std::memset(present, 0, sizeof present);
     for (int l = 0; l < listCount; l++)
@@ -128,7 +125,7 @@ static void MergeSide(Chunk& chunk, int side, const std::vector<ChunkFace>* list
 static void MarkOpenings(Chunk& chunk) {
     const int32_t first[3] = {chunk.x0, chunk.y0, chunk.z0}, last[3] = {chunk.x1, chunk.y1, chunk.z1};
     for (int side = 0; side < 6; side++) {
-        const int axis = SideAxisOf(side), uAxis = RectAxes[axis][0], vAxis = RectAxes[axis][1];
+        const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
         int32_t at[3];
         at[axis] = side % 2 == 0 ? last[axis] : first[axis];
         for (int v = 0; v < ChunkSide; v++) {
@@ -216,7 +213,7 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
                                         static_cast<uint8_t>(z - chunk.z0)};
                 const uint8_t flag = FlagMap[index];
                 if (flag == FlagCube || flag == FlagActor)
-                    chunk.objects.push_back({face.x, face.y, face.z, static_cast<uint8_t>(flag == FlagCube ? 3 : 5),
+                    chunk.objects.push_back({face.x, face.y, face.z, static_cast<uint8_t>(flag == FlagCube ? CubeTextureSlot : GreenTextureSlot),
                                              code == CellSolid});
                 if (code != CellEmpty) continue;
                 if (DungeonMap[index + steps[0]] == CellSolid)

@@ -8,9 +8,12 @@
 #include <vector>
 
 constexpr int32_t ChunkSide = 16;
+// For a side's axis (0 x, 1 y, 2 z), the other two axes in x, y, z order:
+// the u and v of a slice across that axis (rectangles, openings).
+constexpr int SliceAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
 
-// Face lists of a chunk, in drawing-texture order: floors with texture slot 2,
-// floors with slot 5 (FlagAltTexture), then ceilings and the four walls,
+// Face lists of a chunk, in drawing-texture order: floors with the floor
+// texture, floors with the green one (FlagAltTexture), then ceilings and the four walls,
 // which take the wall texture. A list's side is CellFaces' face index.
 constexpr int ChunkFaceLists = 7;
 constexpr int ChunkFloorList = 0;
@@ -33,8 +36,9 @@ struct ChunkRect {
     uint8_t u0, v0, u1, v1;
 };
 
-// One object: the cell's offset inside the chunk, its texture slot (3 for
-// FlagCube, 5 for FlagActor) and whether the cell is rock.
+// One object: the cell's offset inside the chunk, its texture slot
+// (CubeTextureSlot for FlagCube, GreenTextureSlot for FlagActor) and whether
+// the cell is rock.
 struct ChunkObject {
     uint8_t x, y, z;
     uint8_t slot;
@@ -65,9 +69,6 @@ struct Chunk {
     // light can pass where no face stops it.
     bool unusual;
 };
-
-// Number of chunk builds since the program started (for tests and the bench).
-extern int64_t chunkBuilds;
 
 // Chunks along x, y and z for the current world sizes.
 void GetChunkGrid(int32_t grid[3]);

@@ -1,32 +1,18 @@
-// The frame pipeline: clear, mouse-look, lights, camera, the cube of cells
-// around the player, movement, read-back, composite over the backdrop, HUD.
+// The frame pipeline: clear, mouse-look, lights, camera, the lantern and
+// teleport, the cube of cells around the player, movement, read-back,
+// composite over the backdrop, HUD.
 // The 3D image always fills the bottom-left 320 x 240 pixels of the back
 // buffer; the window scale only matters when the picture is presented.
 #include "render/Frame.h"
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "app/Window.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
 #include "world/Movement.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
-
-float yaw = 0.0f;
-float pitch = 0.0f;
-
-void UpdateViewAngles() {
-    if (!(IsKeyHeld(KeyLeftButton) || IsKeyHeld(KeyMiddleButton) || IsKeyHeld(KeyRightButton))) return;
-    if (screenScale == 0) return;
-    // Window pixels to 320 x 240 units, truncating.
-    int32_t q = mouseX / screenScale;
-    int32_t r = mouseY / screenScale;
-    yaw = static_cast<float>(q) * 2.0f + 180.0f - 160.0f;
-    pitch = static_cast<float>(r) + 90.0f - 120.0f;
-}
 
 void ApplyCamera() {
     glRotatef(pitch, 1.0f, 0.0f, 0.0f);
@@ -44,11 +30,12 @@ static bool CubeHasInnerCell() {
     return radius > 0 && overlaps(SX, worldSide) && overlaps(SY, worldSide) && overlaps(SZ, worldLevels);
 }
 
-void DrawVisibleCells() {
-    // The lantern and the keys act once per frame, before the first cell is
-    // drawn; a teleport therefore moves the whole frame to the new place.
-    if (CubeHasInnerCell()) UpdateLanternAndKeys();
+bool DrawVisibleCells(const PlayerInput& input) {
+    // The lantern and the teleport act once per frame, before the first cell
+    // is drawn; a teleport therefore moves the whole frame to the new place.
+    bool teleported = CubeHasInnerCell() && UpdateLanternAndTeleport(input);
     DrawViewCube();
+    return teleported;
 }
 
 // Clears colour and depth where the frame draws and reads back: the 320 x 240
@@ -62,17 +49,17 @@ static void ClearPicture() {
     glDisable(GL_SCISSOR_TEST);
 }
 
-int32_t RenderFrame() {
+bool RenderFrame(const PlayerInput& input) {
     ClearPicture();
     frameCounter += 1;
     glLoadIdentity();
     glViewport(0, 0, ScreenWidth, ScreenHeight);
     RestoreBackdrop();
-    UpdateViewAngles();
+    UpdateViewAngles(input);
     SelectActiveLights();
     ApplyCamera();
-    DrawVisibleCells();
-    UpdatePlayerPosition();
+    const bool teleported = DrawVisibleCells(input);
+    UpdatePlayerPosition(input);
     glLoadIdentity();
     ReadBackScene();
     glDisable(GL_TEXTURE_2D);
@@ -80,5 +67,5 @@ int32_t RenderFrame() {
     CompositeScene();
     DrawHud();
     glEnable(GL_TEXTURE_2D);
-    return 1;
+    return teleported;
 }

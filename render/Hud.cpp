@@ -2,6 +2,7 @@
 // status lines (cell value, position, credit) at the bottom, all in white.
 #include "render/Hud.h"
 
+#include "render/Blocks.h"
 #include "screen/Font.h"
 #include "world/WorldState.h"
 

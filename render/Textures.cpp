@@ -7,14 +7,11 @@
 #include <cstdlib>
 
 #include "screen/OpenGL.h"
-#include "world/WorldState.h"
 
 TextureImage* TextureImages = nullptr;
 uint32_t TextureNames[TextureSlots] = {};
-const char* const TextureFiles[TextureSlots] = {
-    "bmp_cube/structure_castle.bmp", "bmp_cube/brickold2.bmp", "bmp_cube/MIRKEL.bmp",
-    "bmp_cube/4_STONEWORK.bmp",      "bmp_cube/brickold3.bmp", "bmp_cube/green.bmp",
-};
+int32_t wallTexture = 1;
+int32_t textureCapacity = 100;
 
 void AllocateTextureImages() {
     if (TextureImages) return;
@@ -132,7 +129,7 @@ bool LoadTextureFile(const char* path, int32_t slot) {
 // Upload
 // ---------------------------------------------------------------------------
 
-bool UploadTextures() {
+void UploadTextures() {
     glGenTextures(TextureSlots, TextureNames);
     // Records hold rows without padding, whatever their width.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -150,5 +147,4 @@ bool UploadTextures() {
         glTexImage2D(GL_TEXTURE_2D, 0, 3, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pixels);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    return true;
 }

@@ -12,15 +12,28 @@ struct TextureImage {
 };
 
 constexpr int TextureSlots = 6;
+// The six bitmaps, by slot, relative to the data folder. Slots 0..4 are the
+// wall textures F5..F9 choose.
+inline constexpr const char* TextureFiles[TextureSlots] = {
+    "bmp_cube/structure_castle.bmp", "bmp_cube/brickold2.bmp", "bmp_cube/MIRKEL.bmp",
+    "bmp_cube/4_STONEWORK.bmp",      "bmp_cube/brickold3.bmp", "bmp_cube/green.bmp",
+};
+// The slots with a fixed use: floors, the cubes of FlagCube cells, and the
+// floors of FlagAltTexture cells together with the actors.
+constexpr int32_t FloorTextureSlot = 2;
+constexpr int32_t CubeTextureSlot = 3;
+constexpr int32_t GreenTextureSlot = 5;
 // Bytes of the file and info headers before the pixel data of a plain bitmap.
 constexpr uint32_t BitmapHeaderBytes = 54;
 // Longest side a texture file may declare.
 constexpr int32_t MaxTextureSide = 16384;
 
+// The wall texture's slot, 0..4; 1 at start-up.
+extern int32_t wallTexture;
+// Records TextureImages has room for.
+extern int32_t textureCapacity;
 extern TextureImage* TextureImages;
 extern uint32_t TextureNames[TextureSlots];
-// The six bitmaps, by slot.
-extern const char* const TextureFiles[TextureSlots];
 
 // Allocates TextureImages with every record zero.
 void AllocateTextureImages();
@@ -30,4 +43,4 @@ void AllocateTextureImages();
 // and no pixels).
 bool LoadTextureFile(const char* path, int32_t slot);
 // Creates the six GL textures of slots 0..5 in the current context.
-bool UploadTextures();
+void UploadTextures();

@@ -28,6 +28,7 @@
 
 #include "render/Blocks.h"
 #include "render/Chunks.h"
+#include "render/RenderCounts.h"
 #include "render/Textures.h"
 #include "render/Visibility.h"
 #include "screen/OpenGL.h"
@@ -107,7 +108,7 @@ struct BlackVertex {
     float clip[4];
 };
 
-// Faces of lit chunks: floors (slot 2), alternative floors (slot 5),
+// Faces of lit chunks: floors (FloorTextureSlot), alternative floors (GreenTextureSlot),
 // ceilings and walls, and faces left black (drawn untextured: black
 // whatever the texel); each twice, for draws the GL clips and draws it does
 // not (it computes the two apart).
@@ -142,14 +143,8 @@ std::vector<int32_t> reachingLights;
 // How far behind a face's plane the eye may be and the face still count as
 // turned towards it.
 constexpr float TurnMargin = 1e-3f;
-// How far outside a plane a face may reach and still be drawn.
-constexpr float FaceMargin = 0.01f;
-
-// Axis (0 x, 1 y, 2 z) and direction of each cell side; the rectangle axes
-// of each side axis (as in the chunk cache).
-const int SideAxis[6] = {2, 2, 1, 1, 0, 0};
-const float SideSign[6] = {1.0f, -1.0f, 1.0f, -1.0f, 1.0f, -1.0f};
-const int RectAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
+// The direction of each cell side along its axis.
+const float SideSign[CellSides] = {1.0f, -1.0f, 1.0f, -1.0f, 1.0f, -1.0f};
 
 // Triangle corners of a quad, without and with clipping in its group.
 const int UnclippedSplit[6] = {0, 1, 2, 0, 2, 3};
@@ -179,17 +174,6 @@ bool BoxIsLit(const int32_t low[3], const int32_t high[3]) {
     return false;
 }
 
-// Whether a flat box of draw coordinates (a face or a rectangle of faces)
-// may show inside the frustum.
-bool FlatBoxMayShow(const ViewVolume& view, const float low[3], const float high[3]) {
-    for (const float* plane : view.planes) {
-        float reach = plane[3];
-        for (int axis = 0; axis < 3; axis++) reach += plane[axis] * (plane[axis] > 0 ? high[axis] : low[axis]);
-        if (reach < -FaceMargin) return false;
-    }
-    return true;
-}
-
 // Whether any corner of the draw that holds a face of cell (x, y, z) needs
 // clipping. Drawn cell by cell, the GL gathers consecutive glBegin groups
 // into one draw until something changes its state: the floor is drawn on
@@ -198,12 +182,12 @@ bool FlatBoxMayShow(const ViewVolume& view, const float low[3], const float high
 // binding changes nothing and all six faces share one draw.
 bool DrawNeedsClipping(int32_t x, int32_t y, int32_t z, int side, const float base[4]) {
     const int32_t index = CellIndex(x, y, z);
-    const uint32_t floorTexture = TextureNames[FlagMap[index] == FlagAltTexture ? 5 : 2];
+    const uint32_t floorTexture = TextureNames[FlagMap[index] == FlagAltTexture ? GreenTextureSlot : FloorTextureSlot];
     const bool shared = floorTexture == TextureNames[wallTexture];
     const int first = side == 0 || shared ? 0 : 1, last = side == 0 && !shared ? 0 : 5;
     for (int s = first; s <= last; s++) {
         const CellFace& face = CellFaces[s];
-        if (s != side && DungeonMap[index + CellIndex(face.dx, face.dy, face.dz)] != CellSolid) continue;
+        if (s != side && DungeonMap[index + CellIndex(SideSteps[s][0], SideSteps[s][1], SideSteps[s][2])] != CellSolid) continue;
         for (const float* corner : face.corners) {
             float clip[4];
             CornerClip(base, corner + 2, clip);
@@ -243,7 +227,7 @@ void ClipChunk(const ViewVolume& view, const Chunk& chunk, int32_t low[3], int32
 // Whether no face of a side in the cells low..high is turned towards the eye.
 bool SideTurnedAway(const ViewVolume& view, int side, const int32_t low[3], const int32_t high[3]) {
     if (!view.occluding) return false;
-    const int axis = SideAxis[side];
+    const int axis = SideAxes[side];
     const int32_t player[3] = {SX, SY, SZ};
     if (SideSign[side] > 0) return view.eye[axis] >= static_cast<float>(high[axis] - player[axis]) + 0.5f + TurnMargin;
     return view.eye[axis] <= static_cast<float>(low[axis] - player[axis]) - 0.5f - TurnMargin;
@@ -252,7 +236,7 @@ bool SideTurnedAway(const ViewVolume& view, int side, const int32_t low[3], cons
 // Whether the face of a side at the plane (draw coordinate) is turned away.
 bool FaceTurnedAway(const ViewVolume& view, int side, float plane) {
     if (!view.occluding) return false;
-    const int axis = SideAxis[side];
+    const int axis = SideAxes[side];
     return SideSign[side] > 0 ? view.eye[axis] >= plane + TurnMargin : view.eye[axis] <= plane - TurnMargin;
 }
 
@@ -263,7 +247,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
     const int32_t origin[3] = {chunk.x0, chunk.y0, chunk.z0};
     const int32_t player[3] = {SX, SY, SZ};
     for (int list = 0; list < ChunkFaceLists; list++) {
-        const int side = ChunkListSide(list), axis = SideAxis[side];
+        const int side = ChunkListSide(list), axis = SideAxes[side];
         if (SideTurnedAway(view, side, low, high)) continue;
         const CellFace& face = CellFaces[side];
         for (int32_t f = chunk.first[list]; f < chunk.first[list + 1]; f++) {
@@ -282,7 +266,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
                     boxHigh[a] = boxLow[a] + 1.0f;
                 }
                 boxLow[axis] = boxHigh[axis] = plane;
-                if (!FlatBoxMayShow(view, boxLow, boxHigh)) continue;
+                if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
             }
             float base[4];
             CellBase(at[0], at[1], at[2], base);
@@ -329,7 +313,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
     const int32_t player[3] = {SX, SY, SZ};
     for (int side = 0; side < 6; side++) {
         if (SideTurnedAway(view, side, low, high)) continue;
-        const int axis = SideAxis[side], uAxis = RectAxes[axis][0], vAxis = RectAxes[axis][1];
+        const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
         const CellFace& face = CellFaces[side];
         for (int32_t r = chunk.firstRect[side]; r < chunk.firstRect[side + 1]; r++) {
             const ChunkRect& rect = chunk.rects[r];
@@ -358,7 +342,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                     boxHigh[a] = static_cast<float>(last[a] - player[a]) + 0.5f;
                 }
                 boxLow[axis] = boxHigh[axis] = plane;
-                if (!FlatBoxMayShow(view, boxLow, boxHigh)) continue;
+                if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
             }
             // Each corner of the rectangle is the corner of its end cell.
             BlackVertex corners[4];
@@ -394,7 +378,7 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
         const float boxLow[3] = {static_cast<float>(at[0] - SX) - 0.2f, static_cast<float>(at[1] - SY) - 0.2f,
                                  static_cast<float>(at[2] - SZ) - 0.2f};
         const float boxHigh[3] = {boxLow[0] + 0.4f, boxLow[1] + 0.4f, boxLow[2] + 0.4f};
-        if (!visible.insideFrustum && !BoxMayBeInFrustum(view, boxLow, boxHigh, 6)) continue;
+        if (!visible.insideFrustum && !BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
         pendingObjects.push_back({at[0], at[1], at[2], object.slot});
     }
 }
@@ -453,7 +437,7 @@ void DrawBatches() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    const uint32_t textures[TexturedBatches] = {TextureNames[2], TextureNames[5], TextureNames[wallTexture]};
+    const uint32_t textures[TexturedBatches] = {TextureNames[FloorTextureSlot], TextureNames[GreenTextureSlot], TextureNames[wallTexture]};
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
     for (int b = 0; b < FaceBatches; b++) {
         if (b == BlackFaceBatch) glDisable(GL_TEXTURE_2D);

@@ -86,8 +86,9 @@ static void Unproject(const double inverseClip[16], double x, double y, double z
 // The view volume
 // ---------------------------------------------------------------------------
 
-bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], int planeCount) {
-    for (int p = 0; p < planeCount; p++) {
+bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], uint8_t planes) {
+    for (int p = 0; p < 6; p++) {
+        if (!(planes & (1 << p))) continue;
         const float* plane = view.planes[p];
         float reach = plane[3];
         for (int axis = 0; axis < 3; axis++) reach += plane[axis] * (plane[axis] > 0 ? high[axis] : low[axis]);
@@ -301,15 +302,12 @@ std::vector<WalkStep> walkQueue;
 // which ends it quickly.
 constexpr uint8_t MaxGrowths = 6;
 
-const int8_t Steps[6][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
-const int StepAxis[6] = {2, 2, 1, 1, 0, 0};
-const int OpeningAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
 
 // The screen rectangle of the opening from chunk c (first..last cells) into
 // its neighbour n across side: the boundary faces with open cells on both
 // sides, within the drawn cells. NoScreen when there is none.
 ScreenRect ProjectOpening(const ViewVolume& view, const Chunk& c, const Chunk& n, int side) {
-    const int axis = StepAxis[side], uAxis = OpeningAxes[axis][0], vAxis = OpeningAxes[axis][1];
+    const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
     const int32_t first[3] = {c.x0, c.y0, c.z0}, last[3] = {c.x1, c.y1, c.z1};
     int32_t u0 = ChunkSide, u1 = -1, v0 = ChunkSide, v1 = -1;
     for (int v = 0; v < ChunkSide; v++) {
@@ -357,14 +355,14 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
     };
 
     // Describes chunk c for drawing; false when no part of it is in the
-    // frustum (the first planeCount planes).
-    auto describe = [&](const int32_t c[3], int planeCount, VisibleChunk& out) {
+    // frustum.
+    auto describe = [&](const int32_t c[3], VisibleChunk& out) {
         int32_t cellLow[3], cellHigh[3];
         bool whole;
         ClippedChunkCells(view, c, cellLow, cellHigh, &whole);
         float boxLow[3], boxHigh[3];
         CellBox(cellLow, cellHigh, boxLow, boxHigh);
-        if (!BoxMayBeInFrustum(view, boxLow, boxHigh, planeCount)) return false;
+        if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) return false;
         out = VisibleChunk{c[0], c[1], c[2], whole, BoxInsideFrustum(view, boxLow, boxHigh),
                            {WholeScreen.x0, WholeScreen.y0, WholeScreen.x1, WholeScreen.y1}};
         return true;
@@ -379,7 +377,7 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
                 for (int32_t cx = low[0]; cx <= high[0]; cx++) {
                     const int32_t c[3] = {cx, cy, cz};
                     VisibleChunk chunk;
-                    if (describe(c, 6, chunk)) visible.push_back(chunk);
+                    if (describe(c, chunk)) visible.push_back(chunk);
                 }
         auto distance = [&](const VisibleChunk& v) {
             return std::abs(v.cx - eyeChunk[0]) + std::abs(v.cy - eyeChunk[1]) + std::abs(v.cz - eyeChunk[2]);
@@ -397,7 +395,6 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
     walkQueue.clear();
     walkQueue.push_back({eyeChunk[0], eyeChunk[1], eyeChunk[2], -1, WholeScreen});
     mark(eyeChunk).seen = WholeScreen;
-    const int walkPlanes[5] = {0, 1, 2, 3, 5};
     for (size_t next = 0; next < walkQueue.size(); next++) {
         const WalkStep step = walkQueue[next];
         const int32_t c[3] = {step.cx, step.cy, step.cz};
@@ -405,16 +402,16 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
         if (!here.listed) {
             here.listed = true;
             VisibleChunk described;
-            if (describe(c, 6, described)) visible.push_back(described);
+            if (describe(c, described)) visible.push_back(described);
         }
         const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
         const uint8_t exits = step.entered < 0 ? 0x3F : chunk.links[step.entered];
         for (int side = 0; side < 6; side++) {
             if (!(exits & (1 << side)) || side == step.entered) continue;
-            const int axis = StepAxis[side];
+            const int axis = SideAxes[side];
             // Never back towards the eye's chunk.
-            if (Steps[side][axis] > 0 ? c[axis] < eyeChunk[axis] : c[axis] > eyeChunk[axis]) continue;
-            int32_t n[3] = {c[0] + Steps[side][0], c[1] + Steps[side][1], c[2] + Steps[side][2]};
+            if (SideSteps[side][axis] > 0 ? c[axis] < eyeChunk[axis] : c[axis] > eyeChunk[axis]) continue;
+            int32_t n[3] = {c[0] + SideSteps[side][0], c[1] + SideSteps[side][1], c[2] + SideSteps[side][2]};
             if (n[axis] < low[axis] || n[axis] > high[axis]) continue;
             // The neighbour must meet the frustum's sides and far plane.
             int32_t cellLow[3], cellHigh[3];
@@ -422,14 +419,7 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
             ClippedChunkCells(view, n, cellLow, cellHigh, &whole);
             float boxLow[3], boxHigh[3];
             CellBox(cellLow, cellHigh, boxLow, boxHigh);
-            bool meets = true;
-            for (int p : walkPlanes) {
-                const float* plane = view.planes[p];
-                float reach = plane[3];
-                for (int a = 0; a < 3; a++) reach += plane[a] * (plane[a] > 0 ? boxHigh[a] : boxLow[a]);
-                if (reach < -PlaneMargin) meets = false;
-            }
-            if (!meets) continue;
+            if (!BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes)) continue;
             const Chunk& neighbour = UseChunk(n[0], n[1], n[2]);
             // UseChunk may have built the neighbour; chunk stays valid (the
             // table only changes size with the world).
@@ -494,29 +484,19 @@ void MarkCellsInSight(const ViewVolume& view) {
     };
     // A cell may lie on a line of sight when its box meets the frustum's
     // sides and far plane.
-    const int planes[5] = {0, 1, 2, 3, 5};
-    float reach[5];
-    for (int p = 0; p < 5; p++) {
-        const float* plane = view.planes[planes[p]];
-        reach[p] = 0.5f * (std::fabs(plane[0]) + std::fabs(plane[1]) + std::fabs(plane[2])) + PlaneMargin;
-    }
     auto meetsFrustum = [&](const int32_t c[3]) {
-        const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
-        for (int p = 0; p < 5; p++) {
-            const float* plane = view.planes[planes[p]];
-            if (plane[0] * centre[0] + plane[1] * centre[1] + plane[2] * centre[2] + plane[3] < -reach[p]) return false;
-        }
-        return true;
+        float boxLow[3], boxHigh[3];
+        CellBox(c, c, boxLow, boxHigh);
+        return BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes);
     };
 
     mark(SightIndex(eye[0], eye[1], eye[2]));
     sightQueue.push_back(CellIndex(eye[0], eye[1], eye[2]));
-    static const int32_t Steps[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     for (size_t next = 0; next < sightQueue.size(); next++) {
         const int32_t index = sightQueue[next];
         const int32_t c[3] = {index % worldSide, (index / worldSide) % worldSide, index / layerSize};
-        for (int s = 0; s < 6; s++) {
-            const int axis = s / 2, step = Steps[s][axis];
+        for (int s = 0; s < CellSides; s++) {
+            const int axis = SideAxes[s], step = SideSteps[s][axis];
             // Never back towards the eye.
             if (step > 0 ? c[axis] < eye[axis] : c[axis] > eye[axis]) continue;
             int32_t n[3] = {c[0], c[1], c[2]};

@@ -46,5 +46,11 @@ void MarkCellsInSight(const ViewVolume& view);
 // Whether cell (x, y, z), one of the drawn cells, was marked by the last
 // MarkCellsInSight: only such cells can show faces or objects.
 bool IsCellInSight(int32_t x, int32_t y, int32_t z);
-// Whether the box of draw coordinates low..high may show inside the frustum.
-bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], int planeCount);
+// Plane sets for BoxMayBeInFrustum, one bit per plane of ViewVolume::planes:
+// all six, or all but the near plane (lines of sight start at the eye, in
+// front of it).
+constexpr uint8_t AllFrustumPlanes = 0x3F;
+constexpr uint8_t SightFrustumPlanes = 0x2F;
+// Whether the box of draw coordinates low..high may show inside the planes
+// of the set: the one box test of the frustum, with room for rounding.
+bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], uint8_t planes);

@@ -1,13 +1,30 @@
-// The OpenGL 1.1 and GLU headers, with what Windows needs before them.
+// The OpenGL 1.1 and GLU headers. On Windows they need three of the system
+// headers' calling-convention macros, defined here (and taken back after) so
+// that no platform header comes in.
 #pragma once
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
+#if defined(_WIN32) && !defined(APIENTRY)
+#define APIENTRY __stdcall
+#define TALVOX_DEFINED_APIENTRY
 #endif
-#ifndef NOMINMAX
-#define NOMINMAX
+#if defined(_WIN32) && !defined(CALLBACK)
+#define CALLBACK __stdcall
+#define TALVOX_DEFINED_CALLBACK
 #endif
-#include <windows.h>
+#if defined(_WIN32) && !defined(WINGDIAPI)
+#define WINGDIAPI __declspec(dllimport)
+#define TALVOX_DEFINED_WINGDIAPI
 #endif
 #include <GL/gl.h>
 #include <GL/glu.h>
+#ifdef TALVOX_DEFINED_APIENTRY
+#undef APIENTRY
+#undef TALVOX_DEFINED_APIENTRY
+#endif
+#ifdef TALVOX_DEFINED_CALLBACK
+#undef CALLBACK
+#undef TALVOX_DEFINED_CALLBACK
+#endif
+#ifdef TALVOX_DEFINED_WINGDIAPI
+#undef WINGDIAPI
+#undef TALVOX_DEFINED_WINGDIAPI
+#endif

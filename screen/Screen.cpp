@@ -9,12 +9,12 @@
 
 #include "screen/OpenGL.h"
 #include "world/Random.h"
-#include "world/WorldState.h"
 
 ScreenBuffer ScreenPixels = nullptr;
 ScreenBuffer ReadbackPixels = nullptr;
 ScreenBuffer BackdropPixels = nullptr;
 uint8_t clearColourKey[3] = {255, 0, 229};
+int32_t screenScale = 3;
 
 static ScreenBuffer AllocateScreenBuffer(ScreenBuffer kept) {
     if (kept) return kept;

@@ -11,6 +11,10 @@ constexpr int ScreenBufferBytes = 1280 * 960 * 4;
 
 using ScreenBuffer = uint8_t*;
 
+// The window's magnification of the picture: 1..4 (320 x 240 .. 1280 x 960);
+// 3 at start-up.
+extern int32_t screenScale;
+
 extern ScreenBuffer ScreenPixels;
 extern ScreenBuffer ReadbackPixels;
 extern ScreenBuffer BackdropPixels;

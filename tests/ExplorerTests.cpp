@@ -4,6 +4,8 @@
 #include "app/Explorer.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
+#include "render/Textures.h"
+#include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"

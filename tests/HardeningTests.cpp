@@ -17,6 +17,7 @@
 
 #include "app/Explorer.h"
 #include "app/KeyCodes.h"
+#include "app/Maps.h"
 #include "app/Window.h"
 #include "render/Textures.h"
 #include "screen/Font.h"

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "render/Blocks.h"
 #include "render/Hud.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"

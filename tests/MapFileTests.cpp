@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "app/Maps.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
 #include "tests/support/ScratchFolder.h"

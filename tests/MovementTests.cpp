@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "render/Frame.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/Movement.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 static void SetCell(int x, int y, int z, uint8_t value) { DungeonMap[CellIndex(x, y, z)] = value; }
@@ -28,7 +30,7 @@ struct Eye {
 static Eye EyeNow() { return {SX + 1.0 - px, SY + 1.0 - py, SZ + 1.0 - pz}; }
 
 static void RunFrames(int frames) {
-    for (int i = 0; i < frames; i++) UpdatePlayerPosition();
+    for (int i = 0; i < frames; i++) UpdatePlayerPosition(ReadPlayerInput());
 }
 
 // The all-solid world of ResetProgramState with an open box around the start.
@@ -73,7 +75,7 @@ TEST(Movement, LevelForwardAtYaw180WalksTowardsSmallerY) {
     yaw = 180.0f;
     pitch = 90.0f;
     scriptedKeys[KeyLeftButton] = true;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(px, 0.5f);
     EXPECT_EQ(pz, 0.5f);
     EXPECT_NEAR(py, 0.6f, 1e-6);
@@ -81,7 +83,7 @@ TEST(Movement, LevelForwardAtYaw180WalksTowardsSmallerY) {
     int lastCarry = 0;
     for (int frame = 2; frame <= 100; frame++) {
         int before = SY;
-        UpdatePlayerPosition();
+        UpdatePlayerPosition(ReadPlayerInput());
         ASSERT_EQ(px, 0.5f) << "frame " << frame;
         ASSERT_EQ(pz, 0.5f) << "frame " << frame;
         if (SY != before) {
@@ -112,7 +114,7 @@ TEST(Movement, StepsFollowTheViewDirection) {
             pitch = c.pitch;
             scriptedKeys[backward ? 'Z' : KeyLeftButton] = true;
             Eye start = EyeNow();
-            UpdatePlayerPosition();
+            UpdatePlayerPosition(ReadPlayerInput());
             Eye end = EyeNow();
             double sign = backward ? -1.0 : 1.0;
             double sp = std::sin(c.pitch * degrees), cp = std::cos(c.pitch * degrees);
@@ -130,7 +132,7 @@ TEST(Movement, AWallOnTheLowSideHoldsTheEyeAtThreeTenths) {
     FillBox(100, 105, 95, 105, 95, 105, CellEmpty);
 
     px = 1.0f - 0.25f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_NEAR(1.0f - px, 0.3f, 1e-6);
     EXPECT_EQ(py, 0.5f);
     EXPECT_EQ(pz, 0.5f);
@@ -167,7 +169,7 @@ TEST(Movement, AWallOnTheHighSideHoldsTheEyeAtThreeTenthsOnEveryAxis) {
 
 TEST(Movement, InsideRockThePlayerDriftsDiagonallyUntilItReachesOpenSpace) {
     ResetProgramState();
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_NEAR(px, 0.3f, 1e-6);
     EXPECT_NEAR(py, 0.3f, 1e-6);
     EXPECT_NEAR(pz, 0.5f, 1e-6);
@@ -198,7 +200,7 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     FillBox(95, 105, 95, 105, 95, 105, CellEmpty);
     FillBox(99, 99, 95, 105, 95, 105, 2);
     px = 1.0f - 0.15f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(px, 1.0f - 0.15f);
     EXPECT_EQ(py, 0.5f);
 
@@ -207,10 +209,10 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     ResetProgramState();
     FillBox(100, 105, 95, 105, 95, 105, 2);
     px = 1.0f - 0.25f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(px, 1.0f - 0.25f);
     px = 1.0f - 0.15f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_NEAR(1.0f - px, 0.35f + 0.2f, 1e-6);  // the x push and the diagonal
     EXPECT_NEAR(1.0f - py, 0.7f, 1e-6);
 
@@ -290,7 +292,7 @@ TEST(Movement, CellsOutsideTheVolumeReadAsRock) {
         SY = place[1];
         SZ = place[2];
         bool inside = CellInVolume(SX, SY, SZ);
-        UpdatePlayerPosition();
+        UpdatePlayerPosition(ReadPlayerInput());
         if (inside) continue;  // an open edge cell: only reading safely matters
         EXPECT_NEAR(px, 0.3f, 1e-6) << place[0] << "," << place[1] << "," << place[2];
         EXPECT_NEAR(py, 0.3f, 1e-6) << place[0] << "," << place[1] << "," << place[2];
@@ -302,7 +304,7 @@ TEST(Movement, CarryMovesThePlayerCellInBothDirections) {
     px = 1.05f;
     py = -0.05f;
     pz = 1.02f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(SX, 99);
     EXPECT_EQ(SY, 101);
     EXPECT_EQ(SZ, 99);
@@ -314,7 +316,7 @@ TEST(Movement, CarryMovesThePlayerCellInBothDirections) {
     px = -0.1f;
     py = 1.1f;
     pz = -0.04f;
-    UpdatePlayerPosition();
+    UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(SX, 101);
     EXPECT_EQ(SY, 99);
     EXPECT_EQ(SZ, 101);

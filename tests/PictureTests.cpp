@@ -12,9 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Explorer.h"
+#include "app/Maps.h"
 #include "app/Window.h"
 #include "render/Chunks.h"
 #include "render/Frame.h"
+#include "render/RenderCounts.h"
 #include "render/Textures.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
@@ -25,6 +28,7 @@
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
 #include "world/MapFile.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -97,11 +101,11 @@ void PlaceViewer(const View& view) {
 // and compares it with the plain reference; returns how many pixels differ.
 int CountDifferences(const View& view, bool sparse = false) {
     PlaceViewer(view);
-    RenderFrame();
+    DrawFrame();
     PlaceViewer(view);
     const int32_t cell[3] = {SX, SY, SZ};
     const float offsets[3] = {px, py, pz};
-    RenderFrame();
+    DrawFrame();
     std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
     return CompareWithPlain(frame, cell, offsets, Describe(view), sparse);
 }
@@ -292,13 +296,13 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
 
     // Walled up, the room can no longer be seen: its faces are left out.
     PlaceViewer({100, 100, 99, 0.0f, 90.0f});
-    RenderFrame();
+    DrawFrame();
     const int32_t open = viewCubeCounts.faces + viewCubeCounts.rects;
     for (int32_t x : {95, 101, 102, 107}) DungeonMap[CellIndex(x, 111, x == 107 ? 100 : 99)] = CellSolid;
     DungeonMap[CellIndex(101, 111, 98)] = DungeonMap[CellIndex(102, 111, 98)] = DungeonMap[CellIndex(107, 111, 101)] = CellSolid;
     MarkVolumesChanged();
     PlaceViewer({100, 100, 99, 0.0f, 90.0f});
-    RenderFrame();
+    DrawFrame();
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.faces + viewCubeCounts.rects, open);
     const View walled = {100, 100, 99, 0.0f, 90.0f};
@@ -359,7 +363,7 @@ TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
     Carve(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1);
     viewRadius = 12;
     PlaceViewer(view);
-    RenderFrame();
+    DrawFrame();
     int compared = 0;
     scriptedOnSwap = [&](int) {
         // The frame just shown; the cells it drew have not changed since.
@@ -389,7 +393,7 @@ TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
     auto lookAround = [&] {
         for (float look : {0.0f, 90.0f, 180.0f, 270.0f}) {
             PlaceViewer({views[0].x, views[0].y, views[0].z, look, 90.0f});
-            RenderFrame();
+            DrawFrame();
             EXPECT_GT(viewCubeCounts.faces + viewCubeCounts.rects, 0);
         }
     };
@@ -404,12 +408,12 @@ TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
     // A regeneration, even of the same world, and a direct write that is
     // announced each make the next frame build its chunks again.
     RegenerateWorld(0);
-    RenderFrame();
+    DrawFrame();
     const int64_t afterRegeneration = chunkBuilds;
     EXPECT_GT(afterRegeneration, first);
     DungeonMap[CellIndex(views[0].x + 3, views[0].y, views[0].z)] = CellSolid;
     MarkVolumesChanged();
-    RenderFrame();
+    DrawFrame();
     EXPECT_GT(chunkBuilds, afterRegeneration);
 }
 

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "render/Textures.h"
+
 // ---------------------------------------------------------------------------
 // Pictures and files
 // ---------------------------------------------------------------------------
@@ -505,19 +507,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    struct Output {
-        const char* name;
-        Picture (*draw)();
-    };
-    const Output outputs[] = {
-        {"structure_castle.bmp", DrawCastleStone}, {"brickold2.bmp", DrawOldBrickRed},
-        {"MIRKEL.bmp", DrawPatternedTile},        {"4_STONEWORK.bmp", DrawDressedStone},
-        {"brickold3.bmp", DrawOldBrickDark},      {"green.bmp", DrawGreenSlime},
-    };
+    // One picture per texture slot; the files are named as the program reads them.
+    Picture (*const draws[TextureSlots])() = {DrawCastleStone,   DrawOldBrickRed,  DrawPatternedTile,
+                                              DrawDressedStone,  DrawOldBrickDark, DrawGreenSlime};
     int failures = 0;
-    for (const Output& output : outputs) {
-        std::string path = folder + "/" + output.name;
-        if (!WriteBitmap(path, output.draw())) {
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        const std::string file = TextureFiles[slot];
+        const std::string path = folder + "/" + file.substr(file.rfind('/') + 1);
+        if (!WriteBitmap(path, draws[slot]())) {
             std::fprintf(stderr, "talvox_make_textures: cannot write %s\n", path.c_str());
             failures++;
         }

@@ -1,20 +1,39 @@
-// Saving the world's volumes to map files and loading them back.
+// The map file format: the two cell volumes as raw bytes, DungeonMap then
+// FlagMap, each without its last cell, no header. Saving and loading move
+// the bytes in chunks and tell the caller between chunks, so that the shell
+// can show progress and pause; they never draw or wait themselves.
 #pragma once
 #include <cstdint>
 
-// Bytes moved per step; every step runs a frame and pauses.
+// Bytes moved per chunk.
 constexpr int32_t MapChunkSize = 1000000;
-// The pause after each step and after the final frame.
-constexpr int32_t MapChunkPauseMilliseconds = 1000;
-// How long a failure message stays on the screen.
-constexpr int32_t MapFailurePauseMilliseconds = 2000;
 
-// Writes both volumes to map/<n>.map, with progress frames and pauses. The
-// file is written under a temporary name and put in place only when whole;
-// a failure (a full disk, a read-only map folder) leaves the old map as it
-// was and says so. Without a map folder it does nothing.
-void SaveMap(int32_t n);
-// Reads map/<n>.map back into both volumes, with progress frames and pauses.
-// A missing, unreadable or short file changes nothing; a read that fails
-// part-way puts the volumes back as they were and says so.
-void LoadMap(int32_t n);
+// What a save or load tells its caller, in this order: before each chunk of
+// DungeonMap (MapChunkStarting with the first volume), before each chunk of
+// FlagMap (MapChunkStarting without), after each chunk moved whole
+// (MapChunkMoved), and once when all chunks have moved (MapAllMoved; a save
+// then still flushes and replaces the map).
+enum MapStage { MapChunkStarting, MapChunkMoved, MapAllMoved };
+using MapProgress = void (*)(MapStage stage, bool firstVolume);
+
+// How a save or load ended.
+enum MapOutcome {
+    MapDone,          // the whole map was written or read
+    MapNothingThere,  // no map folder to save into, or no map to load: nothing changed, nothing to say
+    MapNotWritten,    // a save failed: the old map is as it was
+    MapTooShort,      // the file is shorter than a whole map: nothing changed
+    MapOutOfMemory,   // no room to keep the cells for a failed read: nothing changed
+    MapNotRead,       // a read failed part-way: the cells were put back
+};
+
+// The relative path of map n: map/<n>.map.
+constexpr int MapFileNameBytes = 256;
+void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
+// Writes both volumes to map/<n>.map. The file is written under a temporary
+// name and put in place only when whole and on disk; a failure (a full disk,
+// a read-only map folder) leaves the old map as it was.
+MapOutcome SaveMapFile(int32_t n, MapProgress progress);
+// Reads map/<n>.map back into both volumes. A missing, unreadable or short
+// file changes nothing; a read that fails part-way puts the volumes back as
+// they were. A longer file loads its prefix.
+MapOutcome LoadMapFile(int32_t n, MapProgress progress);

@@ -10,9 +10,7 @@
 
 #include <cmath>
 
-#include "app/Input.h"
-#include "app/KeyCodes.h"
-#include "render/Frame.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 // Degrees to radians, as 3.141592653 / 180.
@@ -20,7 +18,6 @@ static constexpr double DegreesToRadians = 0.017453292516666667;
 static constexpr float StepLength = 0.1f;
 static constexpr float SnapDistance = 0.3f;
 static constexpr float PushDistance = 0.2f;
-static constexpr int32_t KeyBackward = 'Z';
 
 // One step's components: sz is the vertical part, sx and sy the horizontal
 // parts already scaled by the pitch.
@@ -133,15 +130,15 @@ static void CarryIntoCell() {
     }
 }
 
-void UpdatePlayerPosition() {
-    if (IsKeyHeld(KeyLeftButton)) {
+void UpdatePlayerPosition(const PlayerInput& input) {
+    if (input.forward) {
         Step step = ComputeStep();
         pz = pz + step.sz;
         ScaleByPitch(step);
         px = px - step.sx;
         py = py + step.sy;
     }
-    if (IsKeyHeld(KeyBackward)) {
+    if (input.backward) {
         Step step = ComputeStep();
         pz = pz - step.sz;
         ScaleByPitch(step);

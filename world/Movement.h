@@ -2,9 +2,11 @@
 #pragma once
 #include <cstdint>
 
-// The frame's movement step: forward while the left button is held, backward
-// while 'Z' is held, then the wall push and the carry into the player cell.
-void UpdatePlayerPosition();
+struct PlayerInput;
+
+// The frame's movement step: forward and backward as the input asks, then
+// the wall push and the carry into the player cell.
+void UpdatePlayerPosition(const PlayerInput& input);
 // Pushes the player away from walls near the eye at (ex, ey, ez), measured
 // from the low corner of the player cell; returns 1 when a diagonal rule fired.
 int32_t PushOutOfWalls(float ex, float ey, float ez);

@@ -4,22 +4,15 @@
 #include <cstdlib>
 #include <cstdio>
 
-uint8_t windowActive = 1;
-int32_t wallTexture = 1;
-int32_t screenScale = 3;
 int32_t worldSide = 256;
 int32_t worldLevels = 256;
 int32_t layerSize = worldSide * worldSide;
-int32_t textureCapacity = 100;
 int32_t actorTries = 10000;
 int32_t lightCapacity = 1024;
-int32_t maxActiveLights = 24;
 int32_t SX = 100, SY = 100, SZ = 100;
 int32_t viewRadius = 12;
 float px = 0.5f, py = 0.5f, pz = 0.5f;
 int32_t frameCounter = 0;
-int32_t activeLights[ActiveLightSlots] = {};
-int32_t activeLightCount = 0;
 
 uint8_t* DungeonMap = nullptr;
 uint8_t* FlagMap = nullptr;

@@ -1,5 +1,5 @@
 // The world's state: the two cell volumes, the light table, the player's
-// position and the scalar settings every subsystem reads. Plain globals with
+// position and the world's sizes. Plain globals with
 // fixed initial values; the volumes and tables are allocated once at start-up.
 #pragma once
 #include <cstdint>
@@ -22,24 +22,25 @@ struct Light {
     int32_t radius;
 };
 constexpr int32_t LightUnsetCell = INT32_MIN;
-constexpr int ActiveLightSlots = 24;
 
-extern uint8_t windowActive;
-extern int32_t wallTexture;
-extern int32_t screenScale;
+// The six sides of a cell, in the order every table of sides follows:
+// +z (the floor), -z (the ceiling), +y, -y, +x, -x. A side's opposite is
+// side ^ 1.
+constexpr int CellSides = 6;
+// The step to the neighbour across each side.
+constexpr int32_t SideSteps[CellSides][3] = {{0, 0, 1}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}, {1, 0, 0}, {-1, 0, 0}};
+// The axis (0 x, 1 y, 2 z) each side faces along.
+constexpr int SideAxes[CellSides] = {2, 2, 1, 1, 0, 0};
+
 extern int32_t worldSide;
 extern int32_t worldLevels;
 extern int32_t layerSize;
-extern int32_t textureCapacity;
 extern int32_t actorTries;
 extern int32_t lightCapacity;
-extern int32_t maxActiveLights;
 extern int32_t SX, SY, SZ;
 extern int32_t viewRadius;
 extern float px, py, pz;
 extern int32_t frameCounter;
-extern int32_t activeLights[ActiveLightSlots];
-extern int32_t activeLightCount;
 
 extern uint8_t* DungeonMap;
 extern uint8_t* FlagMap;

@@ -1,19 +1,21 @@
 // The reference drawing of the world; written apart from the renderer so
-// that a faster renderer can be checked against it picture for picture.
+// that the renderer can be checked against it picture for picture, and the
+// cell rules against its polygons.
 #include "tests/support/PlainScene.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "render/Frame.h"
+#include "render/Blocks.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
-
-namespace {
 
 int32_t plainLights[24];
 int32_t plainLightCount = 0;
+
+namespace {
 
 // Eleven passes of growing radius over the light table; a near light enters
 // once per pass it is inside.
@@ -68,6 +70,8 @@ void Corner(float s, float t, float x, float y, float z) {
     glVertex3f(x, y, z);
 }
 
+}  // namespace
+
 void DrawPlainCell(int32_t x, int32_t y, int32_t z) {
     glDisable(GL_LIGHT1);
     glDisable(GL_LIGHT2);
@@ -76,9 +80,9 @@ void DrawPlainCell(int32_t x, int32_t y, int32_t z) {
     glScalef(0.5f, 0.5f, 0.5f);
     const uint8_t code = DungeonMap[CellIndex(x, y, z)];
     if (FlagMap[CellIndex(x, y, z)] == FlagAltTexture)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[5]);
+        glBindTexture(GL_TEXTURE_2D, TextureNames[GreenTextureSlot]);
     else if (code <= CellSolid)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[2]);
+        glBindTexture(GL_TEXTURE_2D, TextureNames[FloorTextureSlot]);
     const bool open = code == CellEmpty;
 
     glBegin(GL_QUADS);
@@ -170,8 +174,6 @@ void DrawPlainObject(int32_t slot) {
     glEnd();
 }
 
-}  // namespace
-
 void DrawPlainScene(uint8_t* rgb) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -190,8 +192,8 @@ void DrawPlainScene(uint8_t* rgb) {
                 if (x > 0 && x < worldSide - 1 && y > 0 && y < worldSide - 1 && z > 0 && z < worldLevels - 1) {
                     DrawPlainCell(x, y, z);
                     const uint8_t flag = FlagMap[CellIndex(x, y, z)];
-                    if (flag == FlagCube) DrawPlainObject(3);
-                    if (flag == FlagActor) DrawPlainObject(5);
+                    if (flag == FlagCube) DrawPlainObject(CubeTextureSlot);
+                    if (flag == FlagActor) DrawPlainObject(GreenTextureSlot);
                 }
                 glPopMatrix();
             }

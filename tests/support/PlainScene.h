@@ -10,3 +10,13 @@
 // reads the 320 x 240 image back into rgb (320 x 240 x 3 bytes, bottom row
 // first).
 void DrawPlainScene(uint8_t* rgb);
+// The lights the plain drawing chose (DrawPlainScene chooses them again each
+// time; tests may set them for DrawPlainCell).
+extern int32_t plainLights[24];
+extern int32_t plainLightCount;
+// Draws the faces of cell (x, y, z) where it meets solid cells, coloured by
+// the lights of the last DrawPlainScene (or none), one glBegin per texture as
+// the plain drawing does; leaves the modelview scaled by 0.5.
+void DrawPlainCell(int32_t x, int32_t y, int32_t z);
+// Draws the small spinning cube of an object with the texture of slot.
+void DrawPlainObject(int32_t slot);

@@ -5,6 +5,7 @@
 
 #include "app/Platform.h"
 #include "app/Window.h"
+#include "sys/Time.h"
 
 std::deque<ScriptedMessage> scriptedMessages;
 bool scriptedKeys[256] = {};

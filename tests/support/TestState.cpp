@@ -10,6 +10,8 @@
 #include "tests/support/ScriptedPlatform.h"
 #include "world/Random.h"
 #include "world/WorldState.h"
+#include "render/Blocks.h"
+#include "world/Player.h"
 
 void ResetProgramState() {
     ResetScriptedPlatform();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "world/WorldState.h"
+#include "world/Player.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The file half of the platform seam on POSIX systems: exclusive creation of
 // the temporary file, fsync of the file and of its folder, rename for the
 // atomic replacement.
-#include "app/Files.h"
+#include "sys/Files.h"
 
 #include <cerrno>
 #include <cstring>

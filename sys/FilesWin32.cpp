@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "app/Files.h"
+#include "sys/Files.h"
 
 // How many names a save tries when earlier ones are taken (left behind by a
 // process that was killed while saving and had the same id).

@@ -1,0 +1,77 @@
+// The shell around map saving and loading: while the map file moves, every
+// chunk gets a frame, the first volume's chunks a progress line presented on
+// the screen, and a one-second pause; the window takes no message meanwhile.
+#include "app/Maps.h"
+
+#include "app/Explorer.h"
+#include "app/Platform.h"
+#include "screen/Font.h"
+#include "screen/Screen.h"
+#include "sys/Time.h"
+#include "world/MapFile.h"
+
+// Where the progress and failure lines are drawn.
+constexpr int32_t MapLineX = 20;
+constexpr int32_t MapLineY = 100;
+
+// The progress line of the operation under way.
+static const char* progressLine = "";
+
+// Draws line in the map line's place and colour over the current picture.
+static void DrawMapLine(const char* line) {
+    FormatTextLine("%s", line);
+    DrawTextLine(MapLineX, MapLineY, 255, 255, 0);
+}
+
+// Shows a failure over a fresh frame and holds it for the user to read.
+static void ShowMapFailure(const char* message) {
+    DrawFrame();
+    DrawMapLine(message);
+    PresentScreen();
+    PlatformSwapBuffers();
+    PlatformSleep(MapFailurePauseMilliseconds);
+}
+
+// Between chunks: a frame before each (presented with the progress line
+// while the first volume moves), a pause after each and after the last.
+static void ShowMapProgress(MapStage stage, bool firstVolume) {
+    switch (stage) {
+    case MapChunkStarting:
+        DrawFrame();
+        if (firstVolume) {
+            DrawMapLine(progressLine);
+            PresentScreen();
+            PlatformSwapBuffers();
+        }
+        break;
+    case MapChunkMoved:
+        PlatformSleep(MapChunkPauseMilliseconds);
+        break;
+    case MapAllMoved:
+        DrawFrame();
+        PlatformSleep(MapChunkPauseMilliseconds);
+        break;
+    }
+}
+
+void SaveMap(int32_t n) {
+    progressLine = "Saving dungeon maps";
+    if (SaveMapFile(n, ShowMapProgress) == MapNotWritten) ShowMapFailure("Saving failed: map not written");
+}
+
+void LoadMap(int32_t n) {
+    progressLine = "Loading dungeon maps";
+    switch (LoadMapFile(n, ShowMapProgress)) {
+    case MapTooShort:
+        ShowMapFailure("Loading failed: map too short");
+        break;
+    case MapOutOfMemory:
+        ShowMapFailure("Loading failed: out of memory");
+        break;
+    case MapNotRead:
+        ShowMapFailure("Loading failed: map not read");
+        break;
+    default:
+        break;
+    }
+}

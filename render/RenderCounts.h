@@ -1,0 +1,18 @@
+// What the renderer did, counted for the tests and the benchmark; nothing in
+// the program reads these. Kept apart from the renderer's own headers so that
+// the drawing code's interface says only what the program needs.
+#pragma once
+#include <cstdint>
+
+// What the last 3D pass drew: chunks, single faces of lit chunks, black
+// rectangles of merged faces, objects, and whether hidden faces were left out.
+struct ViewCubeCounts {
+    int32_t chunks;
+    int32_t faces;
+    int32_t rects;
+    int32_t objects;
+    bool occluding;
+};
+extern ViewCubeCounts viewCubeCounts;
+// Chunk builds since the program started.
+extern int64_t chunkBuilds;

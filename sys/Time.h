@@ -1,0 +1,12 @@
+// The clock half of the system layer: a monotonic clock and a sleep. One
+// backend file per platform (POSIX, Win32) is chosen by the build for the
+// program; the tests' stand-in platform scripts both.
+#pragma once
+#include <cstdint>
+
+// Called for the pauses after keys, the teleport and map chunks: blocks the
+// calling thread for about milliseconds.
+void PlatformSleep(int32_t milliseconds);
+// Called by benchmarks and start-up timing: milliseconds from an arbitrary
+// start, never going back.
+double PlatformMilliseconds();

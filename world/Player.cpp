@@ -1,0 +1,44 @@
+// The player's once-a-frame rules: mouse-look, the lantern and marker lights
+// that follow the player, and the teleport to a random open cell.
+#include "world/Player.h"
+
+#include "world/Random.h"
+#include "world/WorldState.h"
+
+float yaw = 0.0f;
+float pitch = 0.0f;
+
+void UpdateViewAngles(const PlayerInput& input) {
+    if (!input.look) return;
+    yaw = static_cast<float>(input.lookX) * 2.0f + 180.0f - 160.0f;
+    pitch = static_cast<float>(input.lookY) + 90.0f - 120.0f;
+}
+
+void PlaceLanternAndMarker(const PlayerInput& input) {
+    Lights[0] = Light{SX, SY, SZ, 255, 255, 100, 6};
+    if (input.marker >= 1 && input.marker <= 6) Lights[1] = Light{SX, SY + input.marker, SZ, 255, 0, 0, 3};
+}
+
+void TeleportPlayer() {
+    for (int32_t attempt = 0; attempt < 1000; attempt++) {
+        int32_t x = DrawRandom() % 200;
+        int32_t y = DrawRandom() % 200;
+        int32_t z = DrawRandom() % 200;
+        if (CellInVolume(x, y, z) && DungeonMap[CellIndex(x, y, z)] == CellEmpty) {
+            SX = x;
+            SY = y;
+            SZ = z;
+            return;
+        }
+    }
+}
+
+bool UpdateLanternAndTeleport(const PlayerInput& input) {
+    PlaceLanternAndMarker(input);
+    if (!input.teleport) return false;
+    int32_t fromX = SX, fromY = SY, fromZ = SZ;
+    TeleportPlayer();
+    // The rest of the frame's cells see the lights at the new place.
+    if (SX != fromX || SY != fromY || SZ != fromZ) PlaceLanternAndMarker(input);
+    return true;
+}

@@ -1,0 +1,34 @@
+// The player: the view angles, what the player asks for in one frame, and the
+// rules that act on it once per frame (mouse-look, the lantern and marker
+// lights, the teleport). The player cell and in-cell offsets are with the
+// rest of the world state; walking is in Movement.h.
+#pragma once
+#include <cstdint>
+
+// What the player asks for this frame, read from the keys and mouse by the
+// shell once per frame and handed down.
+struct PlayerInput {
+    bool look;             // a mouse button is held: the view follows lookX, lookY
+    int32_t lookX, lookY;  // the mouse in 320 x 240 picture units, from the top-left
+    bool forward;          // the left mouse button: walk along the view
+    bool backward;         // 'Z': walk back
+    int32_t marker;        // the highest of '3'..'8' held as 1..6; 0 for none
+    bool teleport;         // 'T'
+};
+
+// Degrees about the vertical and horizontal axes; 0, 0 at start-up.
+extern float yaw;
+extern float pitch;
+
+// Mouse-look: while input.look, the view angles follow the mouse position.
+void UpdateViewAngles(const PlayerInput& input);
+// Moves the lantern (light slot 0) to the player cell and, when input.marker
+// is k, the red marker light (slot 1) k cells along +y.
+void PlaceLanternAndMarker(const PlayerInput& input);
+// Once per frame before the first cell is drawn: the lantern and marker, then
+// the teleport while input.teleport. Returns whether a teleport was tried,
+// after which the shell pauses 500 ms.
+bool UpdateLanternAndTeleport(const PlayerInput& input);
+// Moves the player to a random empty cell; up to 1000 tries, none of which
+// may find one.
+void TeleportPlayer();
