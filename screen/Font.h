@@ -3,13 +3,22 @@
 #include <cstdint>
 
 constexpr int TextLineBytes = 256;
+constexpr int FirstGlyphCode = 32;
+constexpr int LastGlyphCode = 126;
+constexpr int GlyphCount = LastGlyphCode - FirstGlyphCode + 1;
+constexpr int GlyphRows = 12;
+constexpr int GlyphColumns = 8;
 
 // The shared line that callers format and DrawTextLine draws.
 extern char TextLine[TextLineBytes];
 
-// The built-in font, indexed by character code: for codes 32 to 126 a glyph of
-// 13 rows of 10 '0'/'1' cells (row 0 and cells 8, 9 unused), null otherwise.
-extern const char* const LargeFont[256];
+// The built-in font: entry code - FirstGlyphCode is the glyph of code, as its
+// rows top first, one byte per row with bit 7 (0x80) the leftmost cell.
+extern const uint8_t FontGlyphs[GlyphCount][GlyphRows];
+
+// Whether cell (row, column) of the glyph of code is set, row 0 the top and
+// column 0 the leftmost; false for codes without a glyph and cells outside it.
+bool GlyphCellSet(int code, int row, int column);
 
 // Formats into TextLine with printf rules, cut to fit its 256 bytes.
 void FormatTextLine(const char* format, ...)

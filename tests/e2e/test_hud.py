@@ -11,27 +11,24 @@ sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
 
 RUN_DIR = None
-FONT_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "screen", "Font.cpp")
+FONT = None
 WHITE = (255, 255, 255)
 BLUE = (0, 0, 255)
 TITLE = "VIZARAD001 (ESC CLOSE) (MOVE WITH M)"
 WORLD_SIDE = 256
 
 
-def load_font():
-    """{character: set of (cell, row) that are set}, rows 1..12, from the
-    glyph strings of the built-in font."""
-    source = open(FONT_SOURCE).read()
-    table = source[source.index("LargeFont[256] = {"):]
+def load_font(run_dir):
+    """{character: set of (cell, row) that are set}, rows 1..12 from the top,
+    as the program's font dumper (built beside the run folder) writes them."""
+    dumper = os.path.join(os.path.dirname(run_dir), "talvox_dump_font")
     font = {}
-    for match in re.finditer(r"// (\d+) [^\n]*\n((?:\s*\"[01]{10}\"){13})", table):
-        rows = re.findall(r"\"([01]{10})\"", match.group(2))
-        font[chr(int(match.group(1)))] = {(j, i) for i in range(1, 13) for j in range(8) if rows[i][j] == "1"}
-    assert len(font) == 95, "read %d glyphs from %s" % (len(font), FONT_SOURCE)
+    for line in harness.run(dumper).stdout.splitlines():
+        code, *rows = line.split()
+        assert len(rows) == 12, "glyph line %r" % line
+        font[chr(int(code))] = {(j, i) for i in range(1, 13) for j in range(8) if int(rows[i - 1], 16) & (0x80 >> j)}
+    assert len(font) == 95, "read %d glyphs from %s" % (len(font), dumper)
     return font
-
-
-FONT = load_font()
 
 
 def white_cells(picture, x, y):
@@ -153,4 +150,5 @@ class HudTest(unittest.TestCase):
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
+    FONT = load_font(RUN_DIR)
     unittest.main(argv=[sys.argv[0], "-v"])
