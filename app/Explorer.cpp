@@ -3,12 +3,12 @@
 // acts on the command keys.
 #include "app/Explorer.h"
 
+#include "app/Frames.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Platform.h"
 #include "app/Window.h"
-#include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "sys/Time.h"
@@ -29,10 +29,6 @@ bool StartExplorer() {
     PrepareScreenBuffers();
     PlatformShowCursor();
     return true;
-}
-
-void DrawFrame() {
-    if (RenderFrame(ReadPlayerInput())) PlatformSleep(TeleportPauseMilliseconds);
 }
 
 bool RescaleWindow(int32_t n) {

@@ -15,14 +15,9 @@ int RunMainLoop();
 // The command keys, each tested once, in their fixed order; false when a
 // rescale could not reopen the window.
 bool ActOnCommandKeys();
-// One frame as the player asks for it now: reads the input, renders, and
-// pauses after a teleport.
-void DrawFrame();
 // Closes and reopens the window at scale n (1..4); false when the reopening fails.
 bool RescaleWindow(int32_t n);
 
-// The pause after a teleport.
-constexpr int32_t TeleportPauseMilliseconds = 500;
 // The title every window opening passes.
 constexpr const char* WindowTitle = "TALVOX";
 // Milliseconds from the start of StartExplorer to the first presented frame;

@@ -3,7 +3,7 @@
 // the screen, and a one-second pause; the window takes no message meanwhile.
 #include "app/Maps.h"
 
-#include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/Platform.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"

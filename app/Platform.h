@@ -1,6 +1,9 @@
-// The platform seam: everything the shell needs from the operating system.
+// The platform seam: the window, the GL context and input, everything the
+// shell needs from the operating system but files and time.
 // One backend file implements it per platform (SDL2, Win32) and the tests
 // have a scripted one. Nothing outside the backends includes a platform header.
+// The half that needs no window (files, clock, sleep) is the system layer's:
+// sys/Files.h and sys/Time.h.
 #pragma once
 #include <cstdint>
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Blocks.h"

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/Platform.h"
 #include "render/Frame.h"
 #include "screen/Screen.h"

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"

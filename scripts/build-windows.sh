@@ -24,10 +24,10 @@ step() { "$@" >> "$log" 2>&1 || { tail -50 "$log"; echo "build-windows.sh: faile
 
 start=$(date +%s)
 # The six bitmaps, from the texture maker built for this machine.
-step cmake -S . -B "$host" -DCMAKE_BUILD_TYPE=Release -DTALVOX_TESTS=OFF -DTALVOX_BENCH=OFF
+step cmake --preset windows-host -B "$host"
 step cmake --build "$host" -j2 --target talvox_textures
 # The Windows program.
-step cmake -S . -B "$cross" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+step cmake --preset windows -B "$cross"
 step cmake --build "$cross" -j2 --target talvox
 run="$cross/run"
 mkdir -p "$run/bmp_cube" "$run/map"

@@ -39,10 +39,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0
 
 build_asan() {
-    cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
-        -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DTALVOX_BENCH=OFF &&
-        cmake --build build-asan -j2
+    cmake --preset sanitizers && cmake --build --preset sanitizers
 }
 unit_tests() {
     (cd build-asan && "${display[@]}" ctest --output-on-failure -j2 --timeout 900 -E '^e2e_|^Soaking\.')

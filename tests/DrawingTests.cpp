@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"

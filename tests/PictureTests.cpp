@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Explorer.h"
+#include "app/Frames.h"
 #include "app/Maps.h"
 #include "app/Window.h"
 #include "render/Chunks.h"

@@ -1,0 +1,10 @@
+// One frame of the shell, as the main loop and the map progress draw it.
+#pragma once
+#include <cstdint>
+
+// The pause after a teleport.
+constexpr int32_t TeleportPauseMilliseconds = 500;
+
+// One frame as the player asks for it now: reads the input once, renders,
+// and pauses after a teleport.
+void DrawFrame();
