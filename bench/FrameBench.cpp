@@ -69,15 +69,14 @@ void WritePicture(const std::string& path, const std::vector<uint8_t>& rgb) {
 struct BenchView {
     const char* name;
     int32_t mode;
-    int32_t x, y, z;
-    float yaw, pitch;
+    Viewpoint view;
     bool lights;
 };
 
 // The longest straight run of open cells along +x or +y near the middle of
 // the world; the viewpoint stands at its start looking along it.
 BenchView FindCorridor(int32_t mode) {
-    BenchView best = {"", mode, 128, 128, 128, 270.0f, 90.0f, false};
+    BenchView best = {"", mode, {128, 128, 128, 270.0f, 90.0f}, false};
     int32_t longest = 0;
     for (int32_t z = 90; z < 166; z++)
         for (int32_t y = 90; y < 166; y++)
@@ -93,21 +92,13 @@ BenchView FindCorridor(int32_t mode) {
                     if (length > longest) {
                         longest = length;
                         // Yaw 270 looks along +x, 0 along +y.
-                        best = {"", mode, x, y, z, axis == 0 ? 270.0f : 0.0f, 90.0f, false};
+                        best = {"", mode, {x, y, z, axis == 0 ? 270.0f : 0.0f, 90.0f}, false};
                     }
                 }
             }
-    std::printf("mode %d corridor: %d open cells straight ahead from %d,%d,%d\n", mode, longest, best.x, best.y, best.z);
+    std::printf("mode %d corridor: %d open cells straight ahead from %d,%d,%d\n", mode, longest, best.view.x,
+                best.view.y, best.view.z);
     return best;
-}
-
-void PlaceViewer(const BenchView& v) {
-    SX = v.x;
-    SY = v.y;
-    SZ = v.z;
-    px = py = pz = 0.5f;
-    yaw = v.yaw;
-    pitch = v.pitch;
 }
 
 // The frame as it was drawn before the chunk cache: restore, the plain cells,
@@ -139,21 +130,21 @@ double IdenticalShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
 
 Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int plainFrames) {
     viewRadius = radius;
-    PlaceViewer(v);
+    PlaceViewer(v.view);
     DrawFrame();  // settles the lantern and builds the chunks
-    PlaceViewer(v);
+    PlaceViewer(v.view);
     std::vector<double> fast, plain;
     for (int i = 0; i < fastFrames; i++) {
-        PlaceViewer(v);
+        PlaceViewer(v.view);
         double start = NowMilliseconds();
         DrawFrame();
         fast.push_back(NowMilliseconds() - start);
     }
-    PlaceViewer(v);
+    PlaceViewer(v.view);
     DrawFrame();
     ViewCubeCounts counts = viewCubeCounts;
     std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
-    PlaceViewer(v);
+    PlaceViewer(v.view);
     for (int i = 0; i < plainFrames; i++) {
         double start = NowMilliseconds();
         RenderPlainFrame();
@@ -177,12 +168,12 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
 // The whole frame of the main loop: RenderFrame, PresentScreen, swap.
 void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& times) {
     viewRadius = 60;
-    PlaceViewer(v);
+    PlaceViewer(v.view);
     DrawFrame();
     PresentScreen();
     PlatformSwapBuffers();
     for (int i = 0; i < frames; i++) {
-        PlaceViewer(v);
+        PlaceViewer(v.view);
         double start = NowMilliseconds();
         DrawFrame();
         PresentScreen();
@@ -202,7 +193,7 @@ int main(int argc, char** argv) {
         std::string path = std::string("../run/") + TextureFiles[slot];
         if (!LoadTextureFile(path.c_str(), slot)) std::printf("warning: %s not loaded\n", path.c_str());
     }
-    scriptedRealGL = true;
+    UseRealContext();
     screenScale = 3;
     if (!OpenRenderWindow("bench", 960, 720, 24)) {
         std::printf("no GL context (is there a display?)\n");
@@ -219,9 +210,9 @@ int main(int argc, char** argv) {
         std::vector<BenchView> views;
         static const char* const names[2][3] = {{"w0 far view, lights", "w0 far view 2, lights", "w0 far view 3"},
                                                 {"w1 far view, lights", "w1 far view 2, lights", "w1 far view 3"}};
-        std::vector<::Viewpoint> far = FindFarViews(3, 24, 60.0f);
+        std::vector<Viewpoint> far = FindFarViews(3, 24, 60.0f);
         for (size_t i = 0; i < far.size(); i++) {
-            views.push_back({names[mode][i], mode, far[i].x, far[i].y, far[i].z, far[i].yaw, far[i].pitch, i < 2});
+            views.push_back({names[mode][i], mode, far[i], i < 2});
             std::printf("%s: sight reaches %.1f cells on average\n", names[mode][i], far[i].reach);
         }
         if (mode == 1) {
@@ -233,10 +224,11 @@ int main(int argc, char** argv) {
         for (const BenchView& v : views) {
             ClearLights();
             if (v.lights) {
-                PlaceViewer(v);
+                PlaceViewer(v.view);
                 ScatterLights();
             }
-            std::printf("%s: %d,%d,%d yaw %.0f pitch %.0f\n", v.name, v.x, v.y, v.z, v.yaw, v.pitch);
+            std::printf("%s: %d,%d,%d yaw %.0f pitch %.0f\n", v.name, v.view.x, v.view.y, v.view.z, v.view.yaw,
+                        v.view.pitch);
             for (int32_t radius : {12, 30, 60}) {
                 rows.push_back(MeasureViewpoint(v, radius, fastFrames, radius == 12 ? plainFrames * 5 : plainFrames));
                 const Row& r = rows.back();
@@ -253,7 +245,7 @@ int main(int argc, char** argv) {
     // The empty frame for reference: nothing in the cube is inside the world.
     std::vector<double> empty;
     {
-        BenchView nowhere = {"empty", 0, -1000, -1000, -1000, 340.0f, 90.0f, false};
+        BenchView nowhere = {"empty", 0, {-1000, -1000, -1000, 340.0f, 90.0f}, false};
         MeasureWholeFrame(nowhere, fastFrames, empty);
     }
 

@@ -19,7 +19,7 @@ static double Now() {
 }
 
 int main() {
-    scriptedRealGL = true;
+    UseRealContext();
     double start = Now();
     if (!StartExplorer()) {
         std::fprintf(stderr, "could not open a window (is there a display?)\n");

@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "render/Textures.h"
+#include "tests/support/TestFiles.h"
 #include "world/WorldState.h"
 
 static std::string bitmapPath;
@@ -35,10 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::FILE* file = std::fopen(bitmapPath.c_str(), "wb");
-    if (!file) Broken("cannot write the input file");
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) Broken("cannot write the input file");
-    std::fclose(file);
+    if (!WriteFileBytes(bitmapPath, std::vector<uint8_t>(data, data + size))) Broken("cannot write the input file");
 
     // Alternate between a slot that holds an image and one that may not.
     const int32_t slot = size % 2 == 0 ? 0 : 5;

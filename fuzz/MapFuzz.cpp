@@ -10,33 +10,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/Frames.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
-#include "fuzz/NullPlatform.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
+#include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "world/Generation.h"
 #include "world/MapFile.h"
 #include "world/WorldState.h"
 
 static constexpr int32_t FuzzSide = 8;
-static std::string scratchFolder;
+// The pattern the volumes hold before each load.
+static constexpr int FuzzSalt = 3;
 
 static void Broken(const char* what) {
     std::fprintf(stderr, "fuzz_map: %s\n", what);
     std::abort();
 }
-
-static uint8_t DungeonPattern(int32_t i) { return static_cast<uint8_t>(i * 7 + 3); }
-static uint8_t FlagPattern(int32_t i) { return static_cast<uint8_t>(i * 11 + 5); }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The sizes are read when the volumes are allocated and by every
@@ -50,15 +46,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     PrepareScreenBuffers();
     // No context draws anything here: the read-back stays the clear colour.
     for (int i = 0; i < ScreenPixelCount; i++) std::memcpy(ReadbackPixels + i * 3, clearColourKey, 3);
-    char pattern[] = "/tmp/talvox-fuzz-map-XXXXXX";
-    if (!mkdtemp(pattern)) Broken("cannot make a scratch folder");
-    scratchFolder = pattern;
-    if (chdir(pattern) != 0 || mkdir("map", 0755) != 0) Broken("cannot prepare the scratch folder");
-    std::atexit([] {
-        std::remove("map/0.map");
-        rmdir("map");
-        if (chdir("/") == 0) rmdir(scratchFolder.c_str());
-    });
+    if (!EnterScratchFolder("talvox-fuzz-map")) Broken("cannot make a scratch folder");
+    std::atexit(LeaveScratchFolder);
     return 0;
 }
 
@@ -77,11 +66,10 @@ static void WalkTheLoadedWorld(const uint8_t* controls, size_t count) {
     viewRadius = 1 + c[4] / 11 % 10;
     mouseX = c[5] * 37;
     mouseY = c[6] * 29;
-    std::memset(nullKeys, 0, sizeof nullKeys);
-    nullKeys[KeyLeftButton] = (c[7] & 1) != 0;
-    nullKeys[static_cast<int>('Z')] = (c[7] & 2) != 0;
-    nullKeys[static_cast<int>('T')] = (c[7] & 4) != 0;
-    nullKeys['3' + (c[7] >> 5) % 6] = (c[7] & 8) != 0;
+    scriptedKeys[KeyLeftButton] = (c[7] & 1) != 0;
+    scriptedKeys[static_cast<int>('Z')] = (c[7] & 2) != 0;
+    scriptedKeys[static_cast<int>('T')] = (c[7] & 4) != 0;
+    scriptedKeys['3' + (c[7] >> 5) % 6] = (c[7] & 8) != 0;
     if (c[7] & 16) ScatterLights();
     wallTexture = c[5] % 5;
     for (int frame = 0; frame < 4; frame++) {
@@ -92,16 +80,11 @@ static void WalkTheLoadedWorld(const uint8_t* controls, size_t count) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // No keys held, nothing recorded from the input before.
+    ResetScriptedPlatform();
     const int32_t cells = VolumeCells();
-    for (int32_t i = 0; i < cells; i++) {
-        DungeonMap[i] = DungeonPattern(i);
-        FlagMap[i] = FlagPattern(i);
-    }
-    MarkVolumesChanged();
-    std::FILE* file = std::fopen("map/0.map", "wb");
-    if (!file) Broken("cannot write the map");
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) Broken("cannot write the map");
-    std::fclose(file);
+    FillVolumesWithPattern(FuzzSalt);
+    if (!WriteFileBytes("map/0.map", std::vector<uint8_t>(data, data + size))) Broken("cannot write the map");
 
     frameCounter = 0;
     LoadMap(0);
@@ -110,8 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool whole = size >= 2 * volumeBytes;
     for (int32_t i = 0; i < cells; i++) {
         const bool fromFile = whole && static_cast<size_t>(i) < volumeBytes;
-        const uint8_t dungeon = fromFile ? data[i] : DungeonPattern(i);
-        const uint8_t flag = fromFile ? data[volumeBytes + static_cast<size_t>(i)] : FlagPattern(i);
+        const uint8_t dungeon = fromFile ? data[i] : PatternDungeonByte(i, FuzzSalt);
+        const uint8_t flag = fromFile ? data[volumeBytes + static_cast<size_t>(i)] : PatternFlagByte(i, FuzzSalt);
         if (DungeonMap[i] != dungeon) Broken(whole ? "a loaded dungeon cell is wrong" : "a short map changed a cell");
         if (FlagMap[i] != flag) Broken(whole ? "a loaded flag cell is wrong" : "a short map changed a flag");
     }

@@ -58,7 +58,7 @@ soak() {
 }
 
 build_fuzz() {
-    CC=clang CXX=clang++ cmake -S fuzz -B build-fuzz && cmake --build build-fuzz -j2
+    cmake --preset fuzz && cmake --build --preset fuzz
 }
 # Replays the kept crashes of a target (each must now pass), then fuzzes it
 # from the seeds, the kept crashes and what earlier runs found.

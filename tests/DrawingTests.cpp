@@ -24,6 +24,7 @@
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/Player.h"
+#include "tests/support/TestWorld.h"
 #include "world/Random.h"
 #include "world/WorldState.h"
 
@@ -51,7 +52,7 @@ protected:
     void SetUp() override {
         ResetProgramState();
         UseSolidTextures();
-        scriptedRealGL = true;
+        UseRealContext();
         ASSERT_TRUE(OpenRenderWindow("drawing", 320, 240, 24));
     }
     void TearDown() override { CloseRenderWindow(); }
@@ -165,16 +166,8 @@ std::vector<FedPolygon> CaptureCell(int32_t x, int32_t y, int32_t z) {
     return CapturePolygons(1.0f, [&] { DrawPlainCell(x, y, z); });
 }
 
-// Writes one cell and says so, as every writer of the volumes must.
-void SetCell(int32_t x, int32_t y, int32_t z, uint8_t code) {
-    DungeonMap[CellIndex(x, y, z)] = code;
-    MarkVolumesChanged();
-}
-
 // A one-cell tunnel along x through (100, 100, 100).
-void CarveTunnelAlongX() {
-    for (int32_t x = 95; x <= 105; x++) SetCell(x, 100, 100, CellEmpty);
-}
+void CarveTunnelAlongX() { FillCells(95, 100, 100, 105, 100, 100, CellEmpty); }
 
 // A white light on the cell, the only active one, so faces show their
 // textures' own colours.
@@ -218,9 +211,7 @@ std::array<int, 3> SlotColour(int slot) { return {SlotColours[slot][0], SlotColo
 
 TEST_F(Drawing, SolidAndSurroundedCellsDrawNothing) {
     EXPECT_TRUE(CaptureCell(100, 100, 100).empty());
-    for (int32_t z = 99; z <= 101; z++)
-        for (int32_t y = 99; y <= 101; y++)
-            for (int32_t x = 99; x <= 101; x++) SetCell(x, y, z, CellEmpty);
+    FillCells(99, 99, 99, 101, 101, 101, CellEmpty);
     EXPECT_TRUE(CaptureCell(100, 100, 100).empty());
 }
 
@@ -254,7 +245,7 @@ TEST_F(Drawing, ATunnelCellDrawsFloorCeilingAndItsSolidSides) {
         EXPECT_EQ(seen.size(), 4u) << FaceName(faces[i]);
     }
     // A shaft cell along z meets rock on its four walls only.
-    for (int32_t z = 95; z <= 105; z++) SetCell(110, 110, z, CellEmpty);
+    FillCells(110, 110, 95, 110, 110, 105, CellEmpty);
     EXPECT_EQ(FaceNames(CaptureCell(110, 110, 100)), (std::vector<std::string>{"+y", "-y", "+x", "-x"}));
 }
 
@@ -270,9 +261,7 @@ TEST_F(Drawing, CodesAboveOneAreNeitherDrawnNorFacedAgainst) {
 TEST_F(Drawing, FloorTakesSlotTwoOrFiveAndTheRestTheWallTexture) {
     LightCellWhite(100, 100, 100);
     // Only the rock under the cell: the floor alone is drawn.
-    for (int32_t z = 99; z <= 100; z++)
-        for (int32_t y = 99; y <= 101; y++)
-            for (int32_t x = 99; x <= 101; x++) SetCell(x, y, z, CellEmpty);
+    FillCells(99, 99, 99, 101, 101, 100, CellEmpty);
     EXPECT_EQ(ColoursDrawnBy(100, 100, 100), (std::set<std::array<int, 3>>{SlotColour(2)}));
     FlagMap[CellIndex(100, 100, 100)] = FlagAltTexture;
     EXPECT_EQ(ColoursDrawnBy(100, 100, 100), (std::set<std::array<int, 3>>{SlotColour(5)}));
@@ -478,14 +467,8 @@ TEST_F(Drawing, MouseLookFollowsTheMouseOnlyWhileAButtonIsHeld) {
 
 TEST_F(Drawing, TheViewCubeReachesOneCellFurtherOnTheLowSide) {
     viewRadius = 1;
-    for (int32_t z = 98; z <= 102; z++)
-        for (int32_t y = 98; y <= 102; y++)
-            for (int32_t x = 98; x <= 102; x++) SetCell(x, y, z, CellEmpty);
     // A box of 3 x 3 x 3 around the player, rock beyond it.
-    for (int32_t z = 98; z <= 102; z++)
-        for (int32_t y = 98; y <= 102; y++)
-            for (int32_t x = 98; x <= 102; x++)
-                if (x == 98 || x == 102 || y == 98 || y == 102 || z == 98 || z == 102) SetCell(x, y, z, CellSolid);
+    FillCells(99, 99, 99, 101, 101, 101, CellEmpty);
     // Lit, every face comes back on its own.
     LightCellWhite(100, 100, 100);
     std::vector<FedPolygon> faces = CapturePolygons(4.0f, [] { DrawVisibleCells(ReadPlayerInput()); });
@@ -550,31 +533,16 @@ TEST_F(Drawing, CellsOnTheWorldsShellAreNeverDrawn) {
 // Lantern, marker and teleport: once per frame
 // ---------------------------------------------------------------------------
 
-namespace {
-
-// The generator's sequence, replayed independently.
-struct Replay {
-    uint32_t state;
-    int32_t Next() {
-        state = state * 214013u + 2531011u;
-        return static_cast<int32_t>((state >> 16) & 0x7FFF);
-    }
-};
-
-}  // namespace
-
 TEST_F(Drawing, TeleportMovesOncePerFramePausingHalfASecond) {
     // A room of 40 x 40 x 40 cells: about one attempt in 125 finds it.
-    for (int32_t z = 50; z < 90; z++)
-        for (int32_t y = 50; y < 90; y++)
-            for (int32_t x = 50; x < 90; x++) SetCell(x, y, z, CellEmpty);
+    FillCells(50, 50, 50, 89, 89, 89, CellEmpty);
     scriptedKeys['T'] = true;
     SeedRandom(77);
-    Replay replay{77};
+    uint32_t replay = 77;
     for (int frame = 0; frame < 3; frame++) {
         int32_t x = SX, y = SY, z = SZ;
         for (int attempt = 0; attempt < 1000; attempt++) {
-            int32_t a = replay.Next() % 200, b = replay.Next() % 200, c = replay.Next() % 200;
+            int32_t a = ReplayDraw(&replay) % 200, b = ReplayDraw(&replay) % 200, c = ReplayDraw(&replay) % 200;
             if (DungeonMap[CellIndex(a, b, c)] == CellEmpty) {
                 x = a;
                 y = b;
@@ -584,7 +552,7 @@ TEST_F(Drawing, TeleportMovesOncePerFramePausingHalfASecond) {
         }
         DrawFrame();
         ASSERT_EQ(scriptedSleeps, std::vector<int32_t>(frame + 1, 500)) << "frame " << frame;
-        EXPECT_EQ(randomState, replay.state) << "frame " << frame;
+        EXPECT_EQ(randomState, replay) << "frame " << frame;
         // The player moves only as the teleport says.
         EXPECT_EQ(SX, x);
         EXPECT_EQ(SY, y);
@@ -631,9 +599,7 @@ TEST_F(Drawing, TeleportWithNowhereToGoStaysAfterAThousandTries) {
     EXPECT_EQ(SY, 100);
     EXPECT_EQ(SZ, 100);
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{500});
-    Replay replay{5};
-    for (int draw = 0; draw < 3000; draw++) replay.Next();
-    EXPECT_EQ(randomState, replay.state);
+    EXPECT_EQ(randomState, StateAfter(5, 3000));
 }
 
 TEST_F(Drawing, KeysDoNothingWhenNoCellIsDrawn) {

@@ -101,16 +101,6 @@ TEST(CommandKeys, MMovesTheWindowToTheCursorAtTheCurrentScale) {
     EXPECT_EQ(scriptedCursorShows, 1);
 }
 
-TEST(CommandKeys, KeysCountOnlyWhileTheWindowHasTheFocus) {
-    OpenForTest();
-    scriptedFocus = false;
-    scriptedKeys[KeyCloseBracket] = true;
-    scriptedKeys['L'] = true;
-    ASSERT_TRUE(ActOnCommandKeys());
-    EXPECT_EQ(viewRadius, 12);
-    EXPECT_TRUE(scriptedSleeps.empty());
-}
-
 TEST(CommandKeys, LScattersWithAHalfSecondPause) {
     OpenForTest();
     scriptedKeys['L'] = true;

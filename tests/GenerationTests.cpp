@@ -7,17 +7,13 @@
 #include <functional>
 #include <vector>
 
-#include "tests/support/GeneratorSkip.h"
 #include "tests/support/TestState.h"
+#include "tests/support/TestWorld.h"
 #include "world/Generation.h"
 #include "world/Random.h"
 #include "world/WorldState.h"
 
 namespace {
-
-struct Box {
-    int x, y, z, w, h, d;
-};
 
 size_t CountCells(const uint8_t* volume, uint8_t value) {
     return static_cast<size_t>(std::count(volume, volume + VolumeCells(), value));
@@ -50,17 +46,7 @@ void ExpectOnlyBoxCarved(const Box& b) {
 }
 
 // The box that the six draws following the given seed describe.
-Box BoxAfterSeed(uint32_t seed) {
-    SeedRandom(seed);
-    Box b{};
-    b.w = DrawRandom() % 5 + 1;
-    b.h = DrawRandom() % 5 + 1;
-    b.d = DrawRandom() % 5 + 1;
-    b.x = DrawRandom() % 256;
-    b.y = DrawRandom() % 256;
-    b.z = DrawRandom() % 256;
-    return b;
-}
+Box BoxAfterSeed(uint32_t seed) { return ReplayBox(&seed); }
 
 // The first seed whose box satisfies wanted.
 uint32_t FindSeed(const std::function<bool(const Box&)>& wanted) {
@@ -86,10 +72,10 @@ TEST(Generation, FirstBoxCarvesExactlyItsCellsAndSecondBoxNothing) {
     ExpectOnlyBoxCarved(Box{116, 149, 54, 2, 3, 5});
 
     // The second box lies wholly at y = 255 and beyond, in the shell.
-    SeedRandom(24);
-    for (int i = 0; i < 9; i++) DrawRandom();
-    int x = DrawRandom() % 256, y = DrawRandom() % 256, z = DrawRandom() % 256;
-    ASSERT_EQ((std::array<int, 3>{x, y, z}), (std::array<int, 3>{50, 255, 230}));
+    uint32_t replay = 24;
+    ReplayBox(&replay);
+    const Box second = ReplayBox(&replay);
+    ASSERT_EQ((std::array<int, 3>{second.x, second.y, second.z}), (std::array<int, 3>{50, 255, 230}));
 
     std::memset(DungeonMap, CellSolid, static_cast<size_t>(VolumeCells()));
     SeedRandom(24);
@@ -316,8 +302,8 @@ TEST(ScatterLights, KeepsTheOldCellWhenEveryTryFails) {
     // Each slot's colour comes from the three draws after its 300 tries.
     for (int i : {0, 5, 77, 127}) {
         uint8_t channels[3];
-        for (int c = 0; c < 3; c++)
-            channels[c] = uint8_t((StateAfter(before, 303ull * i + 301 + c) >> 16 & 0x7FFF) % 156 + 100);
+        uint32_t replay = StateAfter(before, 303ull * i + 300);
+        for (uint8_t& channel : channels) channel = uint8_t(ReplayDraw(&replay) % 156 + 100);
         EXPECT_EQ(Lights[i].red, channels[0]) << "slot " << i;
         EXPECT_EQ(Lights[i].green, channels[1]) << "slot " << i;
         EXPECT_EQ(Lights[i].blue, channels[2]) << "slot " << i;

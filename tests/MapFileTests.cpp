@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,8 +17,8 @@
 #include "app/Maps.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/MapFile.h"
 #include "world/WorldState.h"
@@ -27,75 +26,20 @@
 namespace fs = std::filesystem;
 
 static constexpr int64_t Cells = 16777216;
-static constexpr int64_t MapBytes = 2 * (Cells - 1);
 static const char* const MapPath = "map/0.map";
-
-// Distinct, position-dependent bytes for each volume; salt picks the pattern.
-static uint8_t DungeonByte(int64_t i, int salt) { return static_cast<uint8_t>((i * 7 + i / 251 + salt) & 0xFF); }
-static uint8_t FlagByte(int64_t i, int salt) { return static_cast<uint8_t>((i * 13 + i / 509 + 3 * salt + 1) & 0xFF); }
-
-static void FillVolumes(int salt) {
-    for (int64_t i = 0; i < Cells; i++) {
-        DungeonMap[i] = DungeonByte(i, salt);
-        FlagMap[i] = FlagByte(i, salt);
-    }
-}
-
-// The first cell of each volume that differs from the pattern, or -1.
-static int64_t FirstDungeonMismatch(int salt, int64_t count = Cells) {
-    for (int64_t i = 0; i < count; i++)
-        if (DungeonMap[i] != DungeonByte(i, salt)) return i;
-    return -1;
-}
-static int64_t FirstFlagMismatch(int salt, int64_t count = Cells) {
-    for (int64_t i = 0; i < count; i++)
-        if (FlagMap[i] != FlagByte(i, salt)) return i;
-    return -1;
-}
-
-// The bytes a complete map file of the pattern holds.
-static std::vector<uint8_t> MapFileOf(int salt) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(MapBytes));
-    for (int64_t i = 0; i < Cells - 1; i++) {
-        bytes[static_cast<size_t>(i)] = DungeonByte(i, salt);
-        bytes[static_cast<size_t>(Cells - 1 + i)] = FlagByte(i, salt);
-    }
-    return bytes;
-}
-
-static void WriteFileBytes(const char* path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
-
-static std::vector<uint8_t> ReadFileBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-static std::vector<std::string> MapFolderEntries() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator("map")) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Every test runs in a fresh folder with an empty map/ inside.
 class MapFile : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        folder = EnterScratchFolder("talvox-mapfile", &previous);
-        ASSERT_FALSE(folder.empty());
+        ASSERT_TRUE(EnterScratchFolder("talvox-mapfile"));
     }
-    void TearDown() override { LeaveScratchFolder(folder, previous); }
-    fs::path previous;
-    fs::path folder;
+    void TearDown() override { LeaveScratchFolder(); }
 };
 
 TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses) {
-    FillVolumes(1);
+    FillVolumesWithPattern(1);
     std::vector<std::string> linesAtSwaps;
     int swapsWithoutTheLine = 0;
     scriptedOnSwap = [&](int) {
@@ -108,7 +52,7 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
     ASSERT_EQ(saved.size(), 33554430u);
     EXPECT_EQ(saved[16777215], FlagMap[0]);
     EXPECT_EQ(saved[16777214], DungeonMap[Cells - 2]);
-    EXPECT_TRUE(saved == MapFileOf(1)) << "the file is not the two volumes' first N - 1 cells";
+    EXPECT_TRUE(saved == MapFileOfPattern(1)) << "the file is not the two volumes' first N - 1 cells";
 
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(35, 1000));
     EXPECT_EQ(linesAtSwaps, std::vector<std::string>(17, "Saving dungeon maps"));
@@ -118,19 +62,19 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
 }
 
 TEST_F(MapFile, SaveReplacesALongerMapWhole) {
-    WriteFileBytes(MapPath, std::vector<uint8_t>(40000000, 0xEE));
-    FillVolumes(2);
+    ASSERT_TRUE(WriteFileBytes(MapPath, std::vector<uint8_t>(40000000, 0xEE)));
+    FillVolumesWithPattern(2);
     SaveMap(0);
-    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOf(2));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(2));
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"});
 }
 
 TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
-    FillVolumes(1);
+    FillVolumesWithPattern(1);
     SaveMap(0);
     ResetScriptedPlatform();
     frameCounter = 0;
-    FillVolumes(2);
+    FillVolumesWithPattern(2);
     DungeonMap[Cells - 1] = 201;
     FlagMap[Cells - 1] = 202;
 
@@ -142,7 +86,7 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
         linesAtSwaps.push_back(TextLine);
         int arrived = 0;
         for (int64_t start = 0; start < Cells; start += MapChunkSize)
-            if (DungeonMap[start] == DungeonByte(start, 1)) arrived++;
+            if (DungeonMap[start] == PatternDungeonByte(start, 1)) arrived++;
         chunksArrivedAtSwaps.push_back(arrived);
     };
     LoadMap(0);
@@ -160,19 +104,19 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
 }
 
 TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
-    std::vector<uint8_t> bytes = MapFileOf(1);
+    std::vector<uint8_t> bytes = MapFileOfPattern(1);
     bytes.resize(bytes.size() + 1000, 0x77);
-    WriteFileBytes(MapPath, bytes);
-    FillVolumes(2);
+    ASSERT_TRUE(WriteFileBytes(MapPath, bytes));
+    FillVolumesWithPattern(2);
     LoadMap(0);
     EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
-    EXPECT_EQ(FlagMap[Cells - 1], FlagByte(Cells - 1, 2));
+    EXPECT_EQ(FlagMap[Cells - 1], PatternFlagByte(Cells - 1, 2));
     EXPECT_EQ(scriptedSleeps.size(), 35u);
 }
 
 TEST_F(MapFile, NothingToOpenReturnsAtOnceAndCreatesNothing) {
-    FillVolumes(2);
+    FillVolumesWithPattern(2);
     LoadMap(0);
     EXPECT_FALSE(fs::exists(MapPath)) << "loading created the map";
     EXPECT_TRUE(MapFolderEntries().empty());
@@ -191,12 +135,12 @@ TEST_F(MapFile, NothingToOpenReturnsAtOnceAndCreatesNothing) {
 }
 
 TEST_F(MapFile, ShortAndEmptyMapsAreRejectedWholeAndSaySo) {
-    FillVolumes(2);
-    std::vector<uint8_t> oneShort = MapFileOf(1);
+    FillVolumesWithPattern(2);
+    std::vector<uint8_t> oneShort = MapFileOfPattern(1);
     oneShort.pop_back();
     for (const std::vector<uint8_t>& bytes : {oneShort, std::vector<uint8_t>(20000000, 0x11), std::vector<uint8_t>()}) {
         ResetScriptedPlatform();
-        WriteFileBytes(MapPath, bytes);
+        ASSERT_TRUE(WriteFileBytes(MapPath, bytes));
         LoadMap(0);
         EXPECT_EQ(FirstDungeonMismatch(2), -1) << bytes.size() << " bytes";
         EXPECT_EQ(FirstFlagMismatch(2), -1) << bytes.size() << " bytes";
@@ -208,7 +152,7 @@ TEST_F(MapFile, ShortAndEmptyMapsAreRejectedWholeAndSaySo) {
 }
 
 TEST_F(MapFile, UnreadableMapChangesNothingAndReturnsAtOnce) {
-    FillVolumes(2);
+    FillVolumesWithPattern(2);
     // A folder where the map should be: it opens on some systems but holds
     // no bytes to read.
     fs::create_directory(MapPath);
@@ -220,7 +164,7 @@ TEST_F(MapFile, UnreadableMapChangesNothingAndReturnsAtOnce) {
     fs::remove(MapPath);
 
     if (geteuid() == 0) GTEST_SKIP() << "running as root: a file without read permission is still readable";
-    WriteFileBytes(MapPath, MapFileOf(1));
+    ASSERT_TRUE(WriteFileBytes(MapPath, MapFileOfPattern(1)));
     fs::permissions(MapPath, fs::perms::none);
     LoadMap(0);
     EXPECT_EQ(FirstDungeonMismatch(2), -1);
@@ -242,9 +186,9 @@ static void SaveWithFileSizeLimit(rlim_t limitBytes) {
 }
 
 TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
-    std::vector<uint8_t> old = MapFileOf(3);
-    WriteFileBytes(MapPath, old);
-    FillVolumes(1);
+    std::vector<uint8_t> old = MapFileOfPattern(3);
+    ASSERT_TRUE(WriteFileBytes(MapPath, old));
+    FillVolumesWithPattern(1);
 
     // Fails in the dungeon-map phase.
     SaveWithFileSizeLimit(5500000);
@@ -273,12 +217,12 @@ TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     // Without the limit the same save goes through.
     ResetScriptedPlatform();
     SaveMap(0);
-    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOf(1));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(1));
 }
 
 TEST_F(MapFile, ReadFailingPartWayPutsTheVolumesBack) {
-    WriteFileBytes(MapPath, MapFileOf(1));
-    FillVolumes(2);
+    ASSERT_TRUE(WriteFileBytes(MapPath, MapFileOfPattern(1)));
+    FillVolumesWithPattern(2);
     // Just before the last dungeon-map chunk is read, the file shrinks so that
     // the dungeon map arrives whole but the flag map only in part.
     scriptedOnSwap = [&](int swaps) {

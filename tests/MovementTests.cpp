@@ -10,18 +10,10 @@
 #include "render/Frame.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
+#include "tests/support/TestWorld.h"
 #include "world/Movement.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
-
-static void SetCell(int x, int y, int z, uint8_t value) { DungeonMap[CellIndex(x, y, z)] = value; }
-
-// Fills the box [x0, x1] x [y0, y1] x [z0, z1] with value.
-static void FillBox(int x0, int x1, int y0, int y1, int z0, int z1, uint8_t value) {
-    for (int z = z0; z <= z1; z++)
-        for (int y = y0; y <= y1; y++)
-            for (int x = x0; x <= x1; x++) SetCell(x, y, z, value);
-}
 
 // The eye in world cell units.
 struct Eye {
@@ -36,7 +28,7 @@ static void RunFrames(int frames) {
 // The all-solid world of ResetProgramState with an open box around the start.
 static void StartInOpenRoom() {
     ResetProgramState();
-    FillBox(90, 110, 80, 110, 90, 110, CellEmpty);
+    FillCells(90, 80, 90, 110, 110, 110, CellEmpty);
 }
 
 TEST(Movement, StandingStillAwayFromWallsChangesNothing) {
@@ -129,7 +121,7 @@ TEST(Movement, StepsFollowTheViewDirection) {
 TEST(Movement, AWallOnTheLowSideHoldsTheEyeAtThreeTenths) {
     // Open cells from x = 100 upwards; the column x = 99 is rock.
     ResetProgramState();
-    FillBox(100, 105, 95, 105, 95, 105, CellEmpty);
+    FillCells(100, 95, 95, 105, 105, 105, CellEmpty);
 
     px = 1.0f - 0.25f;
     UpdatePlayerPosition(ReadPlayerInput());
@@ -153,11 +145,11 @@ TEST(Movement, AWallOnTheHighSideHoldsTheEyeAtThreeTenthsOnEveryAxis) {
     // rock just beyond that face and open cells everywhere else around.
     for (int axis = 0; axis < 3; axis++) {
         ResetProgramState();
-        FillBox(95, 105, 95, 105, 95, 105, CellEmpty);
+        FillCells(95, 95, 95, 105, 105, 105, CellEmpty);
         float* offset[3] = {&px, &py, &pz};
-        if (axis == 0) FillBox(101, 101, 95, 105, 95, 105, CellSolid);
-        if (axis == 1) FillBox(95, 105, 101, 101, 95, 105, CellSolid);
-        if (axis == 2) FillBox(95, 105, 95, 105, 101, 101, CellSolid);
+        if (axis == 0) FillCells(101, 95, 95, 101, 105, 105, CellSolid);
+        if (axis == 1) FillCells(95, 101, 95, 105, 101, 105, CellSolid);
+        if (axis == 2) FillCells(95, 95, 101, 105, 105, 101, CellSolid);
         *offset[axis] = 1.0f - 0.75f;
         EXPECT_EQ(PushOutOfWalls(1.0f - px, 1.0f - py, 1.0f - pz), 0) << "axis " << axis;
         for (int other = 0; other < 3; other++) {
@@ -182,7 +174,7 @@ TEST(Movement, InsideRockThePlayerDriftsDiagonallyUntilItReachesOpenSpace) {
     EXPECT_NEAR(py, 0.5f, 1e-4);
 
     // A room ahead on the diagonal stops the drift.
-    FillBox(105, 110, 105, 110, 98, 102, CellEmpty);
+    FillCells(105, 105, 98, 110, 110, 102, CellEmpty);
     RunFrames(40);
     Eye settled = EyeNow();
     RunFrames(10);
@@ -197,8 +189,8 @@ TEST(Movement, InsideRockThePlayerDriftsDiagonallyUntilItReachesOpenSpace) {
 TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     // A value-2 wall next to an empty player cell does not push.
     ResetProgramState();
-    FillBox(95, 105, 95, 105, 95, 105, CellEmpty);
-    FillBox(99, 99, 95, 105, 95, 105, 2);
+    FillCells(95, 95, 95, 105, 105, 105, CellEmpty);
+    FillCells(99, 95, 95, 99, 105, 105, 2);
     px = 1.0f - 0.15f;
     UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(px, 1.0f - 0.15f);
@@ -207,7 +199,7 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     // A value-2 player cell next to rock: the snap rule wants an empty own
     // cell, so only the push within 0.2 acts.
     ResetProgramState();
-    FillBox(100, 105, 95, 105, 95, 105, 2);
+    FillCells(100, 95, 95, 105, 105, 105, 2);
     px = 1.0f - 0.25f;
     UpdatePlayerPosition(ReadPlayerInput());
     EXPECT_EQ(px, 1.0f - 0.25f);
@@ -218,7 +210,7 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
 
     // The player walks straight through value-2 cells.
     ResetProgramState();
-    FillBox(80, 110, 80, 110, 80, 110, 2);
+    FillCells(80, 80, 80, 110, 110, 110, 2);
     yaw = 180.0f;
     pitch = 90.0f;
     scriptedKeys[KeyLeftButton] = true;

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,9 @@
 #include "screen/Screen.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
+#include "tests/support/TestWorld.h"
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
 #include "world/MapFile.h"
@@ -41,20 +42,18 @@ protected:
             std::string path = std::string("../run/") + TextureFiles[slot];
             ASSERT_TRUE(LoadTextureFile(path.c_str(), slot)) << path;
         }
-        scriptedRealGL = true;
+        UseRealContext();
         screenScale = 2;
         ASSERT_TRUE(OpenRenderWindow("picture", 640, 480, 24));
     }
-    void TearDown() override { CloseRenderWindow(); }
+    // A test that went into a scratch folder comes back out of it here.
+    void TearDown() override {
+        CloseRenderWindow();
+        LeaveScratchFolder();
+    }
 };
 
-struct View {
-    int32_t x, y, z;
-    float yaw, pitch;
-    float offset = 0.5f;  // px, py and pz alike
-};
-
-std::string Describe(const View& view) {
+std::string Describe(const Viewpoint& view) {
     return "at " + std::to_string(view.x) + "," + std::to_string(view.y) + "," + std::to_string(view.z) + " yaw " +
            std::to_string(static_cast<int>(view.yaw)) + " pitch " + std::to_string(static_cast<int>(view.pitch)) +
            " radius " + std::to_string(viewRadius);
@@ -88,18 +87,9 @@ int CompareWithPlain(const std::vector<uint8_t>& frame, const int32_t cell[3], c
     return differences;
 }
 
-void PlaceViewer(const View& view) {
-    SX = view.x;
-    SY = view.y;
-    SZ = view.z;
-    px = py = pz = view.offset;
-    yaw = view.yaw;
-    pitch = view.pitch;
-}
-
 // Renders a frame from view (after one frame to settle the lantern there)
 // and compares it with the plain reference; returns how many pixels differ.
-int CountDifferences(const View& view, bool sparse = false) {
+int CountDifferences(const Viewpoint& view, bool sparse = false) {
     PlaceViewer(view);
     DrawFrame();
     PlaceViewer(view);
@@ -113,23 +103,16 @@ int CountDifferences(const View& view, bool sparse = false) {
 // At most 0.1 % of the pixels may differ, along edges.
 constexpr int AllowedDifferences = ScreenPixelCount / 1000;
 
-void Carve(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1) {
-    for (int32_t z = z0; z <= z1; z++)
-        for (int32_t y = y0; y <= y1; y++)
-            for (int32_t x = x0; x <= x1; x++) DungeonMap[CellIndex(x, y, z)] = CellEmpty;
-    MarkVolumesChanged();
-}
-
 // Where the carved world has its odd-coded cell.
 constexpr int32_t OddX = 97, OddY = 100, OddZ = 101;
 
 // Two halls joined by a corridor, a shaft, pillars, an odd-coded cell, a
 // patch of alternative floor, objects of both kinds and a few lights.
 void CarveTestWorld() {
-    Carve(90, 90, 98, 104, 104, 101);   // first hall, 4 high
-    Carve(105, 96, 100, 120, 97, 101);  // corridor east, 2 wide
-    Carve(121, 88, 96, 130, 106, 101);  // second hall, 6 high
-    Carve(95, 95, 80, 96, 96, 97);      // shaft up from the first hall
+    FillCells(90, 90, 98, 104, 104, 101, CellEmpty);   // first hall, 4 high
+    FillCells(105, 96, 100, 120, 97, 101, CellEmpty);  // corridor east, 2 wide
+    FillCells(121, 88, 96, 130, 106, 101, CellEmpty);  // second hall, 6 high
+    FillCells(95, 95, 80, 96, 96, 97, CellEmpty);      // shaft up from the first hall
     for (int32_t z = 98; z <= 101; z++) {
         DungeonMap[CellIndex(94, 94, z)] = CellSolid;  // pillars
         DungeonMap[CellIndex(100, 94, z)] = CellSolid;
@@ -147,42 +130,9 @@ void CarveTestWorld() {
     Lights[7] = Light{110, 96, 101, 200, 255, 200, 9};
 }
 
-// Empty cells near the middle of the world with the most open space around
-// them, at least spacing cells apart; at most count of them.
-std::vector<View> FindOpenPlaces(int count, int32_t spacing) {
-    struct Place {
-        int32_t x, y, z, open;
-    };
-    std::vector<Place> places;
-    for (int32_t z = 100; z < 156; z += 3)
-        for (int32_t y = 100; y < 156; y += 3)
-            for (int32_t x = 100; x < 156; x += 3) {
-                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) continue;
-                int32_t open = 0;
-                for (int32_t dz = -2; dz <= 2; dz++)
-                    for (int32_t dy = -2; dy <= 2; dy++)
-                        for (int32_t dx = -2; dx <= 2; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == 0;
-                places.push_back({x, y, z, open});
-            }
-    std::stable_sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.open > b.open; });
-    std::vector<View> views;
-    const float yaws[] = {340.0f, 100.0f, 220.0f};
-    const float pitches[] = {90.0f, 60.0f, 125.0f};
-    for (const Place& place : places) {
-        bool apart = true;
-        for (const View& view : views)
-            apart = apart && std::abs(view.x - place.x) + std::abs(view.y - place.y) + std::abs(view.z - place.z) >= spacing;
-        if (!apart) continue;
-        size_t i = views.size();
-        views.push_back({place.x, place.y, place.z, yaws[i % 3], pitches[i % 3]});
-        if (static_cast<int>(views.size()) == count) break;
-    }
-    return views;
-}
-
 // Objects and alternative floors in the open cells in front of a place, as a
 // loaded map may have them.
-void DecorateAround(const View& view) {
+void DecorateAround(const Viewpoint& view) {
     for (int32_t z = view.z - 6; z <= view.z + 6; z++)
         for (int32_t y = view.y - 6; y <= view.y + 6; y++)
             for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
@@ -201,7 +151,7 @@ void DecorateAround(const View& view) {
 
 TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
     CarveTestWorld();
-    const View views[] = {
+    const Viewpoint views[] = {
         {97, 97, 100, 340.0f, 90.0f},          // first hall, level, towards the objects
         {93, 100, 99, 250.0f, 70.0f},          // looking up the hall and its shaft
         {110, 96, 101, 160.0f, 100.0f},        // in the corridor, along it
@@ -214,16 +164,16 @@ TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
     for (bool odd : {true, false}) {
         DungeonMap[CellIndex(OddX, OddY, OddZ)] = odd ? 2 : CellSolid;
         MarkVolumesChanged();
-        for (const View& view : views) EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
+        for (const Viewpoint& view : views) EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
     }
     // From inside the rock, the faces behind it show.
-    const View inRock = {92, 89, 99, 0.0f, 90.0f};
+    const Viewpoint inRock = {92, 89, 99, 0.0f, 90.0f};
     EXPECT_LE(CountDifferences(inRock, true), AllowedDifferences) << Describe(inRock);
 }
 
 TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
     CarveTestWorld();
-    const View view = {100, 100, 100, 300.0f, 95.0f};
+    const Viewpoint view = {100, 100, 100, 300.0f, 95.0f};
     // Texture 2 is also the floor's: the GL then draws a cell's floor with its
     // walls, which changes how it splits them.
     for (int32_t radius : {1, 3, 12}) {
@@ -240,10 +190,10 @@ TEST_F(Picture, FramesMatchThePlainDrawingInBothGeneratedWorlds) {
     for (int32_t mode : {0, 1}) {
         RegenerateWorld(mode);
         // Places in open space, and the views that see furthest.
-        std::vector<View> views = FindOpenPlaces(2, 20);
-        for (const Viewpoint& far : FindFarViews(2, 20, 40.0f)) views.push_back({far.x, far.y, far.z, far.yaw, far.pitch});
+        std::vector<Viewpoint> views = FindOpenViews(2, 20);
+        for (const Viewpoint& far : FindFarViews(2, 20, 40.0f)) views.push_back(far);
         ASSERT_GE(views.size(), 3u) << "mode " << mode << " has too little open space near its middle";
-        for (const View& view : views) {
+        for (const Viewpoint& view : views) {
             SX = view.x;
             SY = view.y;
             SZ = view.z;
@@ -262,7 +212,7 @@ TEST_F(Picture, FramesMatchThePlainDrawingAtTheLargestRadius) {
     RegenerateWorld(1);
     std::vector<Viewpoint> far = FindFarViews(1, 20, 60.0f);
     ASSERT_FALSE(far.empty());
-    const View view = {far[0].x, far[0].y, far[0].z, far[0].yaw, far[0].pitch};
+    const Viewpoint view = far[0];
     SX = view.x;
     SY = view.y;
     SZ = view.z;
@@ -274,11 +224,11 @@ TEST_F(Picture, FramesMatchThePlainDrawingAtTheLargestRadius) {
 // A hall and a room behind a wall one cell thick with three small windows,
 // an object and lights in the room: seen at slants through the windows.
 TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
-    Carve(90, 90, 96, 110, 110, 101);   // the hall
-    Carve(90, 112, 92, 110, 126, 105);  // the room behind the wall at y = 111
-    Carve(95, 111, 99, 95, 111, 99);    // windows through it
-    Carve(101, 111, 98, 102, 111, 98);
-    Carve(107, 111, 100, 107, 111, 101);
+    FillCells(90, 90, 96, 110, 110, 101, CellEmpty);   // the hall
+    FillCells(90, 112, 92, 110, 126, 105, CellEmpty);  // the room behind the wall at y = 111
+    FillCells(95, 111, 99, 95, 111, 99, CellEmpty);    // windows through it
+    FillCells(101, 111, 98, 102, 111, 98, CellEmpty);
+    FillCells(107, 111, 100, 107, 111, 101, CellEmpty);
     FlagMap[CellIndex(100, 118, 99)] = FlagCube;
     FlagMap[CellIndex(96, 116, 100)] = FlagAltTexture;
     MarkVolumesChanged();
@@ -287,11 +237,11 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
     viewRadius = 30;
     for (float yaw : {20.0f, 336.0f, 66.0f, 290.0f})
         for (float pitch : {90.0f, 104.0f, 76.0f}) {
-            const View view = {100, 100, 99, yaw, pitch};
+            const Viewpoint view = {100, 100, 99, yaw, pitch};
             EXPECT_LE(CountDifferences(view), AllowedDifferences) << Describe(view);
         }
     // Close to a window, looking through it along the wall.
-    const View close = {96, 109, 99, 336.0f, 90.0f};
+    const Viewpoint close = {96, 109, 99, 336.0f, 90.0f};
     EXPECT_LE(CountDifferences(close), AllowedDifferences) << Describe(close);
 
     // Walled up, the room can no longer be seen: its faces are left out.
@@ -305,7 +255,7 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
     DrawFrame();
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.faces + viewCubeCounts.rects, open);
-    const View walled = {100, 100, 99, 0.0f, 90.0f};
+    const Viewpoint walled = {100, 100, 99, 0.0f, 90.0f};
     EXPECT_LE(CountDifferences(walled), AllowedDifferences) << Describe(walled);
 }
 
@@ -315,52 +265,45 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
 
 TEST_F(Picture, FramesFollowTheWorldWhenItChanges) {
     RegenerateWorld(0);
-    std::vector<View> views = FindOpenPlaces(1, 20);
+    std::vector<Viewpoint> views = FindOpenViews(1, 20);
     ASSERT_FALSE(views.empty());
-    const View view = views[0];
+    const Viewpoint view = views[0];
     viewRadius = 20;
     EXPECT_LE(CountDifferences(view), AllowedDifferences) << "first world " << Describe(view);
 
     // Another world around the same place.
     RegenerateWorld(1);
-    Carve(view.x - 2, view.y - 2, view.z - 2, view.x + 2, view.y + 2, view.z + 2);
+    FillCells(view.x - 2, view.y - 2, view.z - 2, view.x + 2, view.y + 2, view.z + 2, CellEmpty);
     EXPECT_LE(CountDifferences(view), AllowedDifferences) << "second world " << Describe(view);
 
     // Cells written directly, as a map load writes them: a wall across the
     // view, a room carved beyond it, marks on its floor.
-    for (int32_t z = view.z - 2; z <= view.z + 2; z++)
-        for (int32_t y = view.y - 2; y <= view.y + 2; y++) DungeonMap[CellIndex(view.x + 1, y, z)] = CellSolid;
-    Carve(view.x + 3, view.y - 4, view.z - 3, view.x + 9, view.y + 4, view.z + 3);
+    FillCells(view.x + 1, view.y - 2, view.z - 2, view.x + 1, view.y + 2, view.z + 2, CellSolid);
+    FillCells(view.x + 3, view.y - 4, view.z - 3, view.x + 9, view.y + 4, view.z + 3, CellEmpty);
     DecorateAround({view.x + 6, view.y, view.z, 0.0f, 0.0f});
     for (float look : {view.yaw, 270.0f}) {
-        const View turned = {view.x, view.y, view.z, look, 90.0f};
+        const Viewpoint turned = {view.x, view.y, view.z, look, 90.0f};
         EXPECT_LE(CountDifferences(turned), AllowedDifferences) << "written cells " << Describe(turned);
     }
 }
 
 TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
-    namespace fs = std::filesystem;
-    const fs::path previous = fs::current_path();
-    char pattern[] = "/tmp/talvox-picture-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const fs::path folder = pattern;
-    fs::create_directory(folder / "map");
-    fs::current_path(folder);
+    ASSERT_TRUE(EnterScratchFolder("talvox-picture"));
 
     // Save the mode-1 world, then stand in the mode-0 world and load it: the
     // load's frames show the first chunks of cells from the file, the rest
     // from the world before. The viewer's own surroundings are open in both,
     // so that no frame's movement step pushes it.
     RegenerateWorld(0);
-    std::vector<View> views = FindOpenPlaces(1, 20);
+    std::vector<Viewpoint> views = FindOpenViews(1, 20);
     ASSERT_FALSE(views.empty());
     // Levels 94..116: the seventh and eighth chunks of the file arrive in view.
-    const View view = {views[0].x, views[0].y, 105, 0.0f, 60.0f};
+    const Viewpoint view = {views[0].x, views[0].y, 105, 0.0f, 60.0f};
     RegenerateWorld(1);
-    Carve(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1);
+    FillCells(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1, CellEmpty);
     SaveMap(0);
     RegenerateWorld(0);
-    Carve(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1);
+    FillCells(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1, CellEmpty);
     viewRadius = 12;
     PlaceViewer(view);
     DrawFrame();
@@ -379,15 +322,11 @@ TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
     scriptedOnSwap = nullptr;
     EXPECT_EQ(compared, 17);
     EXPECT_LE(CountDifferences(view, true), AllowedDifferences) << "after the load";
-
-    fs::current_path(previous);
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
 }
 
 TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
     RegenerateWorld(0);
-    std::vector<View> views = FindOpenPlaces(1, 20);
+    std::vector<Viewpoint> views = FindOpenViews(1, 20);
     ASSERT_FALSE(views.empty());
     viewRadius = 30;
     auto lookAround = [&] {
@@ -426,7 +365,7 @@ TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
 // zoom block, blended over the back buffer where it is not opaque.
 TEST(Presentation, FillsTheWindowWithTheSamePixelsAsZoomedPixelDrawing) {
     ResetProgramState();
-    scriptedRealGL = true;
+    UseRealContext();
     for (int32_t scale = 1; scale <= 4; scale++) {
         const int width = ScreenWidth * scale, height = ScreenHeight * scale;
         ASSERT_TRUE(OpenRenderWindow("present", width, height, 24));

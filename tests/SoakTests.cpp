@@ -27,8 +27,8 @@
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
-#include "tests/support/ScratchFolder.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
@@ -377,17 +377,15 @@ class Soaking : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramState();
-        folder = EnterScratchFolder("talvox-soak", &previous);
-        ASSERT_FALSE(folder.empty());
+        ASSERT_TRUE(EnterScratchFolder("talvox-soak"));
         // The bitmaps the build made, so that real textures are drawn.
-        fs::copy(previous / ".." / "run" / "bmp_cube", folder / "bmp_cube", fs::copy_options::recursive);
+        fs::copy(folderBeforeScratch / ".." / "run" / "bmp_cube", scratchFolder / "bmp_cube",
+                 fs::copy_options::recursive);
     }
     void TearDown() override {
-        LeaveScratchFolder(folder, previous);
+        LeaveScratchFolder();
         soak = nullptr;
     }
-    fs::path previous;
-    fs::path folder;
 };
 
 }  // namespace
@@ -406,7 +404,7 @@ TEST_F(Soaking, ALongRandomSessionNeverBreaksTheProgram) {
                 static_cast<long long>(state.targetFrames));
 
     const auto started = std::chrono::steady_clock::now();
-    scriptedRealGL = true;
+    UseRealContext();
     ASSERT_TRUE(StartExplorer());
     scriptedOnSwap = OnSwap;
     int runs = 0;

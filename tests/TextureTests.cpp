@@ -9,67 +9,18 @@
 #include <vector>
 
 #include "render/Textures.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
 namespace {
 
-// What a test bitmap looks like; the defaults make a valid 24-bit file.
-struct BitmapLayout {
-    char magic[2] = {'B', 'M'};
-    int32_t width = 4;
-    int32_t height = 2;
-    uint16_t bitsPerPixel = 24;
-    uint32_t compression = 0;
-    uint32_t offset = 54;
-    bool padRows = true;        // rows padded to four bytes
-    std::vector<uint8_t> data;  // B, G, R triplets, bottom row first, unpadded
-    size_t cutTo = SIZE_MAX;    // file length after writing, when shorter
-};
-
-void Put(std::vector<uint8_t>& bytes, size_t at, uint32_t value, int count) {
-    for (int i = 0; i < count; i++) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-std::vector<uint8_t> PixelRamp(int32_t width, int32_t height) {
-    std::vector<uint8_t> data(static_cast<size_t>(width) * height * 3);
-    for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<uint8_t>(i * 7 + 1);
-    return data;
-}
-
 std::string TempPath(const std::string& name) { return testing::TempDir() + "talvox_texture_" + name; }
 
-std::string WriteBitmap(const std::string& name, BitmapLayout layout) {
-    if (layout.data.empty() && layout.width > 0 && layout.height > 0 && layout.width < 1000 && layout.height < 1000)
-        layout.data = PixelRamp(layout.width, layout.height);
-    std::vector<uint8_t> bytes(layout.offset, 0xEE);  // filler between headers and pixels
-    bytes.resize(std::max<size_t>(bytes.size(), 54), 0xEE);
-    bytes[0] = static_cast<uint8_t>(layout.magic[0]);
-    bytes[1] = static_cast<uint8_t>(layout.magic[1]);
-    Put(bytes, 10, layout.offset, 4);
-    Put(bytes, 14, 40, 4);
-    Put(bytes, 18, static_cast<uint32_t>(layout.width), 4);
-    Put(bytes, 22, static_cast<uint32_t>(layout.height), 4);
-    Put(bytes, 26, 1, 2);
-    Put(bytes, 28, layout.bitsPerPixel, 2);
-    Put(bytes, 30, layout.compression, 4);
-    bytes.resize(std::max<size_t>(bytes.size(), layout.offset));
-    if (!layout.data.empty()) {
-        const size_t rowBytes = static_cast<size_t>(layout.width) * 3;
-        for (int32_t row = 0; row < layout.height; row++) {
-            bytes.insert(bytes.end(), layout.data.begin() + row * rowBytes, layout.data.begin() + (row + 1) * rowBytes);
-            if (layout.padRows)
-                for (size_t pad = rowBytes; pad % 4 != 0; pad++) bytes.push_back(0xAB);
-        }
-    }
-    if (layout.cutTo < bytes.size()) bytes.resize(layout.cutTo);
+// Writes the bitmap layout describes as a temporary file; returns its path.
+std::string WriteBitmap(const std::string& name, const BitmapLayout& layout) {
     std::string path = TempPath(name);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(file, nullptr) << path;
-    if (file) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    EXPECT_TRUE(WriteBitmapFile(path, layout)) << path;
     return path;
 }
 

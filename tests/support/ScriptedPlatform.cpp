@@ -1,7 +1,7 @@
-// The scripted platform backend for tests.
+// The scripted platform backend: every call of the platform seam is answered
+// from, or recorded in, the scripted globals. The real GL context, when a test
+// asks for one, is reached only through scriptedContext.
 #include "tests/support/ScriptedPlatform.h"
-
-#include <SDL.h>
 
 #include "app/Platform.h"
 #include "app/Window.h"
@@ -10,7 +10,7 @@
 std::deque<ScriptedMessage> scriptedMessages;
 bool scriptedKeys[256] = {};
 bool scriptedFocus = true;
-bool scriptedRealGL = false;
+ScriptedContextCalls scriptedContext = {nullptr, nullptr, nullptr};
 int scriptedOpensBeforeFailure = -1;
 int scriptedOpenCount = 0;
 int scriptedCloseCount = 0;
@@ -26,15 +26,13 @@ std::function<void(int)> scriptedOnSwap;
 static bool windowOpen = false;
 static bool quitPosted = false;
 static int32_t quitCode = 0;
-static SDL_Window* glWindow = nullptr;
-static SDL_GLContext glContext = nullptr;
 
 void ResetScriptedPlatform() {
     PlatformCloseWindow();
     scriptedMessages.clear();
     for (bool& key : scriptedKeys) key = false;
     scriptedFocus = true;
-    scriptedRealGL = false;
+    scriptedContext = {nullptr, nullptr, nullptr};
     scriptedOpensBeforeFailure = -1;
     scriptedOpenCount = scriptedCloseCount = 0;
     scriptedWindowWidth = scriptedWindowHeight = scriptedWindowX = scriptedWindowY = 0;
@@ -52,22 +50,10 @@ void QueueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     scriptedMessages.push_back({message, wParam, lParam});
 }
 
-static bool OpenRealContext(const char* title, int32_t width, int32_t height) {
-    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    glWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!glWindow) return false;
-    glContext = SDL_GL_CreateContext(glWindow);
-    return glContext && SDL_GL_MakeCurrent(glWindow, glContext) == 0;
-}
-
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
     if (scriptedOpensBeforeFailure == 0) return false;
     if (scriptedOpensBeforeFailure > 0) scriptedOpensBeforeFailure--;
-    if (scriptedRealGL && !OpenRealContext(title, width, height)) {
+    if (scriptedContext.open && !scriptedContext.open(title, width, height)) {
         PlatformCloseWindow();
         return false;
     }
@@ -80,15 +66,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 }
 
 void PlatformCloseWindow() {
-    if (glContext) {
-        SDL_GL_MakeCurrent(glWindow, nullptr);
-        SDL_GL_DeleteContext(glContext);
-        glContext = nullptr;
-    }
-    if (glWindow) {
-        SDL_DestroyWindow(glWindow);
-        glWindow = nullptr;
-    }
+    if (scriptedContext.close) scriptedContext.close();
     if (windowOpen) scriptedCloseCount++;
     windowOpen = false;
 }
@@ -118,7 +96,7 @@ bool PlatformKeyHeld(int32_t virtualKey) {
 }
 
 void PlatformSwapBuffers() {
-    if (glWindow) SDL_GL_SwapWindow(glWindow);
+    if (scriptedContext.swap) scriptedContext.swap();
     scriptedSwaps++;
     if (scriptedOnSwap) scriptedOnSwap(scriptedSwaps);
 }

@@ -1,7 +1,9 @@
 // The scripted backend of the platform seam: window messages, held keys, the
 // cursor and the clock are played back from what a test sets up, so that the
-// shell runs deterministically. With scriptedRealGL set, the window gets a
-// real (hidden) GL context from SDL2, which needs a display (Xvfb in CI).
+// shell runs deterministically. It needs no display and no SDL: tests, the
+// benchmarks and the fuzz programs all link it. A program that draws asks for
+// a real (hidden) GL context with UseRealContext, which lives apart in
+// ScriptedContext.cpp with SDL2 and needs a display (Xvfb in CI).
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -14,10 +16,19 @@ struct ScriptedMessage {
     intptr_t lParam;
 };
 
+// The real GL context behind the scripted window: made when the window opens
+// (false when it cannot be), shown on every swap, released when it closes.
+// All null, as after a reset: the window has no context.
+struct ScriptedContextCalls {
+    bool (*open)(const char* title, int32_t width, int32_t height);
+    void (*swap)();
+    void (*close)();
+};
+
 extern std::deque<ScriptedMessage> scriptedMessages;
 extern bool scriptedKeys[256];
 extern bool scriptedFocus;
-extern bool scriptedRealGL;
+extern ScriptedContextCalls scriptedContext;
 extern int scriptedOpensBeforeFailure;  // -1: never fail
 extern int scriptedOpenCount;
 extern int scriptedCloseCount;
@@ -32,8 +43,11 @@ extern std::vector<int32_t> scriptedSleeps;
 // to change keys and messages as the loop runs.
 extern std::function<void(int)> scriptedOnSwap;
 
-// Puts the scripted platform back to its start: no messages, no keys, focus,
-// no real GL, nothing recorded.
+// Puts the scripted platform back to its start: window closed, no messages,
+// no keys, focus, no real GL, nothing recorded.
 void ResetScriptedPlatform();
 // Queues a window message for the loop to take.
 void QueueMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// From the next opening on until the next reset, gives the scripted window a
+// real, hidden GL context from SDL2 (defined in ScriptedContext.cpp).
+void UseRealContext();

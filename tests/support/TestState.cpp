@@ -1,3 +1,5 @@
+// The reset of the program's global state between tests, and the map line
+// read from the picture.
 #include "tests/support/TestState.h"
 
 #include <cstring>
@@ -48,4 +50,14 @@ void ResetProgramState() {
     std::memset(FlagMap, FlagNone, static_cast<size_t>(VolumeCells()));
     if (!ScreenPixels) PrepareScreenBuffers();
     MarkVolumesChanged();
+}
+
+int YellowPixelsOnMapLine(int firstColumn, int endColumn) {
+    int count = 0;
+    for (int y = 88; y <= 99; y++)
+        for (int x = firstColumn; x < endColumn; x++) {
+            const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
+            if (p[0] == 255 && p[1] == 255 && p[2] == 0) count++;
+        }
+    return count;
 }

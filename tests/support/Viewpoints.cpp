@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "render/Frame.h"
 #include "world/WorldState.h"
 #include "world/Player.h"
 
@@ -28,7 +29,33 @@ bool IsOpen(int32_t x, int32_t y, int32_t z) {
     return CellInVolume(x, y, z) && DungeonMap[CellIndex(x, y, z)] == CellEmpty;
 }
 
+// Up to count of the candidates, highest reach first, each at least spacing
+// cells (along the axes) from those chosen before it.
+std::vector<Viewpoint> ChooseApart(std::vector<Viewpoint> candidates, int count, int32_t spacing) {
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const Viewpoint& a, const Viewpoint& b) { return a.reach > b.reach; });
+    std::vector<Viewpoint> chosen;
+    for (const Viewpoint& v : candidates) {
+        bool apart = true;
+        for (const Viewpoint& c : chosen)
+            apart = apart && std::abs(c.x - v.x) + std::abs(c.y - v.y) + std::abs(c.z - v.z) >= spacing;
+        if (!apart) continue;
+        chosen.push_back(v);
+        if (static_cast<int>(chosen.size()) == count) break;
+    }
+    return chosen;
+}
+
 }  // namespace
+
+void PlaceViewer(const Viewpoint& view) {
+    SX = view.x;
+    SY = view.y;
+    SZ = view.z;
+    px = py = pz = view.offset;
+    yaw = view.yaw;
+    pitch = view.pitch;
+}
 
 float MeasureReach(int32_t x, int32_t y, int32_t z, float yaw, float pitch, float limit) {
     // Across the 45-degree high, 4:3 picture.
@@ -64,24 +91,35 @@ std::vector<Viewpoint> FindFarViews(int count, int32_t spacing, float limit) {
         for (int32_t y = low; y < high; y += 5)
             for (int32_t x = low; x < high; x += 5) {
                 if (!IsOpen(x, y, z)) continue;
-                Viewpoint best = {x, y, z, 0.0f, 90.0f, -1.0f};
+                Viewpoint best = {x, y, z, 0.0f, 90.0f, 0.5f, -1.0f};
                 for (float yaw : yaws)
                     for (float pitch : pitches) {
                         float reach = MeasureReach(x, y, z, yaw, pitch, limit);
-                        if (reach > best.reach) best = {x, y, z, yaw, pitch, reach};
+                        if (reach > best.reach) best = {x, y, z, yaw, pitch, 0.5f, reach};
                     }
                 candidates.push_back(best);
             }
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Viewpoint& a, const Viewpoint& b) { return a.reach > b.reach; });
-    std::vector<Viewpoint> chosen;
-    for (const Viewpoint& v : candidates) {
-        bool apart = true;
-        for (const Viewpoint& c : chosen)
-            apart = apart && std::abs(c.x - v.x) + std::abs(c.y - v.y) + std::abs(c.z - v.z) >= spacing;
-        if (!apart) continue;
-        chosen.push_back(v);
-        if (static_cast<int>(chosen.size()) == count) break;
+    return ChooseApart(candidates, count, spacing);
+}
+
+std::vector<Viewpoint> FindOpenViews(int count, int32_t spacing) {
+    std::vector<Viewpoint> candidates;
+    for (int32_t z = 100; z < 156; z += 3)
+        for (int32_t y = 100; y < 156; y += 3)
+            for (int32_t x = 100; x < 156; x += 3) {
+                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) continue;
+                int32_t open = 0;
+                for (int32_t dz = -2; dz <= 2; dz++)
+                    for (int32_t dy = -2; dy <= 2; dy++)
+                        for (int32_t dx = -2; dx <= 2; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == CellEmpty;
+                candidates.push_back({x, y, z, 0.0f, 0.0f, 0.5f, static_cast<float>(open)});
+            }
+    std::vector<Viewpoint> chosen = ChooseApart(candidates, count, spacing);
+    const float yaws[] = {340.0f, 100.0f, 220.0f};
+    const float pitches[] = {90.0f, 60.0f, 125.0f};
+    for (size_t i = 0; i < chosen.size(); i++) {
+        chosen[i].yaw = yaws[i % 3];
+        chosen[i].pitch = pitches[i % 3];
     }
     return chosen;
 }

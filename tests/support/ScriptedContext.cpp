@@ -1,0 +1,39 @@
+// The real half of the scripted platform: a hidden SDL2 window with a
+// double-buffered compatibility GL context, for the tests and benchmarks that
+// draw. Kept apart so that programs without a display link the rest.
+#include <SDL.h>
+
+#include "tests/support/ScriptedPlatform.h"
+
+static SDL_Window* glWindow = nullptr;
+static SDL_GLContext glContext = nullptr;
+
+static void CloseRealContext() {
+    if (glContext) {
+        SDL_GL_MakeCurrent(glWindow, nullptr);
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (glWindow) {
+        SDL_DestroyWindow(glWindow);
+        glWindow = nullptr;
+    }
+}
+
+static bool OpenRealContext(const char* title, int32_t width, int32_t height) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    glWindow = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!glWindow) return false;
+    glContext = SDL_GL_CreateContext(glWindow);
+    return glContext && SDL_GL_MakeCurrent(glWindow, glContext) == 0;
+}
+
+static void SwapRealContext() {
+    if (glWindow) SDL_GL_SwapWindow(glWindow);
+}
+
+void UseRealContext() { scriptedContext = {OpenRealContext, SwapRealContext, CloseRealContext}; }
