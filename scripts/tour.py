@@ -30,38 +30,44 @@ def main():
         shots.append(path)
         print(path, flush=True)
 
+    def picture_now():
+        return harness.window_picture(harness.current_window())[2]
+
     try:
-        time.sleep(2.0)
+        harness.settled_picture(window)
         shoot("start")
-        # Look around: drag with the right button (looks without walking).
+        # Look around: drag with the right button (looks without walking),
+        # each move kept until the view has turned.
         harness.move_mouse(480, 360)
         harness.mouse_down(3)
         for x, y in ((300, 360), (700, 300), (480, 420)):
+            before = picture_now()
             harness.move_mouse(x, y)
-            time.sleep(0.4)
+            harness.wait_for(lambda: picture_now() != before, 20, "the view to turn")
         harness.mouse_up(3)
+        harness.settled_picture(window)
         shoot("looked-around")
-        # Walk forward with the left button held.
+        # Walk forward with the left button held for a while.
         harness.mouse_down(1)
-        time.sleep(1.5)
+        time.sleep(1.5)  # how long the button is held, not a wait
         harness.mouse_up(1)
+        harness.settled_picture(window)
         shoot("walked")
         # Widen the view radius, then scatter lights and teleport.
         harness.hold_key("bracketright", 1.1)
+        harness.settled_picture(window)
         shoot("radius-up")
-        harness.hold_key("l", 0.3)
-        time.sleep(0.6)
-        shoot("lights")
-        harness.hold_key("t", 0.2)
-        time.sleep(1.0)
-        shoot("teleported")
+        for name, step in (("l", "lights"), ("t", "teleported")):
+            before = picture_now()
+            harness.hold_keys_until([name], lambda: picture_now() != before, 20, "'%s' to act" % name)
+            harness.settled_picture(window)
+            shoot(step)
         harness.key("F2")
-        harness.wait_for_size(640, 480)
-        time.sleep(1.0)
+        harness.wait_for_frame(harness.wait_for_size(640, 480))
+        harness.settled_picture(harness.current_window())
         shoot("scale-2")
         harness.key("F3")
-        harness.wait_for_size(960, 720)
-        time.sleep(0.5)
+        harness.wait_for_frame(harness.wait_for_size(960, 720))
         harness.key("Escape")
         code = harness.wait_exit(process)
         print("explorer exited with code %d; %d screenshots in %s" % (code, len(shots), out))

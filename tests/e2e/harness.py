@@ -1,6 +1,10 @@
 """End-to-end harness: starts the real explorer in a real window (under Xvfb
 in CI), drives it with xdotool and reads its picture back from screenshots.
 
+Nothing here waits a fixed time for the program: every wait is for something
+seen (a window shown, a frame drawn, a picture that has stopped changing, a
+file, an exit), polled briefly and bounded by a timeout.
+
 Every test copies the run folder into a scratch folder first, so that its
 maps and files never touch build/run. A command other than ./talvox (for
 example the Windows build under Wine) is given with TALVOX_COMMAND, a
@@ -19,9 +23,12 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 320, 240
 
 
 def parse_arguments():
+    global font_dumper
     parser = argparse.ArgumentParser()
     parser.add_argument("--run-dir", required=True, help="the built run folder (talvox, bmp_cube/, map/)")
-    return parser.parse_args()
+    arguments = parser.parse_args()
+    font_dumper = os.path.join(os.path.dirname(os.path.abspath(arguments.run_dir)), "talvox_dump_font")
+    return arguments
 
 
 def run(*command, check=True, text=True):
@@ -56,14 +63,25 @@ def wait_for(predicate, timeout, what):
     raise AssertionError("timed out after %ss waiting for %s" % (timeout, what))
 
 
-def start(work_dir, timeout=60):
-    """Starts the program in work_dir and waits for its window; returns
-    (process, window id)."""
+def start(work_dir, timeout=60, preexec_fn=None):
+    """Starts the program in work_dir (preexec_fn runs in the child before
+    exec) and waits until its window is shown and has drawn a frame; returns
+    (process, window id). A window exists, named, before it is shown and
+    before the program has made it the one that takes the keyboard: keys sent
+    then are lost."""
     require_display()
     command = os.environ.get("TALVOX_COMMAND", "./talvox").split()
     with open(os.path.join(work_dir, "talvox.log"), "w") as log:
-        process = subprocess.Popen(command, cwd=work_dir, stdout=log, stderr=subprocess.STDOUT)
-    window = wait_for(lambda: (window_ids() or [None])[-1], timeout, "the TALVOX window")
+        process = subprocess.Popen(command, cwd=work_dir, stdout=log, stderr=subprocess.STDOUT,
+                                   preexec_fn=preexec_fn)
+    deadline = time.monotonic() + timeout
+
+    def exited():
+        if process.poll() is not None:
+            raise AssertionError("the program exited with %d before its first frame" % process.returncode)
+        return False
+    window = wait_for(lambda: exited() or (window_ids() or [None])[-1], timeout, "the TALVOX window")
+    wait_for_frame(window, max(1.0, deadline - time.monotonic()), exited)
     return process, window
 
 
@@ -83,6 +101,74 @@ def geometry(window):
                 fields[key] = int(line[len(key):].split()[0])
     return (fields["Absolute upper-left X:"], fields["Absolute upper-left Y:"],
             fields["Width:"], fields["Height:"])
+
+
+def is_viewable(window):
+    info = run("xwininfo", "-id", str(window), check=False).stdout
+    return "Map State: IsViewable" in info
+
+
+def wait_for_frame(window, timeout=60, check=lambda: False):
+    """Waits until the window is shown and its picture has the HUD's white
+    text, which the first frame draws; returns the picture. check() is
+    called on every try and may raise to give up early."""
+    def drawn():
+        check()
+        if not is_viewable(window):
+            return None
+        try:
+            picture = window_picture(window)[2]
+        except subprocess.CalledProcessError:  # the window went meanwhile
+            return None
+        white = sum(1 for i in range(0, len(picture), 3) if picture[i:i + 3] == bytes(WHITE))
+        return picture if white > 500 else None
+    return wait_for(drawn, timeout, "a frame drawn in window %d" % window)
+
+
+def same_fraction(a, b):
+    """The fraction of pixels two pictures have alike."""
+    same = sum(1 for i in range(0, len(a), 3) if a[i:i + 3] == b[i:i + 3])
+    return same / (len(a) // 3)
+
+
+def settled_picture(window, timeout=60, agreement=0.995, interval=1.0):
+    """The window's picture once it has stopped changing (the player drifts
+    out of the rock of the start cell first; spinning objects never stop):
+    two pictures interval seconds apart that agree in that fraction of their
+    pixels. Returns (scale, shot, picture)."""
+    deadline = time.monotonic() + timeout
+    previous = None
+    while time.monotonic() < deadline:
+        current = window_picture(window)
+        if previous and same_fraction(previous[2], current[2]) >= agreement:
+            return current
+        previous = current
+        time.sleep(interval)
+    raise AssertionError("the picture of window %d did not settle within %ss" % (window, timeout))
+
+
+def focused_window():
+    """The window with the X keyboard focus (None for the pointer's window)."""
+    result = run("xdotool", "getwindowfocus", check=False)
+    return int(result.stdout.split()[0]) if result.returncode == 0 and result.stdout.split() else None
+
+
+def give_focus(window, timeout=20):
+    """Gives the window the keyboard and waits until the X server says it
+    has it. Xvfb has no window manager, so the pointer goes into the
+    window's corner as well (where a focus that follows the pointer finds it)."""
+    x, y, _, _ = geometry(window)
+    move_mouse(x + 8, y + 8)
+
+    def focused():
+        if focused_window() == window:
+            return True
+        try:
+            subprocess.run(["xdotool", "windowfocus", "--sync", str(window)], capture_output=True, timeout=5)
+        except subprocess.TimeoutExpired:
+            pass
+        return False
+    wait_for(focused, timeout, "the keyboard focus in window %d" % window)
 
 
 def window_title(window):
@@ -159,10 +245,20 @@ def key_up(name):
     run("xdotool", "keyup", name)
 
 
+def hold_keys(names, seconds):
+    """Holds keys down for a time (what is tested is the holding itself,
+    not something awaited)."""
+    for name in names:
+        key_down(name)
+    try:
+        time.sleep(seconds)
+    finally:
+        for name in reversed(names):
+            key_up(name)
+
+
 def hold_key(name, seconds):
-    key_down(name)
-    time.sleep(seconds)
-    key_up(name)
+    hold_keys([name], seconds)
 
 
 def move_mouse(x, y):
@@ -210,6 +306,79 @@ def failure_line_pixels(window):
     """Yellow pixels where only a failure line reaches: columns 180 to 259
     (the progress line ends at column 171)."""
     return yellow_pixels(window, 180, 259)
+
+
+# ---------------------------------------------------------------------------
+# The HUD's text, read back with the program's own font.
+
+WHITE = (255, 255, 255)
+# The program's font dumper, built beside the run folder (parse_arguments
+# sets it), and the font it wrote, read once.
+font_dumper = None
+_font = {}
+
+
+def font():
+    """{character: set of (cell, row) that are set}, rows 1..12 from the
+    top, as the program's font dumper writes them."""
+    if not _font:
+        assert font_dumper, "no font dumper: call parse_arguments first"
+        for line in run(font_dumper).stdout.splitlines():
+            code, *rows = line.split()
+            assert len(rows) == 12, "glyph line %r" % line
+            _font[chr(int(code))] = {(j, i) for i in range(1, 13) for j in range(8)
+                                     if int(rows[i - 1], 16) & (0x80 >> j)}
+        assert len(_font) == 95, "read %d glyphs from %s" % (len(_font), font_dumper)
+    return _font
+
+
+def white_cells(picture, x, y):
+    """The set cells of the character cell with its left edge at column x,
+    drawn with pen row y: the white pixels of rows y-1 (glyph row 1) down."""
+    cells = set()
+    for i in range(1, 13):
+        for j in range(8):
+            if 0 <= x + j < 320 and 0 <= y - i < 240 and pixel(picture, x + j, y - i) == WHITE:
+                cells.add((j, i))
+    return cells
+
+
+def read_line(picture, x, y, length=40):
+    """The text of a HUD line at pen (x, y); '?' for a cell that matches no
+    glyph exactly."""
+    text = ""
+    for k in range(length):
+        if x + 8 * k + 7 >= 320:
+            break
+        cells = white_cells(picture, x + 8 * k, y)
+        matches = [c for c, glyph in font().items() if glyph == cells]
+        text += matches[0] if len(matches) == 1 else "?"
+    return text.rstrip(" ")
+
+
+def position_line(window):
+    """The HUD's position line (SX=..,SY=..,SZ=.. Light=..)."""
+    return read_line(window_picture(window)[2], 9, 42)
+
+
+def block_line(window):
+    """The HUD's line under the position line (block=.. view=.. ...)."""
+    return read_line(window_picture(window)[2], 9, 54)
+
+
+def settled_position(window, timeout=60):
+    """The position and block lines once the player has stopped moving:
+    the same text in two pictures a second apart."""
+    deadline = time.monotonic() + timeout
+    previous = None
+    while time.monotonic() < deadline:
+        picture = window_picture(window)[2]
+        lines = (read_line(picture, 9, 42), read_line(picture, 9, 54))
+        if lines == previous and lines[1].startswith("block="):
+            return lines
+        previous = lines
+        time.sleep(1.0)
+    raise AssertionError("the position line did not settle: last read %r" % (previous,))
 
 
 # ---------------------------------------------------------------------------

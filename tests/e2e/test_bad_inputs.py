@@ -8,12 +8,10 @@ import random
 import struct
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 import harness  # noqa: E402
-import test_hud  # noqa: E402  (the HUD reader)
 
 RUN_DIR = None
 # Far below what six textures of the largest declared sides would take in GL
@@ -29,10 +27,6 @@ def resident_kb(process):
     return 0
 
 
-def block_line(window):
-    return test_hud.read_line(harness.window_picture(window)[2], 9, 54)
-
-
 class BadInputTest(unittest.TestCase):
     def setUp(self):
         self.work = harness.scratch_copy(RUN_DIR)
@@ -43,19 +37,6 @@ class BadInputTest(unittest.TestCase):
             harness.stop(self.process, self.work)
         else:
             harness.stop(subprocess.Popen(["true"]), self.work)
-
-    def settle(self, window):
-        """Waits until the player has drifted out of the rock it starts in:
-        the position line the same twice, a second apart."""
-        previous = None
-        deadline = time.monotonic() + 60
-        while time.monotonic() < deadline:
-            line = test_hud.read_line(harness.window_picture(window)[2], 9, 42)
-            if line == previous:
-                return
-            previous = line
-            time.sleep(1.0)
-        self.fail("the player did not settle")
 
     def bitmap(self, name):
         return os.path.join(self.work, "bmp_cube", name)
@@ -81,18 +62,17 @@ class BadInputTest(unittest.TestCase):
         os.remove(self.bitmap("green.bmp"))
 
         self.process, window = harness.start(self.work)
-        time.sleep(1.5)
         self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "start-up reached for the declared sides")
         _, _, picture = harness.window_picture(window)
         self.assertGreater(picture.count(b"\xff\xff\xff"), 500, "the HUD is missing")
-        self.assertTrue(block_line(window).startswith("block="), "no frame drawn")
+        self.assertTrue(harness.block_line(window).startswith("block="), "no frame drawn")
         for n in (1, 4):
             harness.key("F%d" % n)
             window = harness.wait_for_size(320 * n, 240 * n)
-            time.sleep(1.0)
+            harness.wait_for_frame(window)
             self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "rescale %d reached for the declared sides" % n)
         _, _, picture = harness.window_picture(window)
-        self.assertTrue(test_hud.read_line(picture, 9, 54).startswith("block="), "no frame after the rescales")
+        self.assertTrue(harness.read_line(picture, 9, 54).startswith("block="), "no frame after the rescales")
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process), 0)
         self.process = None
@@ -103,12 +83,11 @@ class BadInputTest(unittest.TestCase):
         with open(os.path.join(self.work, "map", "0.map"), "wb") as f:
             f.write(b"\x00" * 20000000)  # all open, but a volume and a bit short
         self.process, window = harness.start(self.work)
-        self.settle(window)
+        harness.settled_position(window)
         before = harness.window_picture(window)[2]
         harness.hold_keys_until(["ctrl", "l"], lambda: harness.failure_line_pixels(window) > 100, 30, "the failure line")
         harness.wait_for(lambda: harness.failure_line_pixels(window) == 0, 30, "the failure line to go")
-        time.sleep(0.5)
-        after = harness.window_picture(window)[2]
+        after = harness.settled_picture(window)[2]
         # Had the open cells arrived, nothing would be drawn any more: the
         # backdrop would show everywhere. (Ctrl+L also scattered lights, 'L',
         # which only tints what is drawn.)
@@ -119,7 +98,7 @@ class BadInputTest(unittest.TestCase):
         self.assertGreater(drawn(before), 5000)
         self.assertGreater(drawn(after), drawn(before) // 2, "the cells of the refused map arrived")
         def place(picture):  # the position line without its light count
-            return test_hud.read_line(picture, 9, 42).split(" ")[0]
+            return harness.read_line(picture, 9, 42).split(" ")[0]
         self.assertEqual(place(after), place(before), "the player moved")
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process), 0)
@@ -127,8 +106,7 @@ class BadInputTest(unittest.TestCase):
 
     def test_keys_typed_into_another_program_do_not_act(self):
         self.process, window = harness.start(self.work)
-        time.sleep(1.5)
-        line = block_line(window)
+        line = harness.block_line(window)
         self.assertIn("view=12", line)
         other = subprocess.Popen(["xmessage", "-title", "another program", "-geometry", "300x100+400+400",
                                   "another program"],
@@ -136,24 +114,19 @@ class BadInputTest(unittest.TestCase):
         try:
             box = harness.wait_for(lambda: harness.run("xdotool", "search", "--name", "^another program$",
                                                        check=False).stdout.split(), 20, "the other window")
-            harness.run("xdotool", "windowfocus", "--sync", box[-1])
-            time.sleep(0.3)
+            harness.give_focus(int(box[-1]))
             # ']' (view radius up) and '1' (regenerate) held in the other program.
-            for name in ("bracketright", "1"):
-                harness.key_down(name)
-            time.sleep(2.0)
-            for name in ("1", "bracketright"):
-                harness.key_up(name)
+            harness.hold_keys(["bracketright", "1"], 2.0)
         finally:
             other.kill()
             other.wait()
-        harness.run("xdotool", "windowfocus", "--sync", str(window))
-        time.sleep(1.0)
-        self.assertIn("view=12", block_line(window), "a key held in another program acted here")
+        harness.give_focus(window)
+        harness.settled_picture(window)
+        self.assertIn("view=12", harness.block_line(window), "a key held in another program acted here")
         # The same key held here does act.
-        harness.hold_key("bracketright", 0.5)
-        time.sleep(0.5)
-        self.assertNotIn("view=12", block_line(window), "the key did not act in our own window either")
+        harness.hold_keys_until(["bracketright"], lambda: "view=12" not in harness.block_line(window), 10,
+                                "']' held in our own window to act")
+        self.assertNotIn("view=12", harness.block_line(window), "the key did not act in our own window either")
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process), 0)
         self.process = None
@@ -161,5 +134,4 @@ class BadInputTest(unittest.TestCase):
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
-    test_hud.RUN_DIR = RUN_DIR
     unittest.main(argv=[sys.argv[0], "-v"])

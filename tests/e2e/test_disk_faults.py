@@ -62,16 +62,7 @@ class DiskFaultTest(unittest.TestCase):
         shutil.rmtree(os.path.dirname(self.work), ignore_errors=True)
 
     def start(self, preexec_fn=None):
-        if preexec_fn is None:
-            self.process, self.window = harness.start(self.work)
-        else:
-            # The harness's start, with a limit set in the child before exec.
-            command = os.environ.get("TALVOX_COMMAND", "./talvox").split()
-            with open(os.path.join(self.work, "talvox.log"), "w") as log:
-                self.process = subprocess.Popen(command, cwd=self.work, stdout=log, stderr=subprocess.STDOUT,
-                                                preexec_fn=preexec_fn)
-            self.window = harness.current_window(60)
-        time.sleep(1.5)  # the first frames
+        self.process, self.window = harness.start(self.work, preexec_fn=preexec_fn)
 
     def escape(self):
         """The program goes on after the failure: once its line has gone (a
@@ -112,7 +103,7 @@ class DiskFaultTest(unittest.TestCase):
             put_old_map(self.work, old)
             self.start()
             temp = harness.start_save(self.work)
-            time.sleep(delay)
+            time.sleep(delay)  # the kill's moment, drawn at random: not a wait
             written = os.path.getsize(os.path.join(self.work, "map", temp)) if os.path.exists(
                 os.path.join(self.work, "map", temp)) else None
             self.kill()

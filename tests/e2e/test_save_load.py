@@ -26,7 +26,6 @@ class SaveLoadTest(unittest.TestCase):
         for name in os.listdir(os.path.join(self.work, "map")):
             os.remove(os.path.join(self.work, "map", name))
         self.process, self.window = harness.start(self.work)
-        time.sleep(1.5)  # the first frames
 
     def tearDown(self):
         harness.stop(self.process, self.work)
@@ -55,8 +54,8 @@ class SaveLoadTest(unittest.TestCase):
         first = SaveLoadTest.startup_map
         self.assertEqual(harness.save(self.work), first, "two runs saved different start-up worlds")
 
-        harness.hold_key("2", 1.0)
-        time.sleep(1.0)
+        harness.hold_key("2", 1.0)  # over many frames, each regenerating the same world
+        harness.settled_picture(self.window)
         regenerated = harness.save(self.work)
         self.assertEqual(len(regenerated), harness.MAP_BYTES)
         self.assertNotEqual(regenerated, first, "'2' did not change the world")
@@ -65,7 +64,7 @@ class SaveLoadTest(unittest.TestCase):
         with open(harness.map_path(self.work) + ".put", "wb") as f:
             f.write(first)
         os.replace(harness.map_path(self.work) + ".put", harness.map_path(self.work))
-        time.sleep(1.0)  # the picture without the save's progress line
+        harness.wait_for(lambda: harness.progress_line_pixels(self.window) == 0, 10, "the save's progress line to go")
         harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50, harness.TRANSFER_TIMEOUT,
                         "the load's progress line")
         # Ctrl+S held during the load starts the next save as soon as it ends.
