@@ -62,14 +62,10 @@ def main():
             harness.hold_keys_until([name], lambda: picture_now() != before, 20, "'%s' to act" % name)
             harness.settled_picture(window)
             shoot(step)
-        harness.key("F2")
-        harness.wait_for_frame(harness.wait_for_size(640, 480))
-        harness.settled_picture(harness.current_window())
+        harness.settled_picture(harness.rescale(2))
         shoot("scale-2")
-        harness.key("F3")
-        harness.wait_for_frame(harness.wait_for_size(960, 720))
-        harness.key("Escape")
-        code = harness.wait_exit(process)
+        harness.rescale(3)
+        code = harness.quit_with(process)
         print("explorer exited with code %d; %d screenshots in %s" % (code, len(shots), out))
         return code
     finally:

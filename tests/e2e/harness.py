@@ -175,15 +175,25 @@ def window_title(window):
     return run("xdotool", "getwindowname", str(window)).stdout.strip()
 
 
-def wait_for_size(width, height, timeout=20):
-    def sized():
-        ids = window_ids()
-        if ids:
-            g = geometry(ids[-1])
-            if g[2:] == (width, height):
-                return ids[-1]
-        return None
-    return wait_for(sized, timeout, "a %dx%d window" % (width, height))
+def window_of_size(width, height):
+    """The TALVOX window if it is width x height, else None (also when the
+    window goes while it is looked at, as a rescale closes it)."""
+    ids = window_ids()
+    try:
+        if ids and geometry(ids[-1])[2:] == (width, height):
+            return ids[-1]
+    except subprocess.CalledProcessError:
+        pass
+    return None
+
+
+def rescale(n, timeout=20):
+    """Holds F<n> until the window is n times 320 x 240; returns the new
+    window once it has drawn a frame."""
+    window = hold_keys_until(["F%d" % n], lambda: window_of_size(320 * n, 240 * n), timeout,
+                             "a %dx%d window after F%d" % (320 * n, 240 * n, n))
+    wait_for_frame(window)
+    return window
 
 
 def grab(x, y, width, height, save_as=None):
@@ -274,7 +284,11 @@ def mouse_up(button):
 
 
 def hold_keys_until(keys, predicate, timeout, what):
-    """Holds keys down until predicate is true; returns its value."""
+    """Holds keys down until predicate is true; returns its value. The way to
+    give the program a key it must act on: its loop takes every waiting
+    message before it looks at the keys, so a tap whose press and release
+    both arrive while a frame is drawn (a slow frame is longer than a tap)
+    is not seen."""
     for name in keys:
         key_down(name)
     try:
@@ -419,6 +433,15 @@ def finish_save(work, temp):
 
 def save(work):
     return finish_save(work, start_save(work))
+
+
+def quit_with(process, keys=("Escape",), timeout=30):
+    """Holds keys (Escape, or alt and F4) until the program has exited;
+    returns its exit code."""
+    keys = list(keys)
+    hold_keys_until(keys, lambda: process.poll() is not None, timeout,
+                    "the program to exit on %s" % "+".join(keys))
+    return process.wait()
 
 
 def wait_exit(process, timeout=30):

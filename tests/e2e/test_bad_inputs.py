@@ -67,14 +67,11 @@ class BadInputTest(unittest.TestCase):
         self.assertGreater(picture.count(b"\xff\xff\xff"), 500, "the HUD is missing")
         self.assertTrue(harness.block_line(window).startswith("block="), "no frame drawn")
         for n in (1, 4):
-            harness.key("F%d" % n)
-            window = harness.wait_for_size(320 * n, 240 * n)
-            harness.wait_for_frame(window)
+            window = harness.rescale(n)
             self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "rescale %d reached for the declared sides" % n)
         _, _, picture = harness.window_picture(window)
         self.assertTrue(harness.read_line(picture, 9, 54).startswith("block="), "no frame after the rescales")
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process), 0)
         self.process = None
         self.assertFalse(os.path.exists(self.bitmap("green.bmp")), "the loader created a missing bitmap")
         self.assertEqual(os.path.getsize(self.bitmap("brickold3.bmp")), 0)
@@ -100,8 +97,7 @@ class BadInputTest(unittest.TestCase):
         def place(picture):  # the position line without its light count
             return harness.read_line(picture, 9, 42).split(" ")[0]
         self.assertEqual(place(after), place(before), "the player moved")
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process), 0)
         self.process = None
 
     def test_keys_typed_into_another_program_do_not_act(self):
@@ -127,8 +123,7 @@ class BadInputTest(unittest.TestCase):
         harness.hold_keys_until(["bracketright"], lambda: "view=12" not in harness.block_line(window), 10,
                                 "']' held in our own window to act")
         self.assertNotIn("view=12", harness.block_line(window), "the key did not act in our own window either")
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process), 0)
         self.process = None
 
 

@@ -25,9 +25,7 @@ class WindowTest(unittest.TestCase):
         harness.settled_picture(self.window)
         pictures = {}
         for n in (1, 2, 4, 3):
-            harness.key("F%d" % n)
-            window = harness.wait_for_size(320 * n, 240 * n)
-            harness.wait_for_frame(window)
+            window = harness.rescale(n)
             self.assertEqual(harness.geometry(window), (0, 0, 320 * n, 240 * n))
             self.assertEqual(harness.window_title(window), "TALVOX")
             scale, shot, picture = harness.settled_picture(window)
@@ -38,8 +36,7 @@ class WindowTest(unittest.TestCase):
         for n in (1, 2, 4):
             same = sum(1 for i in range(0, len(picture), 3) if pictures[n][i:i + 3] == pictures[3][i:i + 3])
             self.assertGreaterEqual(same / (320 * 240), 0.995, "scale %d differs from scale 3" % n)
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process), 0)
 
     def test_backdrop_shows_exactly_where_nothing_is_drawn(self):
         # A world of solid rock draws nothing: load one, then every pixel
@@ -73,12 +70,10 @@ class WindowTest(unittest.TestCase):
                 self.assertNotIn(tuple(picture[i:i + 3]), keyed, "the clear colour shows at pixel %d" % (i // 3))
 
     def test_escape_ends_with_exit_code_zero(self):
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process), 0)
 
     def test_close_request_ends_with_exit_code_zero(self):
-        harness.key("alt+F4")
-        self.assertEqual(harness.wait_exit(self.process), 0)
+        self.assertEqual(harness.quit_with(self.process, ["alt", "F4"]), 0)
 
     def test_termination_signal_is_a_close_request(self):
         self.process.send_signal(signal.SIGTERM)
