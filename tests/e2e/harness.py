@@ -188,12 +188,37 @@ def window_of_size(width, height):
 
 
 def rescale(n, timeout=20):
-    """Holds F<n> until the window is n times 320 x 240; returns the new
-    window once it has drawn a frame."""
-    window = hold_keys_until(["F%d" % n], lambda: window_of_size(320 * n, 240 * n), timeout,
-                             "a %dx%d window after F%d" % (320 * n, 240 * n, n))
-    wait_for_frame(window)
-    return window
+    """Taps F<n> until the program has closed its window to open the new one,
+    then waits for the n times 320 x 240 window to have drawn a frame and
+    still be the program's window a second later; returns it. A tap can go
+    unseen (see hold_keys_until), so it is repeated after a while. The key
+    is not held until the window closes: under Wine the window opened while
+    it was down was then replaced once more."""
+    old = set(window_ids())
+    deadline = time.monotonic() + timeout
+    while old & set(window_ids()):
+        if time.monotonic() > deadline:
+            raise AssertionError("F%d did not close the window within %ss" % (n, timeout))
+        key("F%d" % n)
+        try:
+            wait_for(lambda: not old & set(window_ids()), 3, "F%d to close the window" % n)
+        except AssertionError:
+            pass
+    deadline = time.monotonic() + timeout
+    while True:
+        window = wait_for(lambda: window_of_size(320 * n, 240 * n), max(1.0, deadline - time.monotonic()),
+                          "a %dx%d window" % (320 * n, 240 * n))
+        try:
+            wait_for_frame(window, max(1.0, deadline - time.monotonic()))
+        except AssertionError:
+            if window in window_ids():
+                raise
+            continue  # replaced before its first frame
+        time.sleep(1.0)
+        if window_ids()[-1:] == [window]:
+            return window
+        if time.monotonic() > deadline:
+            raise AssertionError("the %dx%d window kept being replaced" % (320 * n, 240 * n))
 
 
 def grab(x, y, width, height, save_as=None):
