@@ -63,7 +63,7 @@ def wait_for(predicate, timeout, what):
     raise AssertionError("timed out after %ss waiting for %s" % (timeout, what))
 
 
-def start(work_dir, timeout=60, preexec_fn=None):
+def start(work_dir, timeout=120, preexec_fn=None):
     """Starts the program in work_dir (preexec_fn runs in the child before
     exec) and waits until its window is shown and has drawn a frame; returns
     (process, window id). A window exists, named, before it is shown and
@@ -80,8 +80,15 @@ def start(work_dir, timeout=60, preexec_fn=None):
         if process.poll() is not None:
             raise AssertionError("the program exited with %d before its first frame" % process.returncode)
         return False
-    window = wait_for(lambda: exited() or (window_ids() or [None])[-1], timeout, "the TALVOX window")
-    wait_for_frame(window, max(1.0, deadline - time.monotonic()), exited)
+    try:
+        window = wait_for(lambda: exited() or (window_ids() or [None])[-1], timeout, "the TALVOX window")
+        wait_for_frame(window, max(1.0, deadline - time.monotonic()), exited)
+    except BaseException:
+        # A start that fails here leaves no program behind to load the machine.
+        if process.poll() is None:
+            process.kill()
+            process.wait()
+        raise
     return process, window
 
 

@@ -46,7 +46,7 @@ def stop_wine_server():
     subprocess.run(["wineserver", "-w"], capture_output=True, timeout=60)
 
 
-def start_program(work, command, timeout=60):
+def start_program(work, command, timeout=120):
     """Starts command in work once no earlier TALVOX window is left and waits
     for its first frame; returns (process, window, seconds to that frame)."""
     harness.wait_for(lambda: not harness.window_ids(), 30, "the earlier TALVOX windows to go")
