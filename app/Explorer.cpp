@@ -74,18 +74,20 @@ bool ActOnCommandKeys() {
     return true;
 }
 
-double PacedPassEnd(double previousEnd, double now, int32_t refreshRate) {
-    const double interval = 1000.0 / (refreshRate > 0 ? refreshRate : 60);
+double PacedPassEnd(double previousEnd, double now, int32_t passesPerSecond) {
+    const double interval = 1000.0 / (passesPerSecond > 0 ? passesPerSecond : 60);
     const double end = previousEnd + interval;
     return end > now ? end : now;
 }
 
-// Sleeps what is left of the display interval since the last pass that took
-// no message, so that frames (or, while minimised, idle passes) come at the
-// display's rate even where the swap does not wait for it.
+// Sleeps what is left of the interval since the last pass that took no
+// message, so that frames come at the display's rate even where the swap does
+// not wait for it. While minimised nothing can be seen, and such passes come
+// only MinimisedPassesPerSecond times a second.
 static void PacePass() {
     const double now = PlatformMilliseconds();
-    const double end = PacedPassEnd(pacedPassEnd, now, displayRefreshRate);
+    const int32_t rate = windowActive ? displayRefreshRate : MinimisedPassesPerSecond;
+    const double end = PacedPassEnd(pacedPassEnd, now, rate);
     // Whole milliseconds, rounded down; the next pass is measured from the
     // planned end, so the rounding does not add up.
     const int32_t wait = static_cast<int32_t>(end - now);

@@ -168,6 +168,17 @@ TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(28, 17));
     EXPECT_EQ(scriptedClock, 3.0 + 8 * 20.0 + 33.0 + 20 * 20.0);
 
+    // Minimised, the passes come ten times a second.
+    ResetProgramState();
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    windowActive = 0;
+    scriptedOnSwap = [](int swaps) {
+        scriptedClock += 3.0;
+        if (swaps == 5) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(4, 97));
+
     // A rate the platform cannot tell counts as 60 hertz.
     ResetProgramState();
     scriptedRefreshRate = 0;
