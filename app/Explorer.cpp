@@ -17,6 +17,8 @@
 
 double firstFrameMilliseconds = -1.0;
 double pacedPassEnd = -1.0e9;
+// The shortest wait PacePass sleeps.
+constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
 
 bool StartExplorer() {
@@ -89,9 +91,11 @@ static void PacePass() {
     const int32_t rate = windowActive ? displayRefreshRate : MinimisedPassesPerSecond;
     const double end = PacedPassEnd(pacedPassEnd, now, rate);
     // Whole milliseconds, rounded down; the next pass is measured from the
-    // planned end, so the rounding does not add up.
+    // planned end, so the rounding does not add up. A wait under
+    // ShortestPaceMilliseconds is skipped (where the swap waits for the
+    // display, what is left is that small, and a sleep can last longer).
     const int32_t wait = static_cast<int32_t>(end - now);
-    if (wait > 0) PlatformSleep(wait);
+    if (wait >= ShortestPaceMilliseconds) PlatformSleep(wait);
     pacedPassEnd = end;
 }
 

@@ -51,10 +51,14 @@ void SDL_GL_SwapWindow(void* window) {
     swaps++;
     double now = Now();
     if (path && now - lastWrite >= 0.02) {
-        FILE* f = fopen(path, "w");
+        /* Written aside and renamed, so that a reader never sees half of it. */
+        char aside[4096];
+        snprintf(aside, sizeof aside, "%s.new", path);
+        FILE* f = fopen(aside, "w");
         if (f) {
             fprintf(f, "%lu %.6f\n", swaps, now);
             fclose(f);
+            rename(aside, path);
         }
         lastWrite = now;
     }
@@ -170,17 +174,19 @@ def main():
         harness.run("xdotool", "windowfocus", str(window))  # no window manager gives it back
         time.sleep(1.0)
 
-        # Walking speed in the open map: load it, then walk along -y.
+        # Walking speed in the open map: load it, then walk along +y (yaw 360,
+        # the mouse at picture column 170), where there is room to walk.
         harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(window) > 50, 60,
                                 "the load to start")
         harness.wait_for(lambda: harness.progress_line_pixels(window) == 0, 120, "the load to finish")
         harness.key("bracketleft", delay_ms=60)
         time.sleep(1.0)
+        harness.move_mouse(x + 510, y + 360)
         start_cell = settled_position(window)
         swaps_before = swaps_so_far(swaps_path)[0]
         harness.mouse_down(1)
         started = time.monotonic()
-        time.sleep(3.0)
+        time.sleep(args.seconds)
         harness.mouse_up(1)
         walked = time.monotonic() - started
         frames = swaps_so_far(swaps_path)[0] - swaps_before
