@@ -1,6 +1,6 @@
 // The explorer's entry point body: start-up in its fixed order, then the loop
-// that handles one window message per pass, draws a frame when none waits, and
-// acts on the command keys.
+// that handles one window message per pass, draws a frame when none waits,
+// acts on the command keys, and paces such passes to the display's rate.
 #include "app/Explorer.h"
 
 #include "app/Frames.h"
@@ -16,6 +16,9 @@
 #include "world/WorldState.h"
 
 double firstFrameMilliseconds = -1.0;
+double pacedPassEnd = -1.0e9;
+// The shortest wait PacePass sleeps.
+constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
 
 bool StartExplorer() {
@@ -35,7 +38,7 @@ bool RescaleWindow(int32_t n) {
     screenScale = n;
     CloseRenderWindow();
     if (!OpenRenderWindow(WindowTitle, 320 * n, 240 * n, 16)) return false;
-    KeyDown[KeyF1 + n - 1] = 0;
+    KeyDown[KeyF1 + n - 1] = KeyTapped[KeyF1 + n - 1] = 0;
     return true;
 }
 
@@ -66,10 +69,34 @@ bool ActOnCommandKeys() {
         PlatformSleep(500);
     }
     for (int32_t n = 1; n <= 4; n++)
-        if (KeyDown[KeyF1 + n - 1] && !RescaleWindow(n)) return false;
+        if (IsKeyPressed(KeyF1 + n - 1) && !RescaleWindow(n)) return false;
     for (int32_t slot = 0; slot <= 4; slot++)
-        if (KeyDown[KeyF5 + slot]) wallTexture = slot;
+        if (IsKeyPressed(KeyF5 + slot)) wallTexture = slot;
+    ForgetKeyTaps();
     return true;
+}
+
+double PacedPassEnd(double previousEnd, double now, int32_t passesPerSecond) {
+    const double interval = 1000.0 / (passesPerSecond > 0 ? passesPerSecond : 60);
+    const double end = previousEnd + interval;
+    return end > now ? end : now;
+}
+
+// Sleeps what is left of the interval since the last pass that took no
+// message, so that frames come at the display's rate even where the swap does
+// not wait for it. While minimised nothing can be seen, and such passes come
+// only MinimisedPassesPerSecond times a second.
+static void PacePass() {
+    const double now = PlatformMilliseconds();
+    const int32_t rate = windowActive ? displayRefreshRate : MinimisedPassesPerSecond;
+    const double end = PacedPassEnd(pacedPassEnd, now, rate);
+    // Whole milliseconds, rounded down; the next pass is measured from the
+    // planned end, so the rounding does not add up. A wait under
+    // ShortestPaceMilliseconds is skipped (where the swap waits for the
+    // display, what is left is that small, and a sleep can last longer).
+    const int32_t wait = static_cast<int32_t>(end - now);
+    if (wait >= ShortestPaceMilliseconds) PlatformSleep(wait);
+    pacedPassEnd = end;
 }
 
 int RunMainLoop() {
@@ -86,7 +113,7 @@ int RunMainLoop() {
         if (kind == PlatformMessageTaken) continue;
 
         if (windowActive) DrawFrame();
-        if (KeyDown[KeyEscape]) {
+        if (IsKeyPressed(KeyEscape)) {
             // A normal quit with Escape reports success, not the last
             // message's parameter (which would be the Escape key's code).
             done = true;
@@ -96,6 +123,7 @@ int RunMainLoop() {
         PlatformSwapBuffers();
         if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = PlatformMilliseconds() - startMilliseconds;
         if (!ActOnCommandKeys()) return 0;
+        PacePass();
     }
     CloseRenderWindow();
     return exitCode;

@@ -17,9 +17,20 @@ int RunMainLoop();
 bool ActOnCommandKeys();
 // Closes and reopens the window at scale n (1..4); false when the reopening fails.
 bool RescaleWindow(int32_t n);
+// When a pass that takes no message, ending now, may let the next one start:
+// one interval (a second over passesPerSecond) after the previous such pass
+// ended, or now when that is past (a late pass does not make the next ones
+// hurry). Times in milliseconds; a rate of 0 or less counts as 60.
+double PacedPassEnd(double previousEnd, double now, int32_t passesPerSecond);
 
+// How often a pass that takes no message runs while the window is minimised
+// (it still presents, swaps and acts on the keys; nothing is seen).
+constexpr int32_t MinimisedPassesPerSecond = 10;
 // The title every window opening passes.
 constexpr const char* WindowTitle = "TALVOX";
 // Milliseconds from the start of StartExplorer to the first presented frame;
 // measured for the README's figure.
 extern double firstFrameMilliseconds;
+// When the last pass that took no message ended, on PlatformMilliseconds's
+// clock; far in the past before the first.
+extern double pacedPassEnd;

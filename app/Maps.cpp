@@ -1,13 +1,14 @@
 // The shell around map saving and loading: while the map file moves, every
 // chunk gets a frame, the first volume's chunks a progress line presented on
-// the screen, and a one-second pause; the window takes no message meanwhile.
+// the screen, and a one-second pause; the window takes no message meanwhile,
+// though the pauses keep answering the desktop. The outcome, good or bad, is
+// then held on the screen for two seconds.
 #include "app/Maps.h"
 
 #include "app/Frames.h"
 #include "app/Platform.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
-#include "sys/Time.h"
 #include "world/MapFile.h"
 
 // Where the progress and failure lines are drawn.
@@ -23,13 +24,13 @@ static void DrawMapLine(const char* line) {
     DrawTextLine(MapLineX, MapLineY, 255, 255, 0);
 }
 
-// Shows a failure over a fresh frame and holds it for the user to read.
-static void ShowMapFailure(const char* message) {
+// Shows the outcome over a fresh frame and holds it for the user to read.
+static void ShowMapOutcome(const char* message) {
     DrawFrame();
     DrawMapLine(message);
     PresentScreen();
     PlatformSwapBuffers();
-    PlatformSleep(MapFailurePauseMilliseconds);
+    PlatformWaitAnswering(MapOutcomePauseMilliseconds);
 }
 
 // Between chunks: a frame before each (presented with the progress line
@@ -45,31 +46,43 @@ static void ShowMapProgress(MapStage stage, bool firstVolume) {
         }
         break;
     case MapChunkMoved:
-        PlatformSleep(MapChunkPauseMilliseconds);
+        PlatformWaitAnswering(MapChunkPauseMilliseconds);
         break;
     case MapAllMoved:
         DrawFrame();
-        PlatformSleep(MapChunkPauseMilliseconds);
+        PlatformWaitAnswering(MapChunkPauseMilliseconds);
         break;
     }
 }
 
 void SaveMap(int32_t n) {
     progressLine = "Saving dungeon maps";
-    if (SaveMapFile(n, ShowMapProgress) == MapNotWritten) ShowMapFailure("Saving failed: map not written");
+    switch (SaveMapFile(n, ShowMapProgress)) {
+    case MapDone:
+        ShowMapOutcome("Map saved");
+        break;
+    case MapNotWritten:
+        ShowMapOutcome("Saving failed: map not written");
+        break;
+    default:
+        break;
+    }
 }
 
 void LoadMap(int32_t n) {
     progressLine = "Loading dungeon maps";
     switch (LoadMapFile(n, ShowMapProgress)) {
+    case MapDone:
+        ShowMapOutcome("Map loaded");
+        break;
     case MapTooShort:
-        ShowMapFailure("Loading failed: map too short");
+        ShowMapOutcome("Loading failed: map too short");
         break;
     case MapOutOfMemory:
-        ShowMapFailure("Loading failed: out of memory");
+        ShowMapOutcome("Loading failed: out of memory");
         break;
     case MapNotRead:
-        ShowMapFailure("Loading failed: map not read");
+        ShowMapOutcome("Loading failed: map not read");
         break;
     default:
         break;

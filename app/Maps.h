@@ -1,17 +1,17 @@
 // Saving and loading the world from the keys: the map file moved chunk by
-// chunk with a frame, a progress line and a pause per chunk, and a failure
-// line held on the screen for the user to read.
+// chunk with a frame, a progress line and a pause per chunk, and a line
+// saying how it ended held on the screen for the user to read.
 #pragma once
 #include <cstdint>
 
 // The pause after each chunk and after the final frame.
 constexpr int32_t MapChunkPauseMilliseconds = 1000;
-// How long a failure message stays on the screen.
-constexpr int32_t MapFailurePauseMilliseconds = 2000;
+// How long the line saying how a save or load ended stays on the screen.
+constexpr int32_t MapOutcomePauseMilliseconds = 2000;
 
-// Ctrl+S: writes the world to map/<n>.map, showing progress; a failure says
-// so. Without a map folder it does nothing.
+// Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
+// or the failure. Without a map folder it does nothing.
 void SaveMap(int32_t n);
-// Ctrl+L: reads map/<n>.map back, showing progress; a failure says so. A
-// missing map does nothing.
+// Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or the
+// failure. A missing map does nothing.
 void LoadMap(int32_t n);

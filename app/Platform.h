@@ -12,7 +12,8 @@ enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuit
 // Called by OpenRenderWindow: creates the borderless window titled title at
 // the screen's top-left with a client area of width x height, and a
 // double-buffered GL context (colourBits colour, 16 depth bits asked for),
-// current on this thread; shows it and gives it the keyboard focus.
+// current on this thread, with swaps synchronised to the display where the
+// driver allows it; shows it and gives it the keyboard focus.
 // Returns false after releasing whatever it made.
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits);
 // Called by CloseRenderWindow: releases context and window; safe when some or
@@ -29,6 +30,13 @@ void PlatformPostQuit(int32_t exitCode);
 bool PlatformKeyHeld(int32_t virtualKey);
 // Called after each presentation: shows the back buffer.
 void PlatformSwapBuffers();
+// Called by OpenRenderWindow: the display's refresh rate in hertz, 0 when the
+// platform cannot tell.
+int32_t PlatformRefreshRate();
+// Called for the pauses of map saving and loading: waits about milliseconds
+// while the platform keeps answering the desktop (so the window is never shown
+// as not responding), without taking any message out of the queue.
+void PlatformWaitAnswering(int32_t milliseconds);
 // Called by the 'M' key: the cursor's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Called by the 'M' key: moves the window's top-left corner to (x, y) with a

@@ -3,9 +3,12 @@
 // into the window messages and virtual-key codes the shell speaks.
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "app/Window.h"
+#include "sys/Time.h"
 
 static SDL_Window* sdlWindow = nullptr;
 static SDL_GLContext sdlContext = nullptr;
@@ -67,6 +70,9 @@ static SDL_Scancode ScancodeOf(int32_t virtualKey) {
 // Window and context
 
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
+    // While a button is held SDL would otherwise capture the mouse and report
+    // positions beyond the window; Win32 reports none there, and neither do we.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
@@ -88,6 +94,9 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
         PlatformCloseWindow();
         return false;
     }
+    // Swaps wait for the display where the driver can; where it cannot, the
+    // main loop paces itself.
+    SDL_GL_SetSwapInterval(1);
     SDL_ShowWindow(sdlWindow);
     SDL_RaiseWindow(sdlWindow);
     SDL_SetWindowInputFocus(sdlWindow);
@@ -144,11 +153,17 @@ static bool TranslateEvent(const SDL_Event& event, uint32_t* message, uintptr_t*
         *wParam = static_cast<uintptr_t>(key);
         return true;
     }
-    case SDL_MOUSEMOTION:
+    case SDL_MOUSEMOTION: {
+        // Only positions inside the client area, as Win32 reports them.
+        int width = 0, height = 0;
+        if (sdlWindow) SDL_GetWindowSize(sdlWindow, &width, &height);
+        if (event.motion.x < 0 || event.motion.y < 0 || event.motion.x >= width || event.motion.y >= height)
+            return false;
         *message = MessageMouseMove;
         *lParam = static_cast<intptr_t>((static_cast<uint32_t>(event.motion.y) & 0xFFFF) << 16 |
                                         (static_cast<uint32_t>(event.motion.x) & 0xFFFF));
         return true;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         bool down = event.type == SDL_MOUSEBUTTONDOWN;
@@ -228,6 +243,29 @@ bool PlatformKeyHeld(int32_t virtualKey) {
 
 void PlatformSwapBuffers() {
     if (sdlWindow) SDL_GL_SwapWindow(sdlWindow);
+}
+
+int32_t PlatformRefreshRate() {
+    if (!sdlWindow) return 0;
+    int display = SDL_GetWindowDisplayIndex(sdlWindow);
+    SDL_DisplayMode mode;
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate;
+}
+
+// How often the desktop is answered during a wait.
+constexpr int32_t AnswerEveryMilliseconds = 40;
+
+void PlatformWaitAnswering(int32_t milliseconds) {
+    // Pumping moves the system's events into SDL's queue, where they wait for
+    // the main loop; it also answers the window manager's pings.
+    const double end = PlatformMilliseconds() + milliseconds;
+    for (;;) {
+        SDL_PumpEvents();
+        const double left = end - PlatformMilliseconds();
+        if (left <= 0.0) break;
+        PlatformSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
+    }
 }
 
 

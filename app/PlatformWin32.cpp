@@ -13,6 +13,7 @@
 #include "app/Explorer.h"
 #include "app/Platform.h"
 #include "app/Window.h"
+#include "sys/Time.h"
 
 // The class name used to register, create and unregister the window.
 static const char WindowClassName[] = "OpenGL";
@@ -55,6 +56,18 @@ static PIXELFORMATDESCRIPTOR MakePixelFormatDescriptor(int32_t colourBits) {
     descriptor.cDepthBits = 16;
     descriptor.iLayerType = PFD_MAIN_PLANE;
     return descriptor;
+}
+
+// Asks the driver to let each swap wait for the display (swap interval 1),
+// where the WGL extension for it exists; the main loop paces itself otherwise.
+static void AskForSwapSync() {
+    typedef BOOL(WINAPI * SwapIntervalCall)(int);
+    PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    if (!found) return;
+    SwapIntervalCall setSwapInterval;
+    static_assert(sizeof setSwapInterval == sizeof found, "function pointers differ in size");
+    CopyMemory(&setSwapInterval, &found, sizeof found);
+    setSwapInterval(1);
 }
 
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
@@ -115,6 +128,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
         PlatformCloseWindow();
         return false;
     }
+    AskForSwapSync();
     ShowWindow(windowHandle, SW_SHOW);
     SetForegroundWindow(windowHandle);
     SetFocus(windowHandle);
@@ -168,6 +182,30 @@ bool PlatformKeyHeld(int32_t virtualKey) {
 
 void PlatformSwapBuffers() {
     if (deviceContext) SwapBuffers(deviceContext);
+}
+
+int32_t PlatformRefreshRate() {
+    if (!deviceContext) return 0;
+    // 0 and 1 stand for the hardware's default rate, which Windows does not name.
+    int rate = GetDeviceCaps(deviceContext, VREFRESH);
+    return rate > 1 ? rate : 0;
+}
+
+// How often the queue is looked at during a wait.
+static const int32_t AnswerEveryMilliseconds = 40;
+
+void PlatformWaitAnswering(int32_t milliseconds) {
+    // Looking at the queue tells Windows the window is alive (it is not then
+    // shown as not responding); PM_NOREMOVE leaves every message where it is.
+    const double end = PlatformMilliseconds() + milliseconds;
+    for (;;) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        const double left = end - PlatformMilliseconds();
+        if (left <= 0.0) break;
+        int32_t step = static_cast<int32_t>(left) + 1;
+        PlatformSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
+    }
 }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {

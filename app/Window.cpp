@@ -8,12 +8,19 @@
 #include "screen/Screen.h"
 
 uint8_t KeyDown[256] = {};
+uint8_t KeyTapped[256] = {};
 uint8_t windowActive = 1;
 int32_t mouseX = 0;
 int32_t mouseY = 0;
+int32_t displayRefreshRate = 60;
+
+// The rate assumed when the platform cannot tell.
+constexpr int32_t UsualRefreshRate = 60;
 
 bool OpenRenderWindow(const char* title, int32_t width, int32_t height, int32_t colourBits) {
     if (!PlatformOpenWindow(title, width, height, colourBits)) return false;
+    const int32_t rate = PlatformRefreshRate();
+    displayRefreshRate = rate > 0 ? rate : UsualRefreshRate;
     SetupProjection(width, height);
     InitRenderState();
     // The clear colour reads back differently on different drivers and
@@ -48,6 +55,15 @@ void InitRenderState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
+bool IsKeyPressed(int32_t virtualKey) {
+    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(sizeof KeyDown)) return false;
+    return KeyDown[virtualKey] || KeyTapped[virtualKey];
+}
+
+void ForgetKeyTaps() {
+    for (uint8_t& tap : KeyTapped) tap = 0;
+}
+
 bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
     case MessageActivate:
@@ -60,7 +76,7 @@ bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         PlatformPostQuit(0);
         return true;
     case MessageKeyDown:
-        if (wParam < sizeof KeyDown) KeyDown[wParam] = 1;
+        if (wParam < sizeof KeyDown) KeyDown[wParam] = KeyTapped[wParam] = 1;
         return true;
     case MessageKeyUp:
         if (wParam < sizeof KeyDown) KeyDown[wParam] = 0;

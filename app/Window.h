@@ -23,10 +23,17 @@ constexpr uintptr_t CommandScreenSave = 0xF140;
 constexpr uintptr_t CommandMonitorPower = 0xF170;
 
 extern uint8_t KeyDown[256];
+// 1 from a key-down message until the command keys have acted once, so that a
+// key tapped while the loop was busy (its key-up already handled before the
+// next frame) still acts once.
+extern uint8_t KeyTapped[256];
 // 0 while the window is minimised: no frame is drawn then. 1 at start-up.
 extern uint8_t windowActive;
 extern int32_t mouseX;
 extern int32_t mouseY;
+// The display's refresh rate in hertz as the last opening found it; 60 when
+// the platform cannot tell. The main loop paces itself to it.
+extern int32_t displayRefreshRate;
 
 // Opens the window with a current GL context and the fixed state set, and
 // learns the clear colour's read-back key; false after releasing what it made.
@@ -37,6 +44,11 @@ void CloseRenderWindow();
 void SetupProjection(int32_t width, int32_t height);
 // Uploads the textures and sets the fixed GL state every frame starts from.
 void InitRenderState();
+// Whether the key's entry is set: down now, or tapped since the command keys
+// last acted.
+bool IsKeyPressed(int32_t virtualKey);
+// Called once the command keys have acted: every tap has then had its effect.
+void ForgetKeyTaps();
 // The window procedure: true when the message was handled here (it then
 // returns 0), false when it needs the platform's default processing.
 bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);

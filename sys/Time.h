@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-// Called for the pauses after keys, the teleport and map chunks: blocks the
-// calling thread for about milliseconds.
+// Called for the pauses after keys and the teleport, and to pace the main
+// loop: blocks the calling thread for about milliseconds.
 void PlatformSleep(int32_t milliseconds);
 // Called by benchmarks and start-up timing: milliseconds from an arbitrary
 // start, never going back.

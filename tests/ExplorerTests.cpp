@@ -149,6 +149,44 @@ TEST(MainLoop, MessagesAreHandledAheadOfFrames) {
     EXPECT_EQ(wallTexture, 2);
 }
 
+TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {
+    ResetProgramState();
+    scriptedRefreshRate = 50;  // a 20 ms interval
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    for (int i = 0; i < 100; i++) QueueMessage(MessageMouseMove, 0, i);
+    scriptedOnSwap = [](int swaps) {
+        if (swaps == 1) {
+            EXPECT_TRUE(scriptedSleeps.empty()) << "a pass that took a message slept";
+        }
+        // Each pass works 3 ms; the tenth is late by 30 ms more.
+        scriptedClock += swaps == 10 ? 33.0 : 3.0;
+        if (swaps == 30) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    // The first paced pass has nothing to wait for, the late one neither, and
+    // the one after it waits its whole rest again rather than catching up.
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(28, 17));
+    EXPECT_EQ(scriptedClock, 3.0 + 8 * 20.0 + 33.0 + 20 * 20.0);
+
+    // Minimised, the passes come ten times a second.
+    ResetProgramState();
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    windowActive = 0;
+    scriptedOnSwap = [](int swaps) {
+        scriptedClock += 3.0;
+        if (swaps == 5) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(4, 97));
+
+    // A rate the platform cannot tell counts as 60 hertz.
+    ResetProgramState();
+    scriptedRefreshRate = 0;
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    EXPECT_EQ(displayRefreshRate, 60);
+    EXPECT_DOUBLE_EQ(PacedPassEnd(100.0, 105.0, displayRefreshRate), 100.0 + 1000.0 / 60.0);
+}
+
 TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
     OpenForTest();
     scriptedOnSwap = [](int swaps) {

@@ -54,9 +54,15 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
     EXPECT_EQ(saved[16777214], DungeonMap[Cells - 2]);
     EXPECT_TRUE(saved == MapFileOfPattern(1)) << "the file is not the two volumes' first N - 1 cells";
 
-    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(35, 1000));
-    EXPECT_EQ(linesAtSwaps, std::vector<std::string>(17, "Saving dungeon maps"));
-    EXPECT_EQ(frameCounter, 35);
+    // A pause per chunk and after the last, then "Map saved" over a frame of
+    // its own, held like a failure line.
+    std::vector<int32_t> pauses(35, 1000);
+    pauses.push_back(MapOutcomePauseMilliseconds);
+    EXPECT_EQ(scriptedSleeps, pauses);
+    std::vector<std::string> lines(17, "Saving dungeon maps");
+    lines.push_back("Map saved");
+    EXPECT_EQ(linesAtSwaps, lines);
+    EXPECT_EQ(frameCounter, 35 + 1);
     EXPECT_EQ(swapsWithoutTheLine, 0) << "the progress line is missing from the picture";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
 }
@@ -95,11 +101,16 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
     EXPECT_EQ(DungeonMap[Cells - 1], 201);
     EXPECT_EQ(FlagMap[Cells - 1], 202);
-    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(35, 1000));
-    EXPECT_EQ(frameCounter, 35);
-    EXPECT_EQ(linesAtSwaps, std::vector<std::string>(17, "Loading dungeon maps"));
+    std::vector<int32_t> pauses(35, 1000);
+    pauses.push_back(MapOutcomePauseMilliseconds);
+    EXPECT_EQ(scriptedSleeps, pauses);
+    EXPECT_EQ(frameCounter, 35 + 1);
+    std::vector<std::string> lines(17, "Loading dungeon maps");
+    lines.push_back("Map loaded");
+    EXPECT_EQ(linesAtSwaps, lines);
+    // The last swap is the confirmation's, once every chunk is in.
     std::vector<int> expectedArrivals;
-    for (int k = 0; k < 17; k++) expectedArrivals.push_back(k);
+    for (int k = 0; k <= 17; k++) expectedArrivals.push_back(k);
     EXPECT_EQ(chunksArrivedAtSwaps, expectedArrivals);
 }
 
@@ -112,7 +123,7 @@ TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
     EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FlagMap[Cells - 1], PatternFlagByte(Cells - 1, 2));
-    EXPECT_EQ(scriptedSleeps.size(), 35u);
+    EXPECT_EQ(scriptedSleeps.size(), 35u + 1u);
 }
 
 TEST_F(MapFile, NothingToOpenReturnsAtOnceAndCreatesNothing) {
@@ -144,7 +155,7 @@ TEST_F(MapFile, ShortAndEmptyMapsAreRejectedWholeAndSaySo) {
         LoadMap(0);
         EXPECT_EQ(FirstDungeonMismatch(2), -1) << bytes.size() << " bytes";
         EXPECT_EQ(FirstFlagMismatch(2), -1) << bytes.size() << " bytes";
-        EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapFailurePauseMilliseconds}) << bytes.size() << " bytes";
+        EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds}) << bytes.size() << " bytes";
         EXPECT_EQ(scriptedSwaps, 1);
         EXPECT_STREQ(TextLine, "Loading failed: map too short");
         EXPECT_GT(YellowPixelsOnMapLine(20, 252), 0);
@@ -195,7 +206,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_FALSE(scriptedSleeps.empty());
-    EXPECT_EQ(scriptedSleeps.back(), MapFailurePauseMilliseconds);
+    EXPECT_EQ(scriptedSleeps.back(), MapOutcomePauseMilliseconds);
     EXPECT_LT(scriptedSleeps.size(), 7u);
     EXPECT_STREQ(TextLine, "Saving failed: map not written");
     EXPECT_LT(std::strlen(TextLine), 38u);
@@ -211,7 +222,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_EQ(linesAtSwaps.size(), 18u);
     EXPECT_EQ(linesAtSwaps.back(), "Saving failed: map not written");
-    EXPECT_EQ(scriptedSleeps.back(), MapFailurePauseMilliseconds);
+    EXPECT_EQ(scriptedSleeps.back(), MapOutcomePauseMilliseconds);
     EXPECT_EQ(std::count(scriptedSleeps.begin(), scriptedSleeps.end(), 1000), 17 + 3);
 
     // Without the limit the same save goes through.
@@ -236,6 +247,6 @@ TEST_F(MapFile, ReadFailingPartWayPutsTheVolumesBack) {
     EXPECT_STREQ(TextLine, "Loading failed: map not read");
     EXPECT_EQ(scriptedSwaps, 18);
     std::vector<int32_t> expected(17, 1000);
-    expected.push_back(MapFailurePauseMilliseconds);
+    expected.push_back(MapOutcomePauseMilliseconds);
     EXPECT_EQ(scriptedSleeps, expected);
 }

@@ -102,31 +102,57 @@ int32_t PushOutOfWalls(float ex, float ey, float ez) {
 }
 
 // Brings each offset back into 0..1 by moving the player cell, in a fixed
-// order: x and y down, x and y up, then z.
+// order: x and y down, x and y up, then z. The cell never leaves the volume:
+// at its outermost layer the offset stops at the cell's face instead, so that
+// the drift through rock ends there and the view always reaches the world.
 static void CarryIntoCell() {
     if (px > 1.0f) {
-        SX = SX - 1;
-        px = px - 1.0f;
+        if (SX > 0) {
+            SX = SX - 1;
+            px = px - 1.0f;
+        } else {
+            px = 1.0f;
+        }
     }
     if (py > 1.0f) {
-        SY = SY - 1;
-        py = py - 1.0f;
+        if (SY > 0) {
+            SY = SY - 1;
+            py = py - 1.0f;
+        } else {
+            py = 1.0f;
+        }
     }
     if (px < 0.0f) {
-        SX = SX + 1;
-        px = px + 1.0f;
+        if (SX < worldSide - 1) {
+            SX = SX + 1;
+            px = px + 1.0f;
+        } else {
+            px = 0.0f;
+        }
     }
     if (py < 0.0f) {
-        SY = SY + 1;
-        py = py + 1.0f;
+        if (SY < worldSide - 1) {
+            SY = SY + 1;
+            py = py + 1.0f;
+        } else {
+            py = 0.0f;
+        }
     }
     if (pz > 1.0f) {
-        SZ = SZ - 1;
-        pz = pz - 1.0f;
+        if (SZ > 0) {
+            SZ = SZ - 1;
+            pz = pz - 1.0f;
+        } else {
+            pz = 1.0f;
+        }
     }
     if (pz < 0.0f) {
-        SZ = SZ + 1;
-        pz = pz + 1.0f;
+        if (SZ < worldLevels - 1) {
+            SZ = SZ + 1;
+            pz = pz + 1.0f;
+        } else {
+            pz = 0.0f;
+        }
     }
 }
 

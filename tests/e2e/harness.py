@@ -12,6 +12,7 @@ space-separated command line run inside the copied folder.
 """
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -412,19 +413,26 @@ def block_line(window):
     return read_line(window_picture(window)[2], 9, 54)
 
 
-def settled_position(window, timeout=60):
+def settled_position(window, timeout=60, with_block=True):
     """The position and block lines once the player has stopped moving:
-    the same text in two pictures a second apart."""
+    the same text in two pictures a second apart. Without with_block the
+    block line may be missing (it is not drawn on the world's shell)."""
     deadline = time.monotonic() + timeout
     previous = None
     while time.monotonic() < deadline:
         picture = window_picture(window)[2]
         lines = (read_line(picture, 9, 42), read_line(picture, 9, 54))
-        if lines == previous and lines[1].startswith("block="):
+        if lines == previous and (lines[1].startswith("block=") or not with_block):
             return lines
         previous = lines
         time.sleep(1.0)
     raise AssertionError("the position line did not settle: last read %r" % (previous,))
+
+
+def player_cell(position_line):
+    """(SX, SY, SZ) from the HUD's position line, or None when it does not read."""
+    match = re.match(r"SX=(-?\d+),SY=(-?\d+),SZ=(-?\d+) ", position_line)
+    return tuple(int(v) for v in match.groups()) if match else None
 
 
 # ---------------------------------------------------------------------------

@@ -54,6 +54,8 @@ class SaveLoadTest(unittest.TestCase):
         first = SaveLoadTest.startup_map
         self.assertEqual(harness.save(self.work), first, "two runs saved different start-up worlds")
 
+        # "Map saved" holds the picture two seconds, and no key acts meanwhile.
+        harness.wait_for(lambda: harness.progress_line_pixels(self.window) == 0, 20, "the save's last line to go")
         harness.hold_key("2", 1.0)  # over many frames, each regenerating the same world
         harness.settled_picture(self.window)
         regenerated = harness.save(self.work)
@@ -64,7 +66,8 @@ class SaveLoadTest(unittest.TestCase):
         with open(harness.map_path(self.work) + ".put", "wb") as f:
             f.write(first)
         os.replace(harness.map_path(self.work) + ".put", harness.map_path(self.work))
-        harness.wait_for(lambda: harness.progress_line_pixels(self.window) == 0, 10, "the save's progress line to go")
+        # The picture without the save's progress and "Map saved" lines.
+        harness.wait_for(lambda: harness.progress_line_pixels(self.window) == 0, 20, "the save's last line to go")
         harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50, harness.TRANSFER_TIMEOUT,
                         "the load's progress line")
         # Ctrl+S held during the load starts the next save as soon as it ends.

@@ -20,6 +20,7 @@ int32_t scriptedCursorX = 0, scriptedCursorY = 0;
 int scriptedCursorShows = 0;
 int scriptedSwaps = 0;
 double scriptedClock = 0.0;
+int32_t scriptedRefreshRate = 60;
 std::vector<int32_t> scriptedSleeps;
 std::function<void(int)> scriptedOnSwap;
 
@@ -40,6 +41,7 @@ void ResetScriptedPlatform() {
     scriptedCursorShows = 0;
     scriptedSwaps = 0;
     scriptedClock = 0.0;
+    scriptedRefreshRate = 60;
     scriptedSleeps.clear();
     scriptedOnSwap = nullptr;
     quitPosted = false;
@@ -101,10 +103,16 @@ void PlatformSwapBuffers() {
     if (scriptedOnSwap) scriptedOnSwap(scriptedSwaps);
 }
 
+int32_t PlatformRefreshRate() { return scriptedRefreshRate; }
+
 void PlatformSleep(int32_t milliseconds) {
     scriptedSleeps.push_back(milliseconds);
     scriptedClock += milliseconds;
 }
+
+// A wait that answers the desktop is a pause like any other here: no message
+// is taken meanwhile.
+void PlatformWaitAnswering(int32_t milliseconds) { PlatformSleep(milliseconds); }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     *x = scriptedCursorX;

@@ -38,6 +38,8 @@ extern int32_t scriptedCursorX, scriptedCursorY;
 extern int scriptedCursorShows;
 extern int scriptedSwaps;
 extern double scriptedClock;
+// What PlatformRefreshRate answers; 60 after a reset.
+extern int32_t scriptedRefreshRate;
 extern std::vector<int32_t> scriptedSleeps;
 // Called after every buffer swap with the number of swaps so far; tests use it
 // to change keys and messages as the loop runs.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/Explorer.h"
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
@@ -35,6 +36,9 @@ void ResetProgramState() {
     activeLightCount = 0;
     yaw = pitch = 0.0f;
     std::memset(KeyDown, 0, sizeof KeyDown);
+    std::memset(KeyTapped, 0, sizeof KeyTapped);
+    displayRefreshRate = 60;
+    pacedPassEnd = -1.0e9;
     mouseX = mouseY = 0;
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
