@@ -118,14 +118,11 @@ class DesktopTest(unittest.TestCase):
         harness.move_mouse(x + 480, y + 360)
         harness.mouse_down(3)
         try:
-            time.sleep(0.5)
-            middle = harness.window_picture(self.window)[2]
+            middle = harness.settled_picture(self.window, interval=0.3)[2]
             harness.move_mouse(x, y + 360)  # the window's left column: yaw 20, the least
-            time.sleep(0.5)
-            left = harness.window_picture(self.window)[2]
+            left = harness.settled_picture(self.window, interval=0.3)[2]
             harness.move_mouse(x - 150, y + 360)
-            time.sleep(0.5)
-            beyond = harness.window_picture(self.window, os.path.join(self.work, "beyond.png"))[2]
+            beyond = harness.settled_picture(self.window, interval=0.3)[2]
         finally:
             harness.mouse_up(3)
         self.assertLess(harness.same_fraction(middle, left), 0.8, "the view did not follow the drag")
