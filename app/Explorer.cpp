@@ -7,6 +7,7 @@
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
+#include "app/Notices.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Textures.h"
@@ -112,7 +113,10 @@ int RunMainLoop() {
         }
         if (kind == PlatformMessageTaken) continue;
 
-        if (windowActive) DrawFrame();
+        if (windowActive) {
+            DrawFrame();
+            DrawNotices();
+        }
         if (IsKeyPressed(KeyEscape)) {
             // A normal quit with Escape reports success, not the last
             // message's parameter (which would be the Escape key's code).

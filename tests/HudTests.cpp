@@ -9,10 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/Notices.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
@@ -162,4 +164,51 @@ TEST(Hud, TheBlockLineShowsOnlyForCellsInsideTheBorder) {
         if (c.shown) expected = LinePixels(Format(BlockFormat, value, 37), 9, 54);
         EXPECT_EQ(WhitePixels(42, 53), expected) << c.x << "," << c.y << "," << c.z;
     }
+}
+
+// The yellow pixels of the picture.
+static PixelSet YellowPixels() {
+    PixelSet pixels;
+    for (int p = 0; p < ScreenPixelCount; p++) {
+        const uint8_t* c = ScreenPixels + p * 4;
+        if (c[0] == 255 && c[1] == 255 && c[2] == 0) pixels.insert({p % 320, p / 320});
+    }
+    return pixels;
+}
+
+TEST(Hud, NoticesStackDownFromTheMapLineInYellowAndGoWhenTheirTimeIsOver) {
+    ResetProgramState();
+    scriptedClock = 1000.0;
+    char first[] = "Texture MIRKEL.bmp refused: 32 bits per pixel";
+    ShowNotice(first, 3000);
+    scriptedClock = 2000.0;
+    ShowNotice("Screenshot saved", 2000);
+    RestoreBackdrop();
+    first[0] = 'X';  // the notice keeps its own copy of the text
+    DrawNotices();
+    PixelSet expected = LinePixels("Texture MIRKEL.bmp refused: 32 bits per pixel", NoticeX, NoticeY);
+    PixelSet second = LinePixels("Screenshot saved", NoticeX, NoticeY - NoticeLineStep);
+    expected.insert(second.begin(), second.end());
+    EXPECT_EQ(YellowPixels(), expected);
+
+    // Both end at 4.0 s.
+    scriptedClock = 3999.0;
+    RestoreBackdrop();
+    DrawNotices();
+    EXPECT_EQ(YellowPixels(), expected);
+    scriptedClock = 4000.0;
+    RestoreBackdrop();
+    DrawNotices();
+    EXPECT_TRUE(YellowPixels().empty());
+
+    // More lines than fit: the oldest go first, the newest sits lowest.
+    for (int i = 0; i <= NoticeLines; i++) ShowNotice(Format("line %d", i, 0).c_str(), 1000);
+    RestoreBackdrop();
+    DrawNotices();
+    PixelSet lines;
+    for (int i = 1; i <= NoticeLines; i++) {
+        PixelSet line = LinePixels(Format("line %d", i, 0), NoticeX, NoticeY - (i - 1) * NoticeLineStep);
+        lines.insert(line.begin(), line.end());
+    }
+    EXPECT_EQ(YellowPixels(), lines);
 }

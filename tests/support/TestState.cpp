@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/Explorer.h"
+#include "app/Notices.h"
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
@@ -44,6 +45,7 @@ void ResetProgramState() {
     clearColourKey[1] = 0;
     clearColourKey[2] = 229;
     std::memset(TextLine, 0, sizeof TextLine);
+    ClearNotices();
     SeedRandom(1);
 
     AllocateTextureImages();
