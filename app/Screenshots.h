@@ -1,0 +1,18 @@
+// F12: the picture as shown, saved as a PNG file in the screenshots folder.
+#pragma once
+#include <cstdint>
+
+// How long the line saying where the screenshot went (or why it did not) is shown.
+constexpr int32_t ScreenshotNoticeMilliseconds = 2000;
+
+// Set by F12; the main loop saves the next frame it draws, before the
+// notices are drawn over it, and clears it.
+extern bool screenshotDue;
+
+// The folder screenshots go into, "" or ending in '/'; made on first use.
+const char* ScreenshotFolder();
+// Writes the composed 320 x 240 picture in ScreenPixels, at 1x, to a new PNG
+// file in ScreenshotFolder() named by the local date and time (with a
+// counter when that name is taken), and shows a notice that names it or says
+// why it failed. Returns whether the file was written.
+bool SaveScreenshot();
