@@ -106,22 +106,16 @@ class FullscreenTest(unittest.TestCase):
     SCREEN = (1720, 1250)
 
     def setUp(self):
-        self.display = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
-                                         "%dx%dx24" % self.SCREEN], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        number = self.display.stdout.readline().decode().strip()
+        display = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                                    "%dx%dx24" % self.SCREEN], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (display.kill(), display.wait()))
+        number = display.stdout.readline().decode().strip()
         self.assertTrue(number.isdigit(), "Xvfb gave no display number")
-        self.outer_display = os.environ.get("DISPLAY")
+        self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ.get("DISPLAY", ""))
         os.environ["DISPLAY"] = ":" + number
         self.work = harness.scratch_copy(RUN_DIR)
-        self.process = None
         self.process, self.window = harness.start(self.work)
-
-    def tearDown(self):
-        if self.process:
-            harness.stop(self.process, self.work)
-        os.environ["DISPLAY"] = self.outer_display or ""
-        self.display.kill()
-        self.display.wait()
+        self.addCleanup(harness.stop, self.process, self.work)
 
     def test_f11_fills_the_screen_at_the_largest_whole_zoom_and_again_restores_the_window(self):
         width, height = self.SCREEN
