@@ -11,8 +11,6 @@ extern bool screenshotDue;
 
 // The folder screenshots go into, "" or ending in '/'; made on first use.
 const char* ScreenshotFolder();
-// Writes the composed 320 x 240 picture in ScreenPixels, at 1x, to a new PNG
-// file in ScreenshotFolder() named by the local date and time (with a
-// counter when that name is taken), and shows a notice that names it or says
-// why it failed. Returns whether the file was written.
+// Writes ScreenPixels' 320 x 240 picture to a new PNG named by the local time,
+// and shows a notice naming it or saying why not; true when it was written.
 bool SaveScreenshot();
