@@ -9,6 +9,7 @@
 #include "app/Maps.h"
 #include "app/Notices.h"
 #include "app/Platform.h"
+#include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
@@ -37,9 +38,17 @@ bool StartExplorer() {
 
 bool RescaleWindow(int32_t n) {
     screenScale = n;
+    picturePlacement = {};
     CloseRenderWindow();
     if (!OpenRenderWindow(WindowTitle, 320 * n, 240 * n, 16)) return false;
     KeyDown[KeyF1 + n - 1] = KeyTapped[KeyF1 + n - 1] = 0;
+    return true;
+}
+
+bool ToggleFullscreen() {
+    if (picturePlacement.zoom > 0) return RescaleWindow(screenScale);
+    int32_t width = 0, height = 0;
+    if (PlatformCoverDisplay(&width, &height)) picturePlacement = CentredPicturePlacement(width, height);
     return true;
 }
 
@@ -47,7 +56,8 @@ bool ActOnCommandKeys() {
     if (IsKeyHeld('M')) {
         int32_t x = 0, y = 0;
         PlatformCursorPosition(&x, &y);
-        if (screenScale >= 1 && screenScale <= 4)
+        // A fullscreen window stays where it is.
+        if (picturePlacement.zoom == 0 && screenScale >= 1 && screenScale <= 4)
             PlatformMoveWindow(x, y, 320 * screenScale, 240 * screenScale);
         PlatformShowCursor();
     }
@@ -73,6 +83,8 @@ bool ActOnCommandKeys() {
         if (IsKeyPressed(KeyF1 + n - 1) && !RescaleWindow(n)) return false;
     for (int32_t slot = 0; slot <= 4; slot++)
         if (IsKeyPressed(KeyF5 + slot)) wallTexture = slot;
+    if (TakeKeyPress(KeyF11) && !ToggleFullscreen()) return false;
+    if (TakeKeyPress(KeyF12)) screenshotDue = true;
     ForgetKeyTaps();
     return true;
 }
@@ -115,6 +127,10 @@ int RunMainLoop() {
 
         if (windowActive) {
             DrawFrame();
+            if (screenshotDue) {
+                screenshotDue = false;
+                SaveScreenshot();
+            }
             DrawNotices();
         }
         if (IsKeyPressed(KeyEscape)) {

@@ -15,8 +15,13 @@ int RunMainLoop();
 // The command keys, each tested once, in their fixed order; false when a
 // rescale could not reopen the window.
 bool ActOnCommandKeys();
-// Closes and reopens the window at scale n (1..4); false when the reopening fails.
+// Closes and reopens the window at scale n (1..4), as a window even from
+// fullscreen; false when the reopening fails.
 bool RescaleWindow(int32_t n);
+// F11: from a window, covers the display with the same window and places the
+// picture at the largest whole zoom that fits, centred; from fullscreen,
+// reopens the window at screenScale. False when that reopening fails.
+bool ToggleFullscreen();
 // When a pass that takes no message, ending now, may let the next one start:
 // one interval (a second over passesPerSecond) after the previous such pass
 // ended, or now when that is past (a late pass does not make the next ones

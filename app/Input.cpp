@@ -3,6 +3,8 @@
 // other programs never act here.
 #include "app/Input.h"
 
+#include <algorithm>
+
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "app/Window.h"
@@ -14,7 +16,13 @@ PlayerInput ReadPlayerInput() {
     PlayerInput input = {};
     input.look = (IsKeyHeld(KeyLeftButton) || IsKeyHeld(KeyMiddleButton) || IsKeyHeld(KeyRightButton)) &&
                  screenScale != 0;
-    if (input.look) {
+    if (input.look && picturePlacement.zoom > 0) {
+        // Fullscreen: as in a window of the picture's zoom, the cursor over
+        // a black margin counting as at the picture's nearest edge.
+        const int32_t zoom = picturePlacement.zoom;
+        input.lookX = std::clamp(mouseX - picturePlacement.left, 0, ScreenWidth * zoom - 1) / zoom;
+        input.lookY = std::clamp(mouseY - picturePlacement.top, 0, ScreenHeight * zoom - 1) / zoom;
+    } else if (input.look) {
         // Window pixels to 320 x 240 units, truncating.
         input.lookX = mouseX / screenScale;
         input.lookY = mouseY / screenScale;

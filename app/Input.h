@@ -9,6 +9,7 @@
 bool IsKeyHeld(int32_t virtualKey);
 // What the held keys and buttons and the last mouse position ask for now:
 // look while any button is held (the mouse in picture units at the window
-// scale), walk forward with the left button and back with 'Z', the marker
-// for the highest of '3'..'8', teleport with 'T'.
+// scale, or through the fullscreen zoom and margins), walk forward with the
+// left button and back with 'Z', the marker for the highest of '3'..'8',
+// teleport with 'T'.
 PlayerInput ReadPlayerInput();

@@ -18,5 +18,7 @@ constexpr int32_t KeyF4 = 0x73;
 constexpr int32_t KeyF5 = 0x74;
 constexpr int32_t KeyF9 = 0x78;
 constexpr int32_t KeyF10 = 0x79;
+constexpr int32_t KeyF11 = 0x7A;
+constexpr int32_t KeyF12 = 0x7B;
 constexpr int32_t KeyOpenBracket = 0xDB;  // VK_OEM_4, '[' on a US layout
 constexpr int32_t KeyCloseBracket = 0xDD; // VK_OEM_6, ']' on a US layout

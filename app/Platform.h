@@ -42,5 +42,9 @@ void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Called by the 'M' key: moves the window's top-left corner to (x, y) with a
 // client area of width x height, and repaints.
 void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height);
+// Called by F11: moves and sizes the open window, borderless, to cover the
+// display that holds it, in front of other windows; *width and *height
+// receive its client size then. False, with nothing changed, when it cannot.
+bool PlatformCoverDisplay(int32_t* width, int32_t* height);
 // Called at start-up and by the 'M' key: shows the mouse cursor.
 void PlatformShowCursor();

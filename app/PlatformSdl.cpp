@@ -282,5 +282,21 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
     SDL_SetWindowSize(sdlWindow, width, height);
 }
 
+bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
+    // A borderless window the size of the display, rather than SDL's
+    // fullscreen state: that needs a window manager to take effect, and the
+    // window then keeps its GL context and everything in it.
+    if (!sdlWindow) return false;
+    const int display = SDL_GetWindowDisplayIndex(sdlWindow);
+    SDL_Rect bounds;
+    if (display < 0 || SDL_GetDisplayBounds(display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) return false;
+    SDL_SetWindowPosition(sdlWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdlWindow, bounds.w, bounds.h);
+    SDL_RaiseWindow(sdlWindow);
+    *width = bounds.w;
+    *height = bounds.h;
+    return true;
+}
+
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
 

@@ -219,5 +219,24 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
     if (windowHandle) MoveWindow(windowHandle, x, y, width, height, TRUE);
 }
 
+bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
+    // A popup the size of the monitor is what Windows treats as fullscreen;
+    // the window keeps its GL context and everything in it.
+    if (!windowHandle) return false;
+    MONITORINFO monitor;
+    ZeroMemory(&monitor, sizeof monitor);
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoA(MonitorFromWindow(windowHandle, MONITOR_DEFAULTTONEAREST), &monitor)) return false;
+    const RECT& area = monitor.rcMonitor;
+    if (!SetWindowPos(windowHandle, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                      SWP_SHOWWINDOW))
+        return false;
+    RECT client;
+    if (!GetClientRect(windowHandle, &client)) return false;
+    *width = client.right - client.left;
+    *height = client.bottom - client.top;
+    return true;
+}
+
 void PlatformShowCursor() { ShowCursor(TRUE); }
 

@@ -9,6 +9,7 @@
 
 uint8_t KeyDown[256] = {};
 uint8_t KeyTapped[256] = {};
+uint8_t KeyTaken[256] = {};
 uint8_t windowActive = 1;
 int32_t mouseX = 0;
 int32_t mouseY = 0;
@@ -60,6 +61,13 @@ bool IsKeyPressed(int32_t virtualKey) {
     return KeyDown[virtualKey] || KeyTapped[virtualKey];
 }
 
+bool TakeKeyPress(int32_t virtualKey) {
+    if (!IsKeyPressed(virtualKey) || KeyTaken[virtualKey]) return false;
+    // A tap already released counts once and leaves nothing to wait for.
+    KeyTaken[virtualKey] = KeyDown[virtualKey];
+    return true;
+}
+
 void ForgetKeyTaps() {
     for (uint8_t& tap : KeyTapped) tap = 0;
 }
@@ -79,7 +87,7 @@ bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
         if (wParam < sizeof KeyDown) KeyDown[wParam] = KeyTapped[wParam] = 1;
         return true;
     case MessageKeyUp:
-        if (wParam < sizeof KeyDown) KeyDown[wParam] = 0;
+        if (wParam < sizeof KeyDown) KeyDown[wParam] = KeyTaken[wParam] = 0;
         return true;
     case MessageSize:
         return true;

@@ -27,6 +27,9 @@ extern uint8_t KeyDown[256];
 // key tapped while the loop was busy (its key-up already handled before the
 // next frame) still acts once.
 extern uint8_t KeyTapped[256];
+// 1 once a press of the key has been taken by TakeKeyPress, until its key-up
+// message: the key's repeats while it is held are not new presses.
+extern uint8_t KeyTaken[256];
 // 0 while the window is minimised: no frame is drawn then. 1 at start-up.
 extern uint8_t windowActive;
 extern int32_t mouseX;
@@ -47,6 +50,9 @@ void InitRenderState();
 // Whether the key's entry is set: down now, or tapped since the command keys
 // last acted.
 bool IsKeyPressed(int32_t virtualKey);
+// For keys that act once per press (F11, F12): true when the key's entry is
+// set and this press has not been taken yet.
+bool TakeKeyPress(int32_t virtualKey);
 // Called once the command keys have acted: every tap has then had its effect.
 void ForgetKeyTaps();
 // The window procedure: true when the message was handled here (it then

@@ -2,6 +2,7 @@
 // software work is on the 320 x 240 picture; magnification is the pixel zoom.
 #include "screen/Screen.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@ ScreenBuffer ReadbackPixels = nullptr;
 ScreenBuffer BackdropPixels = nullptr;
 uint8_t clearColourKey[3] = {255, 0, 229};
 int32_t screenScale = 3;
+PicturePlacement picturePlacement = {0, 0, 0, 0};
 
 static ScreenBuffer AllocateScreenBuffer(ScreenBuffer kept) {
     if (kept) return kept;
@@ -113,8 +115,9 @@ static bool BindPresentTexture() {
 }
 
 // Draws ScreenPixels as a quad of zoom x zoom blocks at the raster position;
-// false (nothing drawn) unless the zoom is 1..4 and the raster position a
-// valid whole pixel, which is all the frame ever sets.
+// false (nothing drawn) unless the zoom is whole (1..4 in a window, more in
+// fullscreen) and the raster position a valid whole pixel, which is all the
+// frame and presentation ever set.
 static bool PresentAsQuad() {
     GLfloat zoomX = 0.0f, zoomY = 0.0f, raster[4] = {0, 0, 0, 1};
     GLboolean rasterValid = GL_FALSE;
@@ -122,7 +125,7 @@ static bool PresentAsQuad() {
     glGetFloatv(GL_ZOOM_Y, &zoomY);
     glGetBooleanv(GL_CURRENT_RASTER_POSITION_VALID, &rasterValid);
     glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-    const bool wholeZoom = zoomX == zoomY && (zoomX == 1.0f || zoomX == 2.0f || zoomX == 3.0f || zoomX == 4.0f);
+    const bool wholeZoom = zoomX == zoomY && zoomX >= 1.0f && zoomX == std::floor(zoomX);
     if (!rasterValid || !wholeZoom || raster[0] != std::floor(raster[0]) || raster[1] != std::floor(raster[1]))
         return false;
 
@@ -172,7 +175,33 @@ static bool PresentAsQuad() {
     return true;
 }
 
+// Fullscreen: blackens the whole back buffer, keeping the clear colour the
+// frame relies on, and puts the raster position at the picture's corner
+// (moved by an empty bitmap, which OpenGL 1.1 allows wherever it stands).
+static void PrepareFullscreenPresentation() {
+    GLfloat clear[4] = {0, 0, 0, 0}, raster[4] = {0, 0, 0, 1};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    glBitmap(0, 0, 0.0f, 0.0f, static_cast<GLfloat>(picturePlacement.left) - raster[0],
+             static_cast<GLfloat>(picturePlacement.bottom) - raster[1], nullptr);
+}
+
+PicturePlacement CentredPicturePlacement(int32_t width, int32_t height) {
+    int32_t zoom = std::min(width / ScreenWidth, height / ScreenHeight);
+    if (zoom < 1) zoom = 1;
+    PicturePlacement placement;
+    placement.zoom = zoom;
+    placement.left = (width - ScreenWidth * zoom) / 2;
+    placement.top = (height - ScreenHeight * zoom) / 2;
+    placement.bottom = height - ScreenHeight * zoom - placement.top;
+    return placement;
+}
+
 void PresentScreen() {
+    if (picturePlacement.zoom > 0) PrepareFullscreenPresentation();
     if (PresentAsQuad()) return;
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -188,7 +217,10 @@ void ReadBackScene() {
 }
 
 void SetPresentationZoom() {
-    if (screenScale >= 1 && screenScale <= 4) {
+    if (picturePlacement.zoom > 0) {
+        const float z = static_cast<float>(picturePlacement.zoom);
+        glPixelZoom(z, z);
+    } else if (screenScale >= 1 && screenScale <= 4) {
         float s = static_cast<float>(screenScale);
         glPixelZoom(s, s);
     }

@@ -15,6 +15,16 @@ using ScreenBuffer = uint8_t*;
 // 3 at start-up.
 extern int32_t screenScale;
 
+// Where the picture sits in a window larger than itself (fullscreen): the
+// whole factor it is magnified by and its margins in window pixels. Zoom 0
+// means a window of the picture's own size: magnified by screenScale from the
+// window's corner, as the window scales have it.
+struct PicturePlacement {
+    int32_t zoom;
+    int32_t left, top, bottom;
+};
+extern PicturePlacement picturePlacement;
+
 extern ScreenBuffer ScreenPixels;
 extern ScreenBuffer ReadbackPixels;
 extern ScreenBuffer BackdropPixels;
@@ -29,14 +39,20 @@ void PrepareScreenBuffers();
 // Writes one opaque pixel of ScreenPixels; x 0..319 from the left, y 0..239
 // from the bottom. Pixels outside the picture are dropped.
 void PutPixel(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
-// Draws ScreenPixels into the GL back buffer at the current pixel zoom.
+// Draws ScreenPixels into the GL back buffer at the current pixel zoom; in
+// fullscreen the rest of the window is black and the picture sits where
+// picturePlacement puts it.
 void PresentScreen();
+// The placement that fills a window of width x height best: the largest
+// whole factor at which the picture fits (at least 1), centred.
+PicturePlacement CentredPicturePlacement(int32_t width, int32_t height);
 
 // Frame steps: copy the backdrop under the picture.
 void RestoreBackdrop();
 // Frame steps: read the 3D image into ReadbackPixels.
 void ReadBackScene();
-// Frame steps: set the pixel zoom to the window scale (1..4 only).
+// Frame steps: set the pixel zoom to the window scale (1..4 only), or to
+// the fullscreen zoom.
 void SetPresentationZoom();
 // Frame steps: copy every read-back pixel that is not clearColourKey over the
 // picture.

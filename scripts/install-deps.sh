@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-          xvfb xauth xdotool x11-utils imagemagick python3)
+          libstb-dev xvfb xauth xdotool x11-utils imagemagick python3)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
   # The hardening run: clang with libFuzzer and the sanitizer runtimes, and

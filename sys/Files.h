@@ -20,6 +20,13 @@ bool PlatformFlushFileToDisk(FILE* file);
 // step, replacing any old file there, and makes the change durable. Returns
 // false, with the old file untouched, when the replacement cannot be made.
 bool PlatformReplaceFile(const char* tempPath, const char* targetPath);
+// Called to write a file that must not replace another (a screenshot):
+// creates path anew, open for binary writing. Returns nullptr when it cannot,
+// with *taken telling whether that was because something has that name.
+FILE* PlatformCreateNewFile(const char* path, bool* taken);
+// Called before writing into a folder that is made on first use: makes the
+// folder at path (its parent must exist). True when it exists afterwards.
+bool PlatformMakeFolder(const char* path);
 // Called when a save cannot make its temporary file: whether the folder that
 // would hold targetPath exists. A missing folder means nothing to save into;
 // an existing one that takes no new file (read-only, full) is a failure.

@@ -21,18 +21,32 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
             ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld", targetPath, pid)
             : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld-%d", targetPath, pid, attempt);
         if (length < 0 || length >= tempPathBytes) break;
-        int fd = open(tempPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            FILE* file = fdopen(fd, "wb");
-            if (file) return file;
-            close(fd);
-            unlink(tempPath);
-            break;
-        }
-        if (errno != EEXIST) break;
+        bool taken = false;
+        FILE* file = PlatformCreateNewFile(tempPath, &taken);
+        if (file) return file;
+        if (!taken) break;
     }
     tempPath[0] = 0;
     return nullptr;
+}
+
+FILE* PlatformCreateNewFile(const char* path, bool* taken) {
+    *taken = false;
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *taken = errno == EEXIST;
+        return nullptr;
+    }
+    FILE* file = fdopen(fd, "wb");
+    if (file) return file;
+    close(fd);
+    unlink(path);
+    return nullptr;
+}
+
+bool PlatformMakeFolder(const char* path) {
+    struct stat status;
+    return (mkdir(path, 0755) == 0 || errno == EEXIST) && stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 bool PlatformFlushFileToDisk(FILE* file) {

@@ -28,25 +28,45 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
             ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu", targetPath, pid)
             : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu-%d", targetPath, pid, attempt);
         if (length < 0 || length >= tempPathBytes) break;
-        HANDLE handle = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-            if (fd < 0) {
-                CloseHandle(handle);
-                DeleteFileA(tempPath);
-                break;
-            }
-            FILE* file = _fdopen(fd, "wb");
-            if (file) return file;
-            _close(fd);
-            DeleteFileA(tempPath);
-            break;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        bool taken = false;
+        FILE* file = PlatformCreateNewFile(tempPath, &taken);
+        if (file) return file;
+        if (!taken) break;
     }
     tempPath[0] = 0;
     return nullptr;
+}
+
+FILE* PlatformCreateNewFile(const char* path, bool* taken) {
+    *taken = false;
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        *taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        return nullptr;
+    }
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        DeleteFileA(path);
+        return nullptr;
+    }
+    FILE* file = _fdopen(fd, "wb");
+    if (file) return file;
+    _close(fd);
+    DeleteFileA(path);
+    return nullptr;
+}
+
+bool PlatformMakeFolder(const char* path) {
+    // CreateDirectoryA wants no separator at the end.
+    char folder[MAX_PATH];
+    int length = std::snprintf(folder, sizeof folder, "%s", path);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof folder) return false;
+    while (length > 1 && (folder[length - 1] == '/' || folder[length - 1] == '\\')) folder[--length] = 0;
+    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    DWORD attributes = GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool PlatformFlushFileToDisk(FILE* file) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Explorer.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
 #include "render/Textures.h"
@@ -71,6 +72,56 @@ TEST(CommandKeys, FailedRescaleEndsTheLoop) {
     KeyDown[KeyF1 + 1] = 1;
     EXPECT_FALSE(ActOnCommandKeys());
     EXPECT_EQ(KeyDown[KeyF1 + 1], 1);
+}
+
+TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
+    OpenForTest();
+    scriptedDisplayWidth = 1720;
+    scriptedDisplayHeight = 1250;
+    auto pressF11 = [] {
+        MainWindowProc(MessageKeyUp, KeyF11, 0);
+        MainWindowProc(MessageKeyDown, KeyF11, 0);
+        return ActOnCommandKeys();
+    };
+    ASSERT_TRUE(pressF11());
+    EXPECT_EQ(scriptedOpenCount, 1);
+    EXPECT_EQ(scriptedWindowWidth, 1720);
+    EXPECT_EQ(scriptedWindowHeight, 1250);
+    EXPECT_EQ(picturePlacement.zoom, 5);
+    EXPECT_EQ(picturePlacement.left, 60);
+    EXPECT_EQ(picturePlacement.top, 25);
+    EXPECT_EQ(picturePlacement.bottom, 25);
+    // The key's repeats while it is held are not presses.
+    MainWindowProc(MessageKeyDown, KeyF11, 0);
+    ASSERT_TRUE(ActOnCommandKeys());
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(picturePlacement.zoom, 5);
+
+    // Mouse-look through the zoom and margins; a margin is the picture's edge.
+    scriptedKeys[KeyRightButton] = true;
+    mouseX = 60 + 5 * 100 + 4;
+    mouseY = 25 + 5 * 50;
+    PlayerInput input = ReadPlayerInput();
+    EXPECT_EQ(input.lookX, 100);
+    EXPECT_EQ(input.lookY, 50);
+    mouseX = 10;
+    mouseY = 1249;
+    input = ReadPlayerInput();
+    EXPECT_EQ(input.lookX, 0);
+    EXPECT_EQ(input.lookY, 239);
+
+    ASSERT_TRUE(pressF11());
+    EXPECT_EQ(picturePlacement.zoom, 0);
+    EXPECT_EQ(scriptedOpenCount, 2);
+    EXPECT_EQ(scriptedWindowWidth, 960);
+    EXPECT_EQ(scriptedWindowHeight, 720);
+
+    ASSERT_TRUE(pressF11());
+    KeyDown[KeyF1] = 1;
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(picturePlacement.zoom, 0);
+    EXPECT_EQ(scriptedWindowWidth, 320);
+    EXPECT_EQ(scriptedWindowHeight, 240);
 }
 
 TEST(CommandKeys, WallTextureKeysStayHeldAndTheHighestWins) {

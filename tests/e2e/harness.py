@@ -247,12 +247,43 @@ def window_picture(window, save_as=None):
     x, y, width, height = geometry(window)
     scale = width // SCREEN_WIDTH
     shot = grab(x, y, width, height, save_as)
+    return scale, shot, picture_of(shot, width, scale)
+
+
+def picture_of(shot, width, scale):
+    """The 320 x 240 picture in a shot width pixels wide that shows it from
+    its top-left corner magnified by scale: the top-left pixel of each block."""
     picture = bytearray()
     for row in range(SCREEN_HEIGHT):
         line = shot[(row * scale) * width * 3:(row * scale + 1) * width * 3]
         for column in range(SCREEN_WIDTH):
             picture += line[column * scale * 3:column * scale * 3 + 3]
-    return scale, shot, bytes(picture)
+    return bytes(picture)
+
+
+def fullscreen_picture():
+    """(zoom, shot, margins) of a fullscreen window: the largest whole zoom
+    at which the picture fits the screen, the screen rectangle where it
+    should then sit (centred) as RGB rows, and every screen pixel around it."""
+    width, height = (int(v) for v in run("xdotool", "getdisplaygeometry").stdout.split())
+    zoom = min(width // SCREEN_WIDTH, height // SCREEN_HEIGHT)
+    left, top = (width - SCREEN_WIDTH * zoom) // 2 * 3, (height - SCREEN_HEIGHT * zoom) // 2
+    row_bytes, size = width * 3, SCREEN_WIDTH * zoom * 3
+    screen = grab(0, 0, width, height)
+    rows = range(top, top + SCREEN_HEIGHT * zoom)
+    shot = b"".join(screen[row * row_bytes + left:row * row_bytes + left + size] for row in rows)
+    margins = screen[:top * row_bytes] + screen[(top + SCREEN_HEIGHT * zoom) * row_bytes:]
+    margins += b"".join(screen[row * row_bytes:row * row_bytes + left] +
+                        screen[row * row_bytes + left + size:(row + 1) * row_bytes] for row in rows)
+    return zoom, shot, margins
+
+
+def settled_fullscreen_picture(timeout=60):
+    """fullscreen_picture() once two in a row agree in 99.5 % of the pixels."""
+    def settled():
+        previous, current = fullscreen_picture(), fullscreen_picture()
+        return current if same_fraction(previous[1], current[1]) >= 0.995 else None
+    return wait_for(settled, timeout, "the fullscreen picture to settle")
 
 
 def blocks_are_uniform(shot, width, height, scale):

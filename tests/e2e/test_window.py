@@ -1,7 +1,10 @@
-"""The real window: title, place and size at every scale, the magnified
-picture, the backdrop where nothing is drawn, and the ways out."""
+"""The real window: title, place and size at every scale, fullscreen, the
+magnified picture, the backdrop where nothing is drawn, screenshots, and the
+ways out."""
 import os
+import re
 import signal
+import subprocess
 import sys
 import unittest
 
@@ -69,6 +72,23 @@ class WindowTest(unittest.TestCase):
             for i in range(0, len(picture), 3):
                 self.assertNotIn(tuple(picture[i:i + 3]), keyed, "the clear colour shows at pixel %d" % (i // 3))
 
+    def test_f12_saves_the_picture_as_shown_without_its_notice(self):
+        window = harness.rescale(1)
+        _, _, shown = harness.settled_picture(window)
+        folder = os.path.join(self.work, "screenshots")
+        self.assertFalse(os.path.exists(folder))
+        # The notice comes once the file is closed.
+        harness.hold_keys_until(["F12"], lambda: harness.yellow_pixels(window, 20, 171) > 50, 20,
+                                "the screenshot's notice")
+        names = os.listdir(folder)
+        self.assertEqual(len(names), 1, names)
+        self.assertRegex(names[0], r"^\d{8}-\d{6}\.png$")
+        path = os.path.join(folder, names[0])
+        self.assertEqual(harness.run("identify", "-format", "%m %wx%h", path).stdout, "PNG 320x240")
+        saved = harness.run("convert", path, "-depth", "8", "rgb:-", text=False).stdout
+        self.assertEqual(harness.same_fraction(saved, shown), 1.0, "the screenshot is not the picture shown")
+        self.assertEqual(harness.quit_with(self.process), 0)
+
     def test_escape_ends_with_exit_code_zero(self):
         self.assertEqual(harness.quit_with(self.process), 0)
 
@@ -78,6 +98,43 @@ class WindowTest(unittest.TestCase):
     def test_termination_signal_is_a_close_request(self):
         self.process.send_signal(signal.SIGTERM)
         self.assertEqual(harness.wait_exit(self.process), 0)
+
+
+class FullscreenTest(unittest.TestCase):
+    """F11 on a screen of its own that the picture fills at zoom 5 with black
+    margins: 60 pixels left and right, 25 above and below."""
+    SCREEN = (1720, 1250)
+
+    def setUp(self):
+        display = subprocess.Popen(["Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                                    "%dx%dx24" % self.SCREEN], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (display.kill(), display.wait()))
+        number = display.stdout.readline().decode().strip()
+        self.assertTrue(number.isdigit(), "Xvfb gave no display number")
+        self.addCleanup(os.environ.__setitem__, "DISPLAY", os.environ.get("DISPLAY", ""))
+        os.environ["DISPLAY"] = ":" + number
+        self.work = harness.scratch_copy(RUN_DIR)
+        self.process, self.window = harness.start(self.work)
+        self.addCleanup(harness.stop, self.process, self.work)
+
+    def test_f11_fills_the_screen_at_the_largest_whole_zoom_and_again_restores_the_window(self):
+        width, height = self.SCREEN
+        _, _, windowed = harness.settled_picture(self.window)
+        harness.hold_keys_until(["F11"], lambda: harness.geometry(self.window) == (0, 0, width, height), 20,
+                                "the window to cover the screen")
+
+        zoom, shot, margins = harness.settled_fullscreen_picture()
+        self.assertEqual(margins.count(0), len(margins), "the margins are not black")
+        self.assertTrue(harness.blocks_are_uniform(shot, 320 * zoom, 240 * zoom, zoom),
+                        "the picture is not magnified in whole blocks of %d" % zoom)
+        self.assertGreaterEqual(harness.same_fraction(harness.picture_of(shot, 320 * zoom, zoom), windowed), 0.995,
+                                "fullscreen shows another picture than the window")
+
+        harness.hold_keys_until(["F11"], lambda: harness.window_of_size(960, 720), 20, "the window back")
+        window = harness.current_window()
+        harness.wait_for_frame(window)
+        self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
+        self.assertEqual(harness.quit_with(self.process), 0)
 
 
 if __name__ == "__main__":

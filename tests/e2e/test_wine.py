@@ -157,7 +157,7 @@ class WineTest(unittest.TestCase):
         harness.give_focus(window)
         return window
 
-    def test_window_picture_rescale_and_move_match_the_linux_build_and_escape_exits_with_zero(self):
+    def test_window_picture_rescale_move_fullscreen_and_screenshot_match_the_linux_build(self):
         window = self.start_windows_build(self.windows_run_folder())
         self.assertEqual(harness.window_title(window), "TALVOX")
         self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
@@ -179,6 +179,31 @@ class WineTest(unittest.TestCase):
         harness.hold_key("m", 0.3)
         harness.wait_for(lambda: harness.geometry(window) == (100, 50, 320, 240), 10,
                          "the window at (100, 50); it is at %s" % (harness.geometry(window),))
+
+        # F11 covers the screen with the picture at its largest whole zoom,
+        # F12 saves the picture shown, F11 again brings back the window at
+        # the corner.
+        screen = tuple(int(v) for v in harness.run("xdotool", "getdisplaygeometry").stdout.split())
+        harness.hold_keys_until(["F11"], lambda: harness.geometry(window) == (0, 0) + screen, 20,
+                                "the window to cover the screen")
+        zoom, shot, margins = harness.settled_fullscreen_picture()
+        self.assertEqual(margins.count(0), len(margins), "the margins are not black")
+        self.assertTrue(harness.blocks_are_uniform(shot, 320 * zoom, 240 * zoom, zoom), "fullscreen blocks")
+        shown = harness.picture_of(shot, 320 * zoom, zoom)
+        self.assertGreaterEqual(harness.same_fraction(shown, small), 0.97, "fullscreen shows another picture")
+        folder = os.path.join(self.work, "screenshots")
+        harness.hold_keys_until(["F12"], lambda: os.path.isdir(folder) and os.listdir(folder), 20, "a screenshot")
+
+        def decoded():
+            path = os.path.join(folder, os.listdir(folder)[0])
+            ok = harness.run("identify", "-format", "%m %wx%h", path, check=False).stdout == "PNG 320x240"
+            return ok and harness.run("convert", path, "-depth", "8", "rgb:-", text=False).stdout
+        saved = harness.wait_for(decoded, 20, "the screenshot to be written")
+        self.assertEqual(harness.same_fraction(saved, shown), 1.0, "the screenshot is not the picture shown")
+        harness.hold_keys_until(["F11"], lambda: harness.window_of_size(320, 240), 20, "the window back")
+        window = harness.current_window()
+        self.assertEqual(harness.geometry(window), (0, 0, 320, 240))
+        harness.give_focus(window)
 
         self.assertEqual(harness.quit_with(self.process), 0)
 

@@ -17,6 +17,7 @@ int scriptedCloseCount = 0;
 int32_t scriptedWindowWidth = 0, scriptedWindowHeight = 0;
 int32_t scriptedWindowX = 0, scriptedWindowY = 0;
 int32_t scriptedCursorX = 0, scriptedCursorY = 0;
+int32_t scriptedDisplayWidth = 1600, scriptedDisplayHeight = 1200;
 int scriptedCursorShows = 0;
 int scriptedSwaps = 0;
 double scriptedClock = 0.0;
@@ -38,6 +39,8 @@ void ResetScriptedPlatform() {
     scriptedOpenCount = scriptedCloseCount = 0;
     scriptedWindowWidth = scriptedWindowHeight = scriptedWindowX = scriptedWindowY = 0;
     scriptedCursorX = scriptedCursorY = 0;
+    scriptedDisplayWidth = 1600;
+    scriptedDisplayHeight = 1200;
     scriptedCursorShows = 0;
     scriptedSwaps = 0;
     scriptedClock = 0.0;
@@ -124,6 +127,14 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height) {
     scriptedWindowY = y;
     scriptedWindowWidth = width;
     scriptedWindowHeight = height;
+}
+
+bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
+    if (!windowOpen) return false;
+    PlatformMoveWindow(0, 0, scriptedDisplayWidth, scriptedDisplayHeight);
+    *width = scriptedDisplayWidth;
+    *height = scriptedDisplayHeight;
+    return true;
 }
 
 void PlatformShowCursor() { scriptedCursorShows++; }

@@ -35,6 +35,9 @@ extern int scriptedCloseCount;
 extern int32_t scriptedWindowWidth, scriptedWindowHeight;
 extern int32_t scriptedWindowX, scriptedWindowY;
 extern int32_t scriptedCursorX, scriptedCursorY;
+// The display that holds the window, as PlatformCoverDisplay finds it;
+// 1600 x 1200 after a reset.
+extern int32_t scriptedDisplayWidth, scriptedDisplayHeight;
 extern int scriptedCursorShows;
 extern int scriptedSwaps;
 extern double scriptedClock;

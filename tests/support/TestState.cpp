@@ -6,6 +6,7 @@
 
 #include "app/Explorer.h"
 #include "app/Notices.h"
+#include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
@@ -38,6 +39,9 @@ void ResetProgramState() {
     yaw = pitch = 0.0f;
     std::memset(KeyDown, 0, sizeof KeyDown);
     std::memset(KeyTapped, 0, sizeof KeyTapped);
+    std::memset(KeyTaken, 0, sizeof KeyTaken);
+    picturePlacement = {};
+    screenshotDue = false;
     displayRefreshRate = 60;
     pacedPassEnd = -1.0e9;
     mouseX = mouseY = 0;
