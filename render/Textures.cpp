@@ -62,9 +62,10 @@ static int32_t WholeByteShift(uint32_t mask) {
     return -1;
 }
 
-// Reads the header at the start of file into form; on refusal returns the
-// reason, else nullptr. head holds the 54 bytes already read; the colour
-// masks are read after them when the header says they are there.
+// Reads what the header says into form; on refusal returns the reason, else
+// nullptr. head holds the 54 bytes already read from file; the colour masks
+// are read after them when the header says they are there. A reason with a
+// number in it is written into reason (TextureRefusalBytes bytes).
 static const char* ReadBitmapForm(std::FILE* file, const uint8_t* head, BitmapForm& form, char* reason) {
     if (head[0] != 'B' || head[1] != 'M') return "not a bitmap";
     const uint16_t bits = ReadLittle16(head + 28);
