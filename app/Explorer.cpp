@@ -3,6 +3,9 @@
 // acts on the command keys, and paces such passes to the display's rate.
 #include "app/Explorer.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "app/Frames.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
@@ -12,6 +15,7 @@
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Textures.h"
+#include "screen/Font.h"
 #include "screen/Screen.h"
 #include "sys/Time.h"
 #include "world/Generation.h"
@@ -22,17 +26,67 @@ double pacedPassEnd = -1.0e9;
 // The shortest wait PacePass sleeps.
 constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
+// How long the lines naming refused textures stay over the picture.
+constexpr int32_t TextureNoticeMilliseconds = 5000;
+// Characters of a notice that fit across the picture.
+constexpr size_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
+// Notice lines the refused textures may take: further down they would cover
+// the HUD's status lines.
+constexpr int32_t TextureNoticeLines = 4;
+
+// The line naming slot's texture, by its bare file name, and why it was
+// refused: "Texture MIRKEL.bmp refused: 8-bit palette".
+static void FormatTextureRefusal(int slot, char (&line)[TextLineBytes]) {
+    const char* slash = std::strrchr(TextureFiles[slot], '/');
+    std::snprintf(line, sizeof line, "Texture %s refused: %s", slash ? slash + 1 : TextureFiles[slot],
+                  TextureRefusals[slot]);
+}
+
+// Called after the loads: names every texture that did not load on stderr.
+static void ReportTextureRefusals() {
+    char line[TextLineBytes];
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        if (!TextureRefusals[slot][0]) continue;
+        FormatTextureRefusal(slot, line);
+        std::fprintf(stderr, "talvox: %s\n", line);
+    }
+}
+
+// Called just before the first frame: shows the same lines over the picture,
+// each broken after its colon when it is too long for one line, as far as
+// TextureNoticeLines go; the rest are on stderr only.
+static void ShowTextureRefusals() {
+    char line[TextLineBytes];
+    char reason[TextLineBytes];
+    int32_t shown = 0;
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        if (!TextureRefusals[slot][0]) continue;
+        FormatTextureRefusal(slot, line);
+        char* colon = std::strstr(line, ": ");
+        const bool broken = std::strlen(line) > NoticeColumns && colon;
+        if (shown + (broken ? 2 : 1) > TextureNoticeLines) break;
+        if (broken) {
+            std::snprintf(reason, sizeof reason, "  %s", colon + 2);
+            colon[1] = 0;
+        }
+        ShowNotice(line, TextureNoticeMilliseconds);
+        if (broken) ShowNotice(reason, TextureNoticeMilliseconds);
+        shown += broken ? 2 : 1;
+    }
+}
 
 bool StartExplorer() {
     startMilliseconds = PlatformMilliseconds();
     AllocateTextureImages();
     for (int slot = 0; slot < TextureSlots; slot++) LoadTextureFile(TextureFiles[slot], slot);
+    ReportTextureRefusals();
     AllocateVolumes();
     AllocateLights();
     RegenerateWorld(0);
     if (!OpenRenderWindow(WindowTitle, 320 * screenScale, 240 * screenScale, 16)) return false;
     PrepareScreenBuffers();
     PlatformShowCursor();
+    ShowTextureRefusals();
     return true;
 }
 

@@ -61,10 +61,18 @@ void SaveMap(int32_t n) {
     case MapDone:
         ShowMapOutcome("Map saved");
         break;
-    case MapNotWritten:
-        ShowMapOutcome("Saving failed: map not written");
+    case MapNoFolder:
+        ShowMapOutcome("Saving failed: no map folder");
         break;
+    case MapFolderReadOnly:
+        ShowMapOutcome("Saving failed: map folder read-only");
+        break;
+    case MapDiskFull:
+        ShowMapOutcome("Saving failed: disk full");
+        break;
+    case MapNotWritten:
     default:
+        ShowMapOutcome("Saving failed: map not written");
         break;
     }
 }
@@ -81,10 +89,18 @@ void LoadMap(int32_t n) {
     case MapOutOfMemory:
         ShowMapOutcome("Loading failed: out of memory");
         break;
-    case MapNotRead:
-        ShowMapOutcome("Loading failed: map not read");
+    case MapNoFolder:
+        ShowMapOutcome("Loading failed: no map folder");
         break;
+    case MapNoMap:
+        ShowMapOutcome("Loading failed: no map saved");
+        break;
+    case MapNotReadable:
+        ShowMapOutcome("Loading failed: map not readable");
+        break;
+    case MapNotRead:
     default:
+        ShowMapOutcome("Loading failed: map not read");
         break;
     }
 }

@@ -10,8 +10,8 @@ constexpr int32_t MapChunkPauseMilliseconds = 1000;
 constexpr int32_t MapOutcomePauseMilliseconds = 2000;
 
 // Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
-// or the failure. Without a map folder it does nothing.
+// or why it failed ("Saving failed: no map folder").
 void SaveMap(int32_t n);
-// Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or the
-// failure. A missing map does nothing.
+// Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or why
+// it failed ("Loading failed: no map saved").
 void LoadMap(int32_t n);

@@ -1,8 +1,10 @@
 // Fuzzes the texture bitmap loader: every input is written to a file and
 // loaded into a slot. A load that succeeds must give a record whose pixel
-// block holds width x height x 3 bytes, starting with the first stored
-// pixel in R, G, B order; a load that fails must leave the record as it was,
-// or (pixel data too short) with its new size and no pixels.
+// block holds width x height x 3 bytes, and whose first (bottom-left) and
+// last (top-right) pixels are the file's in R, G, B order, whichever form
+// it has (24 or 32 bits, colour masks, top-down rows); a load that fails
+// must leave the record as it was, or (pixel data too short) with its new
+// size and no pixels, and say why.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +27,37 @@ static void Broken(const char* what) {
 static uint32_t ReadLittle32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+// The record pixel at (x, row), row 0 the bottom, must be the file's pixel
+// there: its bytes found from the header as a reader of the format finds them.
+static void CheckPixel(const uint8_t* data, size_t size, const TextureImage& image, int32_t x, int32_t row) {
+    const uint32_t offset = ReadLittle32(data + 10);
+    const uint32_t bytesPerPixel = data[28] / 8u;
+    const bool topDown = static_cast<int32_t>(ReadLittle32(data + 22)) < 0;
+    const uint64_t stride = (static_cast<uint64_t>(image.width) * bytesPerPixel + 3) / 4 * 4;
+    const uint64_t storedRow = topDown ? static_cast<uint64_t>(image.height - 1 - row) : static_cast<uint64_t>(row);
+    const uint64_t at = offset + storedRow * stride + static_cast<uint64_t>(x) * bytesPerPixel;
+    if (at + bytesPerPixel > size) Broken("loaded pixels from beyond the file");
+    uint32_t pixel = data[at] | data[at + 1] << 8 | static_cast<uint32_t>(data[at + 2]) << 16;
+    if (bytesPerPixel == 4) pixel = ReadLittle32(data + at);
+    // Blue, green, red from the low byte up, unless masks say otherwise.
+    uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
+    if (bytesPerPixel == 4 && ReadLittle32(data + 14) >= 20 && ReadLittle32(data + 30) == 3)
+        for (int i = 0; i < 3; i++) masks[i] = ReadLittle32(data + 54 + 4 * i);
+    const uint8_t* got = image.pixels + (static_cast<size_t>(row) * image.width + x) * 3;
+    for (int i = 0; i < 3; i++) {
+        uint32_t value = pixel & masks[i];
+        while (value > 0xFF) value >>= 8;
+        if (got[i] != value) Broken("a pixel is not the file's in R, G, B order");
+    }
+}
+
+// Checks the record's bottom-left and top-right pixels against the file.
+static void CheckCorners(const uint8_t* data, size_t size, const TextureImage& image) {
+    if (size < BitmapHeaderBytes) Broken("loaded from less than a header");
+    CheckPixel(data, size, image, 0, 0);
+    CheckPixel(data, size, image, image.width - 1, image.height - 1);
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -55,13 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < bytes; i++) sum += image.pixels[i];
         volatile uint32_t sink = sum;
         (void)sink;
-        // The first pixel is the file's first B, G, R triplet turned round.
-        const uint32_t offset = ReadLittle32(data + 10);
-        if (static_cast<uint64_t>(offset) + 3 > size) Broken("loaded pixels from beyond the file");
-        if (image.pixels[0] != data[offset + 2] || image.pixels[1] != data[offset + 1] ||
-            image.pixels[2] != data[offset])
-            Broken("the first pixel is not the file's first triplet in R, G, B order");
+        if (TextureRefusals[slot][0]) Broken("a loaded texture keeps a refusal");
+        CheckCorners(data, size, image);
     } else {
+        if (!TextureRefusals[slot][0]) Broken("a refused texture gives no reason");
         const bool kept = image.pixels == before.pixels && image.width == before.width &&
                           image.height == before.height && image.bytesPerPixel == before.bytesPerPixel;
         const bool emptied = image.pixels == nullptr && image.bytesPerPixel == 3 && image.width > 0 &&

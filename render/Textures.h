@@ -25,6 +25,9 @@ constexpr int32_t CubeTextureSlot = 3;
 constexpr int32_t GreenTextureSlot = 5;
 // Bytes of the file and info headers before the pixel data of a plain bitmap.
 constexpr uint32_t BitmapHeaderBytes = 54;
+// Bytes of the red, green and blue masks a 32-bit bitmap with colour masks
+// (compression 3) keeps right after those 54.
+constexpr uint32_t BitmapMaskBytes = 12;
 // Longest side a texture file may declare.
 constexpr int32_t MaxTextureSide = 16384;
 
@@ -35,12 +38,20 @@ extern int32_t textureCapacity;
 extern TextureImage* TextureImages;
 extern uint32_t TextureNames[TextureSlots];
 
+// Room for the reason a texture file was refused, with its closing zero.
+constexpr int TextureRefusalBytes = 32;
+// Why the last load of each of the six slots refused its file, in a few
+// plain words ("missing", "8-bit palette", "cut short"); empty once it loaded.
+extern char TextureRefusals[TextureSlots][TextureRefusalBytes];
+
 // Allocates TextureImages with every record zero.
 void AllocateTextureImages();
-// Reads an uncompressed 24-bit bitmap into the record of slot; false when the
+// Reads an uncompressed bitmap of 24 or 32 bits per pixel (32 with no masks
+// or with a whole byte for each colour; alpha ignored), bottom-up or top-down,
+// into the record of slot, R, G, B with the bottom row first. False when the
 // file cannot be read or is not such a bitmap (the record then keeps what it
 // had), or when its pixel data is short (the record then has the new size
-// and no pixels).
+// and no pixels); for slots 0..5 the reason goes to TextureRefusals.
 bool LoadTextureFile(const char* path, int32_t slot);
 // Creates the six GL textures of slots 0..5 in the current context.
 void UploadTextures();

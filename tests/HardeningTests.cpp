@@ -127,7 +127,7 @@ TEST_F(FileFaults, ReadOnlyMapFolderKeepsTheOldMapAndSaysSo) {
     FillVolumesWithPattern(4);
     SaveMap(0);
     EXPECT_TRUE(ReadFileBytes("map/0.map") == old) << "the old map changed";
-    EXPECT_STREQ(TextLine, "Saving failed: map not written");
+    EXPECT_STREQ(TextLine, "Saving failed: map folder read-only");
     EXPECT_GT(YellowPixelsOnMapLine(20, 260), 100) << "the failure is not in the picture";
     EXPECT_EQ(scriptedSwaps, 1);
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds});
@@ -168,7 +168,7 @@ TEST_F(FileFaults, FullDiskKeepsTheOldMapAndSaysSo) {
     ResetScriptedPlatform();
     SaveMap(0);
     EXPECT_EQ(ReadFileBytes("map/0.map"), std::vector<uint8_t>(1000, 0x5A));
-    EXPECT_STREQ(TextLine, "Saving failed: map not written");
+    EXPECT_STREQ(TextLine, "Saving failed: disk full");
     EXPECT_EQ(scriptedSwaps, 1);
 }
 

@@ -126,21 +126,32 @@ TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
     EXPECT_EQ(scriptedSleeps.size(), 35u + 1u);
 }
 
-TEST_F(MapFile, NothingToOpenReturnsAtOnceAndCreatesNothing) {
+TEST_F(MapFile, NothingToOpenCreatesNothingAndSaysSo) {
     FillVolumesWithPattern(2);
-    LoadMap(0);
+    struct Attempt {
+        void (*run)(int32_t);
+        const char* line;
+    };
+    // Each shows its failure line over one frame and holds it; nothing moves.
+    auto check = [&](const Attempt& attempt) {
+        ResetScriptedPlatform();
+        frameCounter = 0;
+        attempt.run(0);
+        EXPECT_STREQ(TextLine, attempt.line);
+        EXPECT_GT(YellowPixelsOnMapLine(20, 240), 100) << attempt.line << " is not in the picture";
+        EXPECT_EQ(scriptedSwaps, 1) << attempt.line;
+        EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds}) << attempt.line;
+        EXPECT_EQ(frameCounter, 1) << attempt.line;
+    };
+    check({LoadMap, "Loading failed: no map saved"});
     EXPECT_FALSE(fs::exists(MapPath)) << "loading created the map";
     EXPECT_TRUE(MapFolderEntries().empty());
 
     fs::remove("map");
-    SaveMap(0);
-    LoadMap(0);
+    check({SaveMap, "Saving failed: no map folder"});
+    check({LoadMap, "Loading failed: no map folder"});
     EXPECT_FALSE(fs::exists("map"));
     EXPECT_TRUE(fs::is_empty("."));
-
-    EXPECT_TRUE(scriptedSleeps.empty());
-    EXPECT_EQ(scriptedSwaps, 0);
-    EXPECT_EQ(frameCounter, 0);
     EXPECT_EQ(FirstDungeonMismatch(2), -1);
     EXPECT_EQ(FirstFlagMismatch(2), -1);
 }
@@ -162,7 +173,7 @@ TEST_F(MapFile, ShortAndEmptyMapsAreRejectedWholeAndSaySo) {
     }
 }
 
-TEST_F(MapFile, UnreadableMapChangesNothingAndReturnsAtOnce) {
+TEST_F(MapFile, UnreadableMapChangesNothingAndSaysSo) {
     FillVolumesWithPattern(2);
     // A folder where the map should be: it opens on some systems but holds
     // no bytes to read.
@@ -170,17 +181,20 @@ TEST_F(MapFile, UnreadableMapChangesNothingAndReturnsAtOnce) {
     LoadMap(0);
     EXPECT_EQ(FirstDungeonMismatch(2), -1);
     EXPECT_EQ(FirstFlagMismatch(2), -1);
-    EXPECT_TRUE(scriptedSleeps.empty());
-    EXPECT_EQ(scriptedSwaps, 0);
+    EXPECT_STREQ(TextLine, "Loading failed: map not readable");
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds});
+    EXPECT_EQ(scriptedSwaps, 1);
     fs::remove(MapPath);
 
     if (geteuid() == 0) GTEST_SKIP() << "running as root: a file without read permission is still readable";
+    ResetScriptedPlatform();
     ASSERT_TRUE(WriteFileBytes(MapPath, MapFileOfPattern(1)));
     fs::permissions(MapPath, fs::perms::none);
     LoadMap(0);
     EXPECT_EQ(FirstDungeonMismatch(2), -1);
     EXPECT_EQ(FirstFlagMismatch(2), -1);
-    EXPECT_TRUE(scriptedSleeps.empty());
+    EXPECT_STREQ(TextLine, "Loading failed: map not readable");
+    EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds});
 }
 
 // Runs SaveMap with files limited to limitBytes; writes past it fail.

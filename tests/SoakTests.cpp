@@ -187,7 +187,8 @@ void StartChord(SoakRandom& random) {
                 (s.counts.loads + s.counts.failedLoads >= s.maxLoads || random.Chance(50));
     if (save) {
         if (random.Chance(20) && fs::exists("map")) {
-            // Someone removed the map folder: the save must do nothing.
+            // Someone removed the map folder: the save must change nothing
+            // and say so.
             fs::remove_all("map");
             s.counts.missingFolderSaves++;
         } else {

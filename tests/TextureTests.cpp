@@ -82,6 +82,75 @@ TEST(TextureLoading, HonoursThePixelOffsetAndRowPadding) {
     EXPECT_EQ(Pixels(TextureImages[2]), Swapped(layout.data));
 }
 
+// The same 3 x 2 image written the ways paint programs write it: 32 bits
+// with alpha (no masks, and masks in either byte order) and top-down rows.
+TEST(TextureLoading, ThirtyTwoBitAndTopDownFilesGiveTheSameRecord) {
+    ResetProgramState();
+    EmptySlot(0);
+    BitmapLayout plain;
+    plain.width = 3;  // 24-bit rows padded from 9 to 12 bytes
+    plain.height = 2;
+    plain.data = PixelRamp(3, 2);
+    ASSERT_TRUE(LoadTextureFile(WriteBitmap("plain.bmp", plain).c_str(), 0));
+    const std::vector<uint8_t> expected = Pixels(TextureImages[0]);
+    ASSERT_EQ(expected, Swapped(plain.data));
+
+    // Pixel i as B, G, R, A; as R, G, B, A; and stored rows in the other order.
+    std::vector<uint8_t> bgra, rgba;
+    for (size_t i = 0; i < plain.data.size(); i += 3) {
+        const uint8_t b = plain.data[i], g = plain.data[i + 1], r = plain.data[i + 2];
+        const uint8_t alpha = static_cast<uint8_t>(i * 40 + 5);
+        bgra.insert(bgra.end(), {b, g, r, alpha});
+        rgba.insert(rgba.end(), {r, g, b, alpha});
+    }
+    auto flipped = [](const std::vector<uint8_t>& data, size_t rowBytes) {
+        std::vector<uint8_t> rows;
+        for (size_t row = data.size() / rowBytes; row-- > 0;)
+            rows.insert(rows.end(), data.begin() + row * rowBytes, data.begin() + (row + 1) * rowBytes);
+        return rows;
+    };
+    struct Case {
+        const char* what;
+        BitmapLayout layout;
+    };
+    std::vector<Case> cases;
+    auto add = [&](const char* what, auto change) {
+        BitmapLayout layout = plain;
+        change(layout);
+        cases.push_back({what, layout});
+    };
+    add("24-bit top-down", [&](BitmapLayout& s) { s.height = -2; s.data = flipped(plain.data, 9); });
+    add("32-bit", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.data = bgra; });
+    add("32-bit top-down", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.height = -2; s.data = flipped(bgra, 12); });
+    add("32-bit with B, G, R, A masks", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = 3;
+        s.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+        s.offset = 66;
+        s.data = bgra;
+    });
+    add("32-bit top-down with R, G, B, A masks and a gap before the pixels", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = 3;
+        s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+        s.offset = 138;
+        s.height = -2;
+        s.data = flipped(rgba, 12);
+    });
+    std::remove(TempPath("never_there.bmp").c_str());
+    for (size_t i = 0; i < cases.size(); i++) {
+        EmptySlot(0);
+        ASSERT_FALSE(LoadTextureFile(TempPath("never_there.bmp").c_str(), 0));
+        EXPECT_TRUE(LoadTextureFile(WriteBitmap("form" + std::to_string(i) + ".bmp", cases[i].layout).c_str(), 0))
+            << cases[i].what << ": " << TextureRefusals[0];
+        EXPECT_EQ(TextureImages[0].width, 3) << cases[i].what;
+        EXPECT_EQ(TextureImages[0].height, 2) << cases[i].what;
+        EXPECT_EQ(TextureImages[0].bytesPerPixel, 3) << cases[i].what;
+        EXPECT_EQ(Pixels(TextureImages[0]), expected) << cases[i].what;
+        EXPECT_STREQ(TextureRefusals[0], "") << cases[i].what;
+    }
+}
+
 TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
     ResetProgramState();
     EmptySlot(4);
@@ -90,36 +159,62 @@ TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
     const TextureImage before = TextureImages[4];
     const std::vector<uint8_t> pixels = Pixels(before);
 
+    // Each with the reason a message gives for it.
     struct Case {
-        const char* what;
+        const char* reason;
         BitmapLayout layout;
     };
     std::vector<Case> cases;
-    auto add = [&](const char* what, auto change) {
+    auto add = [&](const char* reason, auto change) {
         BitmapLayout layout;
         change(layout);
-        cases.push_back({what, layout});
+        cases.push_back({reason, layout});
     };
-    add("32 bits per pixel", [](BitmapLayout& s) { s.bitsPerPixel = 32; });
-    add("24 plus a high byte", [](BitmapLayout& s) { s.bitsPerPixel = 24 + 256; });
-    add("not BM", [](BitmapLayout& s) { s.magic[1] = 'A'; });
-    add("run-length compressed", [](BitmapLayout& s) { s.compression = 1; });
-    add("zero width", [](BitmapLayout& s) { s.width = 0; });
-    add("zero height", [](BitmapLayout& s) { s.height = 0; });
-    add("negative height (top-down)", [](BitmapLayout& s) { s.height = -2; });
-    add("negative width", [](BitmapLayout& s) { s.width = -4; });
-    add("sides too long", [](BitmapLayout& s) { s.width = 20000; s.height = 20000; });
-    add("size overflowing 32 bits", [](BitmapLayout& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
-    add("offset inside the header", [](BitmapLayout& s) { s.offset = 20; });
-    add("short header", [](BitmapLayout& s) { s.cutTo = 40; });
+    const uint32_t masks = 3;
+    add("8-bit palette", [](BitmapLayout& s) { s.bitsPerPixel = 8; });
+    add("16 bits per pixel", [](BitmapLayout& s) { s.bitsPerPixel = 16; });
+    add("280 bits per pixel", [](BitmapLayout& s) { s.bitsPerPixel = 24 + 256; });
+    add("not a bitmap", [](BitmapLayout& s) { s.magic[1] = 'A'; });
+    add("compressed", [](BitmapLayout& s) { s.compression = 1; });
+    add("compressed", [&](BitmapLayout& s) { s.compression = masks; s.masks = {0xFF0000, 0xFF00, 0xFF}; });
+    add("compressed", [](BitmapLayout& s) { s.bitsPerPixel = 32; s.compression = 4; });
+    add("unusual colour masks", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = masks;
+        s.masks = {0x7C00, 0x03E0, 0x001F};
+        s.offset = 66;
+    });
+    add("unusual colour masks", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = masks;
+        s.masks = {0xFF0000, 0xFF0000, 0xFF};
+        s.offset = 66;
+    });
+    add("bad pixel offset", [&](BitmapLayout& s) {  // the pixels would overlap the masks
+        s.bitsPerPixel = 32;
+        s.compression = masks;
+        s.masks = {0xFF0000, 0xFF00, 0xFF};
+    });
+    add("cut short", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.compression = masks; s.cutTo = 60; });
+    add("no pixels", [](BitmapLayout& s) { s.width = 0; });
+    add("no pixels", [](BitmapLayout& s) { s.height = 0; });
+    add("no pixels", [](BitmapLayout& s) { s.width = -4; });
+    add("too large", [](BitmapLayout& s) { s.width = 20000; s.height = 20000; });
+    add("too large", [](BitmapLayout& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
+    add("too large", [](BitmapLayout& s) { s.height = -20000; });
+    add("too large", [](BitmapLayout& s) { s.height = INT32_MIN; });
+    add("bad pixel offset", [](BitmapLayout& s) { s.offset = 20; });
+    add("cut short", [](BitmapLayout& s) { s.cutTo = 40; });
+    add("empty", [](BitmapLayout& s) { s.cutTo = 0; });
     for (size_t i = 0; i < cases.size(); i++) {
         std::string path = WriteBitmap("bad" + std::to_string(i) + ".bmp", cases[i].layout);
-        EXPECT_FALSE(LoadTextureFile(path.c_str(), 4)) << cases[i].what;
+        EXPECT_FALSE(LoadTextureFile(path.c_str(), 4)) << cases[i].reason;
+        EXPECT_STREQ(TextureRefusals[4], cases[i].reason) << "case " << i;
         const TextureImage& after = TextureImages[4];
-        EXPECT_EQ(after.pixels, before.pixels) << cases[i].what;
-        EXPECT_EQ(after.width, before.width) << cases[i].what;
-        EXPECT_EQ(after.height, before.height) << cases[i].what;
-        EXPECT_EQ(Pixels(after), pixels) << cases[i].what;
+        EXPECT_EQ(after.pixels, before.pixels) << cases[i].reason;
+        EXPECT_EQ(after.width, before.width) << cases[i].reason;
+        EXPECT_EQ(after.height, before.height) << cases[i].reason;
+        EXPECT_EQ(Pixels(after), pixels) << cases[i].reason;
     }
 }
 
@@ -143,6 +238,15 @@ TEST(TextureLoading, ShortPixelDataLeavesTheNewSizeAndNoPixels) {
     layout.cutTo = SIZE_MAX;
     EXPECT_FALSE(LoadTextureFile(WriteBitmap("unpadded.bmp", layout).c_str(), 5));
     EXPECT_EQ(TextureImages[5].width, 3);
+    EXPECT_EQ(TextureImages[5].pixels, nullptr);
+    EXPECT_STREQ(TextureRefusals[5], "cut short");
+
+    // A top-down one keeps its height as a count of rows.
+    layout.bitsPerPixel = 32;
+    layout.height = -4;
+    layout.cutTo = 54 + 3 * 4 * 4 - 1;
+    EXPECT_FALSE(LoadTextureFile(WriteBitmap("short_top_down.bmp", layout).c_str(), 5));
+    EXPECT_EQ(TextureImages[5].height, 4);
     EXPECT_EQ(TextureImages[5].pixels, nullptr);
 }
 
@@ -168,6 +272,7 @@ TEST(TextureLoading, AMissingFileIsNeitherLoadedNorCreated) {
     std::string path = TempPath("never_there.bmp");
     std::remove(path.c_str());
     EXPECT_FALSE(LoadTextureFile(path.c_str(), 3));
+    EXPECT_STREQ(TextureRefusals[3], "missing");
     EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr) << "the loader created " << path;
     EXPECT_EQ(TextureImages[3].width, 0);
     EXPECT_EQ(TextureImages[3].pixels, nullptr);

@@ -6,6 +6,7 @@
 // fails part-way.
 #include "world/MapFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,11 +40,17 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
     char filename[MapFileNameBytes];
     char tempname[MapFileNameBytes + 32];
     FormatMapFileName(n, filename);
+    errno = 0;
     FILE* file = PlatformCreateTempFile(filename, tempname, static_cast<int32_t>(sizeof tempname));
     if (!file) {
-        // Without a map folder there is nothing to save into; a folder that
-        // takes no new file (read-only, full) is a failed save.
-        return PlatformFolderOfExists(filename) ? MapNotWritten : MapNothingThere;
+        // The system's reason, where the failed creation left one in errno.
+        const int failure = errno;
+        if (!PlatformFolderOfExists(filename)) return MapNoFolder;
+        if (failure == EROFS || failure == EACCES || failure == EPERM) return MapFolderReadOnly;
+#ifdef EDQUOT
+        if (failure == EDQUOT) return MapDiskFull;
+#endif
+        return failure == ENOSPC ? MapDiskFull : MapNotWritten;
     }
 
     bool saved = TransferVolume(file, DungeonMap, true, true, progress) &&
@@ -65,12 +72,16 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
 MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
     char filename[MapFileNameBytes];
     FormatMapFileName(n, filename);
+    errno = 0;
     FILE* file = std::fopen(filename, "rb");
-    if (!file) return MapNothingThere;
+    if (!file) {
+        if (errno != ENOENT) return MapNotReadable;
+        return PlatformFolderOfExists(filename) ? MapNoMap : MapNoFolder;
+    }
     int64_t fileBytes = 0;
     if (!PlatformRegularFileSize(file, &fileBytes)) {
         std::fclose(file);
-        return MapNothingThere;
+        return MapNotReadable;
     }
 
     size_t volumeBytes = static_cast<size_t>(VolumeCells() - 1);

@@ -18,9 +18,13 @@ using MapProgress = void (*)(MapStage stage, bool firstVolume);
 
 // How a save or load ended.
 enum MapOutcome {
-    MapDone,          // the whole map was written or read
-    MapNothingThere,  // no map folder to save into, or no map to load: nothing changed, nothing to say
-    MapNotWritten,    // a save failed: the old map is as it was
+    MapDone,            // the whole map was written or read
+    MapNoFolder,        // no map folder to save into or load from: nothing changed
+    MapNoMap,           // a load found no map: nothing changed
+    MapNotReadable,     // a load could not open the map, or it is no plain file: nothing changed
+    MapFolderReadOnly,  // a save could not make its file in the map folder: the old map is as it was
+    MapDiskFull,        // a save found no room for one more file: the old map is as it was
+    MapNotWritten,      // a save failed: the old map is as it was
     MapTooShort,      // the file is shorter than a whole map: nothing changed
     MapOutOfMemory,   // no room to keep the cells for a failed read: nothing changed
     MapNotRead,       // a read failed part-way: the cells were put back
@@ -30,8 +34,8 @@ enum MapOutcome {
 constexpr int MapFileNameBytes = 256;
 void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
 // Writes both volumes to map/<n>.map. The file is written under a temporary
-// name and put in place only when whole and on disk; a failure (a full disk,
-// a read-only map folder) leaves the old map as it was.
+// name and put in place only when whole and on disk; a failure (no map
+// folder, a full disk, a read-only map folder) leaves the old map as it was.
 MapOutcome SaveMapFile(int32_t n, MapProgress progress);
 // Reads map/<n>.map back into both volumes. A missing, unreadable or short
 // file changes nothing; a read that fails part-way puts the volumes back as

@@ -410,25 +410,26 @@ def font():
     return _font
 
 
-def white_cells(picture, x, y):
+def white_cells(picture, x, y, colour=WHITE):
     """The set cells of the character cell with its left edge at column x,
-    drawn with pen row y: the white pixels of rows y-1 (glyph row 1) down."""
+    drawn with pen row y: the pixels of the text's colour (white for the
+    HUD) in rows y-1 (glyph row 1) down."""
     cells = set()
     for i in range(1, 13):
         for j in range(8):
-            if 0 <= x + j < 320 and 0 <= y - i < 240 and pixel(picture, x + j, y - i) == WHITE:
+            if 0 <= x + j < 320 and 0 <= y - i < 240 and pixel(picture, x + j, y - i) == colour:
                 cells.add((j, i))
     return cells
 
 
-def read_line(picture, x, y, length=40):
-    """The text of a HUD line at pen (x, y); '?' for a cell that matches no
-    glyph exactly."""
+def read_line(picture, x, y, length=40, colour=WHITE):
+    """The text of a HUD line (or of a line in another colour) at pen (x, y);
+    '?' for a cell that matches no glyph exactly."""
     text = ""
     for k in range(length):
         if x + 8 * k + 7 >= 320:
             break
-        cells = white_cells(picture, x + 8 * k, y)
+        cells = white_cells(picture, x + 8 * k, y, colour)
         matches = [c for c, glyph in font().items() if glyph == cells]
         text += matches[0] if len(matches) == 1 else "?"
     return text.rstrip(" ")

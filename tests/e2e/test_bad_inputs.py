@@ -2,7 +2,7 @@
 cut short, of another type, empty, missing, declaring huge sides), a map
 file cut short, and keys typed into another program. The program must start,
 draw, rescale and end with 0 on Escape, without reaching for gigabytes, and
-without acting on what was not meant for it."""
+without acting on what was not meant for it; it names what it refused."""
 import os
 import random
 import struct
@@ -17,6 +17,8 @@ RUN_DIR = None
 # Far below what six textures of the largest declared sides would take in GL
 # (a gigabyte each), far above what the program needs.
 MEMORY_LIMIT_KB = 1500 * 1024
+# The colour of the lines naming refused textures.
+NOTICE_YELLOW = (255, 255, 0)
 
 
 def resident_kb(process):
@@ -48,7 +50,7 @@ class BadInputTest(unittest.TestCase):
         huge = bytearray(good[:400])  # a header declaring 16384 x 16384, and a few pixels
         struct.pack_into("<ii", huge, 18, 16384, 16384)
         other_type = bytearray(good)
-        other_type[28] = 32  # 32 bits per pixel
+        other_type[28] = 8  # 8 bits per pixel: a palette
         broken = {
             "structure_castle.bmp": bytes(garbage),
             "brickold2.bmp": good[:54 + 1000],  # cut short
@@ -63,7 +65,13 @@ class BadInputTest(unittest.TestCase):
 
         self.process, window = harness.start(self.work)
         self.assertLess(resident_kb(self.process), MEMORY_LIMIT_KB, "start-up reached for the declared sides")
+        # Each refused texture is named with its reason on stderr, and the
+        # first ones in yellow over the first frames, above the HUD's status
+        # lines.
         _, _, picture = harness.window_picture(window)
+        shown = [harness.read_line(picture, 20, 100 - 12 * i, colour=NOTICE_YELLOW) for i in range(6)]
+        self.assertEqual(shown, ["Texture structure_castle.bmp refused:", "  not a bitmap",
+                                 "Texture brickold2.bmp refused:", "  cut short", "", ""])
         self.assertGreater(picture.count(b"\xff\xff\xff"), 500, "the HUD is missing")
         self.assertTrue(harness.block_line(window).startswith("block="), "no frame drawn")
         for n in (1, 4):
@@ -75,6 +83,14 @@ class BadInputTest(unittest.TestCase):
         self.process = None
         self.assertFalse(os.path.exists(self.bitmap("green.bmp")), "the loader created a missing bitmap")
         self.assertEqual(os.path.getsize(self.bitmap("brickold3.bmp")), 0)
+        with open(os.path.join(self.work, "talvox.log")) as f:
+            said = [line for line in f.read().splitlines() if "Texture" in line]
+        self.assertEqual(said, ["talvox: Texture structure_castle.bmp refused: not a bitmap",
+                                "talvox: Texture brickold2.bmp refused: cut short",
+                                "talvox: Texture MIRKEL.bmp refused: 8-bit palette",
+                                "talvox: Texture 4_STONEWORK.bmp refused: cut short",
+                                "talvox: Texture brickold3.bmp refused: empty",
+                                "talvox: Texture green.bmp refused: missing"])
 
     def test_a_map_cut_short_is_refused_whole_and_says_so(self):
         with open(os.path.join(self.work, "map", "0.map"), "wb") as f:

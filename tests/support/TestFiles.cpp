@@ -63,16 +63,19 @@ static void PutLittle(std::vector<uint8_t>& bytes, size_t at, uint32_t value, in
     for (int i = 0; i < count; i++) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-std::vector<uint8_t> PixelRamp(int32_t width, int32_t height) {
-    std::vector<uint8_t> data(static_cast<size_t>(width) * height * 3);
+std::vector<uint8_t> PixelRamp(int32_t width, int32_t height, int32_t bytesPerPixel) {
+    std::vector<uint8_t> data(static_cast<size_t>(width) * height * bytesPerPixel);
     for (size_t i = 0; i < data.size(); i++) data[i] = static_cast<uint8_t>(i * 7 + 1);
     return data;
 }
 
 bool WriteBitmapFile(const fs::path& path, BitmapLayout layout) {
-    if (layout.data.empty() && layout.width > 0 && layout.height > 0 && layout.width < 1000 && layout.height < 1000)
-        layout.data = PixelRamp(layout.width, layout.height);
-    std::vector<uint8_t> bytes(std::max<size_t>(layout.offset, 54), 0xEE);
+    const int32_t bytesPerPixel = layout.bitsPerPixel == 32 ? 4 : 3;
+    const int64_t rows = std::abs(static_cast<int64_t>(layout.height));
+    if (layout.data.empty() && layout.width > 0 && rows > 0 && layout.width < 1000 && rows < 1000)
+        layout.data = PixelRamp(layout.width, static_cast<int32_t>(rows), bytesPerPixel);
+    const size_t headerBytes = 54 + 4 * layout.masks.size();
+    std::vector<uint8_t> bytes(std::max<size_t>(layout.offset, headerBytes), 0xEE);
     bytes[0] = static_cast<uint8_t>(layout.magic[0]);
     bytes[1] = static_cast<uint8_t>(layout.magic[1]);
     PutLittle(bytes, 10, layout.offset, 4);
@@ -82,9 +85,10 @@ bool WriteBitmapFile(const fs::path& path, BitmapLayout layout) {
     PutLittle(bytes, 26, 1, 2);
     PutLittle(bytes, 28, layout.bitsPerPixel, 2);
     PutLittle(bytes, 30, layout.compression, 4);
-    if (!layout.data.empty()) {
-        const size_t rowBytes = static_cast<size_t>(layout.width) * 3;
-        for (int32_t row = 0; row < layout.height; row++) {
+    for (size_t i = 0; i < layout.masks.size(); i++) PutLittle(bytes, 54 + 4 * i, layout.masks[i], 4);
+    if (!layout.data.empty() && layout.width > 0) {
+        const size_t rowBytes = static_cast<size_t>(layout.width) * bytesPerPixel;
+        for (size_t row = 0; row < layout.data.size() / rowBytes; row++) {
             bytes.insert(bytes.end(), layout.data.begin() + row * rowBytes, layout.data.begin() + (row + 1) * rowBytes);
             if (layout.padRows)
                 for (size_t pad = rowBytes; pad % 4 != 0; pad++) bytes.push_back(0xAB);

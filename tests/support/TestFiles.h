@@ -33,24 +33,26 @@ std::vector<std::string> MapFolderEntries();
 // Bitmaps
 
 // What a bitmap file holds; the defaults make a valid 24-bit 4 x 2 file. The
-// 54 header bytes are written with the fields below; every other header
-// byte, and any gap up to the pixel offset, is filler (0xEE).
+// 54 header bytes are written with the fields below, then the masks; every
+// other header byte, and any gap up to the pixel offset, is filler (0xEE).
 struct BitmapLayout {
     char magic[2] = {'B', 'M'};
     int32_t width = 4;
-    int32_t height = 2;
+    int32_t height = 2;         // negative: top-down
     uint16_t bitsPerPixel = 24;
     uint32_t compression = 0;
     uint32_t offset = 54;
+    std::vector<uint32_t> masks;  // written from byte 54 on
     bool padRows = true;        // rows padded to four bytes (with 0xAB)
-    std::vector<uint8_t> data;  // B, G, R triplets, bottom row first, unpadded;
-                                // empty: PixelRamp, when sides are 1..999
+    std::vector<uint8_t> data;  // the pixels' bytes (B, G, R triplets at 24
+                                // bits), rows in file order, unpadded; empty:
+                                // PixelRamp, when sides are 1..999
     std::vector<uint8_t> tail;  // bytes after the pixel rows
     size_t cutTo = SIZE_MAX;    // file length after writing, when shorter
 };
 
-// Width x height x 3 distinct-looking bytes (i * 7 + 1).
-std::vector<uint8_t> PixelRamp(int32_t width, int32_t height);
+// Width x height x bytesPerPixel distinct-looking bytes (i * 7 + 1).
+std::vector<uint8_t> PixelRamp(int32_t width, int32_t height, int32_t bytesPerPixel = 3);
 // Writes the bitmap layout describes at path; false when a write fails.
 bool WriteBitmapFile(const std::filesystem::path& path, BitmapLayout layout);
 
