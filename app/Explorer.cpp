@@ -28,11 +28,6 @@ constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
 // How long the lines naming refused textures stay over the picture.
 constexpr int32_t TextureNoticeMilliseconds = 5000;
-// Characters of a notice that fit across the picture.
-constexpr size_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
-// Notice lines the refused textures may take: further down they would cover
-// the HUD's status lines.
-constexpr int32_t TextureNoticeLines = 4;
 
 // The line naming slot's texture, by its bare file name, and why it was
 // refused: "Texture MIRKEL.bmp refused: 8-bit palette".
@@ -52,26 +47,18 @@ static void ReportTextureRefusals() {
     }
 }
 
-// Called just before the first frame: shows the same lines over the picture,
-// each broken after its colon when it is too long for one line, as far as
-// TextureNoticeLines go; the rest are on stderr only.
+// Called just before the first frame: shows the same lines over the picture
+// as far as the notice lines go (the first textures first); the rest are on
+// stderr only.
 static void ShowTextureRefusals() {
     char line[TextLineBytes];
-    char reason[TextLineBytes];
     int32_t shown = 0;
     for (int slot = 0; slot < TextureSlots; slot++) {
         if (!TextureRefusals[slot][0]) continue;
         FormatTextureRefusal(slot, line);
-        char* colon = std::strstr(line, ": ");
-        const bool broken = std::strlen(line) > NoticeColumns && colon;
-        if (shown + (broken ? 2 : 1) > TextureNoticeLines) break;
-        if (broken) {
-            std::snprintf(reason, sizeof reason, "  %s", colon + 2);
-            colon[1] = 0;
-        }
+        shown += NoticeLinesOf(line);
+        if (shown > NoticeLines) break;
         ShowNotice(line, TextureNoticeMilliseconds);
-        if (broken) ShowNotice(reason, TextureNoticeMilliseconds);
-        shown += broken ? 2 : 1;
     }
 }
 

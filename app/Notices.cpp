@@ -2,6 +2,7 @@
 #include "app/Notices.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "screen/Font.h"
 #include "sys/Time.h"
@@ -14,7 +15,8 @@ struct Notice {
 static Notice Notices[NoticeLines] = {};
 static int32_t noticeCount = 0;
 
-void ShowNotice(const char* text, int32_t milliseconds) {
+// Adds one line to the ring.
+static void AddNoticeLine(const char* text, int32_t milliseconds) {
     if (noticeCount == NoticeLines) {
         for (int32_t i = 1; i < NoticeLines; i++) Notices[i - 1] = Notices[i];
         noticeCount--;
@@ -22,6 +24,27 @@ void ShowNotice(const char* text, int32_t milliseconds) {
     Notice& notice = Notices[noticeCount++];
     std::snprintf(notice.text, sizeof notice.text, "%s", text);
     notice.until = PlatformMilliseconds() + milliseconds;
+}
+
+// Where a notice too long for one line is broken, or nullptr.
+static const char* NoticeBreakOf(const char* text) {
+    if (std::strlen(text) <= static_cast<size_t>(NoticeColumns)) return nullptr;
+    return std::strstr(text, ": ");
+}
+
+int32_t NoticeLinesOf(const char* text) { return NoticeBreakOf(text) ? 2 : 1; }
+
+void ShowNotice(const char* text, int32_t milliseconds) {
+    const char* colon = NoticeBreakOf(text);
+    if (!colon) {
+        AddNoticeLine(text, milliseconds);
+        return;
+    }
+    char line[TextLineBytes];
+    std::snprintf(line, sizeof line, "%.*s", static_cast<int>(colon + 1 - text), text);
+    AddNoticeLine(line, milliseconds);
+    std::snprintf(line, sizeof line, "  %s", colon + 2);
+    AddNoticeLine(line, milliseconds);
 }
 
 void DrawNotices() {

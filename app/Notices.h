@@ -5,14 +5,25 @@
 #pragma once
 #include <cstdint>
 
+#include "screen/Font.h"
+#include "screen/Screen.h"
+
 constexpr int32_t NoticeX = 20;
 constexpr int32_t NoticeY = 100;
 constexpr int32_t NoticeLineStep = 12;
-// At most this many lines are shown at once; a new one pushes out the oldest.
-constexpr int32_t NoticeLines = 8;
+// At most this many lines are shown at once (further down they would cover
+// the HUD's status lines); a new one pushes out the oldest.
+constexpr int32_t NoticeLines = 4;
 
-// Called by whatever has something to say: shows text (cut to a line) over
-// every frame drawn during the next milliseconds.
+// Characters of a notice line that fit across the picture.
+constexpr int32_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
+
+// The lines text takes as a notice: one, or two when it is too long for one
+// and has a ": " to break after.
+int32_t NoticeLinesOf(const char* text);
+// Called by whatever has something to say: shows text over every frame drawn
+// during the next milliseconds; text too long for a line is broken after its
+// ": ", the rest on an indented second line.
 void ShowNotice(const char* text, int32_t milliseconds);
 // Called by the main loop after a frame is drawn and before it is presented:
 // draws the lines still due over ScreenPixels and drops those that are over.

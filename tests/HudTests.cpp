@@ -176,7 +176,7 @@ static PixelSet YellowPixels() {
     return pixels;
 }
 
-TEST(Hud, NoticesStackDownFromTheMapLineInYellowAndGoWhenTheirTimeIsOver) {
+TEST(Hud, NoticesStackDownFromTheMapLineInYellowBrokenToFitAndGoWhenTheirTimeIsOver) {
     ResetProgramState();
     scriptedClock = 1000.0;
     char first[] = "Texture MIRKEL.bmp refused: 32 bits per pixel";
@@ -186,9 +186,11 @@ TEST(Hud, NoticesStackDownFromTheMapLineInYellowAndGoWhenTheirTimeIsOver) {
     RestoreBackdrop();
     first[0] = 'X';  // the notice keeps its own copy of the text
     DrawNotices();
-    PixelSet expected = LinePixels("Texture MIRKEL.bmp refused: 32 bits per pixel", NoticeX, NoticeY);
-    PixelSet second = LinePixels("Screenshot saved", NoticeX, NoticeY - NoticeLineStep);
-    expected.insert(second.begin(), second.end());
+    // Too long for one line: broken after its colon.
+    PixelSet expected = LinePixels("Texture MIRKEL.bmp refused:", NoticeX, NoticeY);
+    for (PixelSet line : {LinePixels("  32 bits per pixel", NoticeX, NoticeY - NoticeLineStep),
+                          LinePixels("Screenshot saved", NoticeX, NoticeY - 2 * NoticeLineStep)})
+        expected.insert(line.begin(), line.end());
     EXPECT_EQ(YellowPixels(), expected);
 
     // Both end at 4.0 s.
