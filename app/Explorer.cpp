@@ -12,6 +12,7 @@
 #include "app/Window.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
+#include "sys/DataFolders.h"
 #include "sys/Time.h"
 #include "world/Generation.h"
 #include "world/WorldState.h"
@@ -25,7 +26,12 @@ static double startMilliseconds = 0.0;
 bool StartExplorer() {
     startMilliseconds = PlatformMilliseconds();
     AllocateTextureImages();
-    for (int slot = 0; slot < TextureSlots; slot++) LoadTextureFile(TextureFiles[slot], slot);
+    FindDataFolders();
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        char path[DataPathBytes];
+        FormatDataPath(dataFolder, TextureFiles[slot], path);
+        LoadTextureFile(path, slot);
+    }
     AllocateVolumes();
     AllocateLights();
     RegenerateWorld(0);
