@@ -5,11 +5,16 @@ set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
           xvfb xauth xdotool x11-utils imagemagick python3)
+# The icon of the Linux package is written with stb_image_write.
+packages+=(libstb-dev)
 if [ "${1:-run}" = test ]; then
   packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
   # The hardening run: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer for readable sanitizer reports.
   packages+=(clang libclang-rt-14-dev llvm)
+  # The Debian package's test: CPack finds the library packages the program
+  # needs with dpkg-shlibdeps (dpkg-dev), which reads binaries with file.
+  packages+=(dpkg-dev file)
 fi
 
 missing=()
