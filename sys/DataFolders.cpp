@@ -44,29 +44,37 @@ static void SaveIntoUsersOwnFolder() {
     }
 }
 
+// Saves beside the data in folder when the user can write there, else into
+// the user's own folder.
+static void SaveBeside(const char* folder) {
+    if (PlatformFolderIsWritable(folder)) {
+        Copy(saveFolder, folder);
+        saveFolderIsUsersOwn = false;
+    } else {
+        SaveIntoUsersOwnFolder();
+    }
+}
+
 void ChooseDataFolders(const char* programFolder) {
     Copy(dataFolder, "");
     Copy(saveFolder, "");
     saveFolderIsUsersOwn = false;
-    if (HoldsData("")) return;
-    if (programFolder && programFolder[0]) {
-        if (HoldsData(programFolder)) {
-            Copy(dataFolder, programFolder);
-            if (PlatformFolderIsWritable(programFolder)) {
-                Copy(saveFolder, programFolder);
-            } else {
-                SaveIntoUsersOwnFolder();
-            }
-            return;
-        }
-        char installed[DataPathBytes];
-        if (InstalledDataFolder) {
-            FormatDataPath(programFolder, InstalledDataFolder, installed);
-            if (installed[0] && HoldsData(installed)) {
-                Copy(dataFolder, installed);
-                SaveIntoUsersOwnFolder();
-                return;
-            }
+    if (HoldsData("")) {
+        SaveBeside("");
+        return;
+    }
+    if (!programFolder || !programFolder[0]) return;
+    if (HoldsData(programFolder)) {
+        Copy(dataFolder, programFolder);
+        SaveBeside(programFolder);
+        return;
+    }
+    char installed[DataPathBytes];
+    if (InstalledDataFolder) {
+        FormatDataPath(programFolder, InstalledDataFolder, installed);
+        if (installed[0] && HoldsData(installed)) {
+            Copy(dataFolder, installed);
+            SaveIntoUsersOwnFolder();
         }
     }
 }

@@ -2,10 +2,10 @@
 // folder holds map/; each is "" for the current folder, else a path ending in
 // a separator. Start-up takes the first of these that holds bmp_cube/: the
 // current folder, the program's own folder, the installed data folder beside
-// it (../share/talvox/ on Linux). Maps go into the data folder when it is the
-// current folder or one the user can write to; otherwise, and always for an
-// installed copy, into the user's own folder (PlatformUserDataFolder), whose
-// map/ the first save makes.
+// it (../share/talvox/ on Linux); with none of them, the current folder. Maps
+// go into the data folder when the user can write to it; otherwise, and
+// always for an installed copy, into the user's own folder
+// (PlatformUserDataFolder), whose map/ the first save makes.
 #pragma once
 #include <cstdint>
 
