@@ -17,6 +17,7 @@
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
+#include "sys/DataFolders.h"
 #include "sys/Time.h"
 #include "world/Generation.h"
 #include "world/WorldState.h"
@@ -65,7 +66,12 @@ static void ShowTextureRefusals() {
 bool StartExplorer() {
     startMilliseconds = PlatformMilliseconds();
     AllocateTextureImages();
-    for (int slot = 0; slot < TextureSlots; slot++) LoadTextureFile(TextureFiles[slot], slot);
+    FindDataFolders();
+    for (int slot = 0; slot < TextureSlots; slot++) {
+        char path[DataPathBytes];
+        FormatDataPath(dataFolder, TextureFiles[slot], path);
+        LoadTextureFile(path, slot);
+    }
     ReportTextureRefusals();
     AllocateVolumes();
     AllocateLights();

@@ -7,6 +7,7 @@
 
 #include "app/Notices.h"
 #include "screen/Screen.h"
+#include "sys/DataFolders.h"
 #include "sys/Files.h"
 
 // The encoder is a well-kept single header; it writes into our callback, so
@@ -31,9 +32,10 @@ bool screenshotDue = false;
 constexpr int32_t ScreenshotNamesPerSecond = 100;
 
 const char* ScreenshotFolder() {
-    // The data folder's screenshots/, beside map/; in the working folder, as
-    // the maps are, for now.
-    return "screenshots/";
+    // Beside map/, in the folder the maps go to.
+    static char folder[DataPathBytes];
+    FormatDataPath(saveFolder, "screenshots/", folder);
+    return folder;
 }
 
 // The file being written, and whether every write into it went through.
@@ -69,7 +71,7 @@ bool SaveScreenshot() {
         }
 
     const char* folder = ScreenshotFolder();
-    if (folder[0] && !PlatformMakeFolder(folder)) return TellScreenshotOutcome(false, "folder not made");
+    if (!folder[0] || !PlatformMakeFolders(folder)) return TellScreenshotOutcome(false, "folder not made");
     const std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
     char stamp[32] = "screenshot";

@@ -4,7 +4,8 @@
 #   defaults build-windows and build-windows-host, relative to the repository.
 # The cross build's run folder (talvox.exe, bmp_cube/, map/) is the one the
 # Wine end-to-end test runs; the bitmaps come from a host build of the texture
-# maker, which a cross build cannot run. Writes dist/talvox-windows-x64.zip.
+# maker, which a cross build cannot run. CPack packs the cross build's install
+# rules (cmake/Packaging.cmake) into dist/talvox-windows-x64.zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,7 +14,7 @@ host=${2:-build-windows-host}
 case "$cross" in /*) ;; *) cross="$root/$cross" ;; esac
 case "$host" in /*) ;; *) host="$root/$host" ;; esac
 
-for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip zip cmake; do
+for tool in x86_64-w64-mingw32-g++-posix x86_64-w64-mingw32-windres x86_64-w64-mingw32-strip cmake cpack; do
   command -v "$tool" > /dev/null || { echo "build-windows.sh: $tool is missing (scripts/install-deps.sh test installs it)" >&2; exit 1; }
 done
 
@@ -34,16 +35,11 @@ mkdir -p "$run/bmp_cube" "$run/map"
 cp "$host"/run/bmp_cube/*.bmp "$run/bmp_cube/"
 [ "$(ls "$run"/bmp_cube/*.bmp | wc -l)" -eq 6 ] || { echo "build-windows.sh: expected six bitmaps in $run/bmp_cube" >&2; exit 1; }
 
-# The package: one folder holding the program, its bitmaps, an empty map
-# folder and the short user text with Windows line ends.
-stage="$cross/package"
-rm -rf "$stage"
-mkdir -p "$stage/talvox/bmp_cube" "$stage/talvox/map"
-x86_64-w64-mingw32-strip -o "$stage/talvox/talvox.exe" "$run/talvox.exe"
-cp "$run"/bmp_cube/*.bmp "$stage/talvox/bmp_cube/"
-sed 's/$/\r/' scripts/README-windows.txt > "$stage/talvox/README.txt"
+# The package: one folder talvox\ holding the program (stripped), its
+# bitmaps, an empty map folder and the short user text with Windows line ends.
+rm -rf "$cross/package"
+step cpack --config "$cross/CPackConfig.cmake" -B "$cross/package"
 mkdir -p dist
-rm -f dist/talvox-windows-x64.zip
-(cd "$stage" && zip -q -r -X "$root/dist/talvox-windows-x64.zip" talvox)
+cp "$cross/package/talvox-windows-x64.zip" dist/
 rm -f "$log"
 echo "Built $run/talvox.exe and dist/talvox-windows-x64.zip in $(( $(date +%s) - start )) s"

@@ -1,11 +1,15 @@
 // The file half of the platform seam on Windows: CreateFileA with CREATE_NEW
-// for the temporary file, FlushFileBuffers to put it on disk, MoveFileExA
-// with replace-existing and write-through for the atomic replacement.
+// for the temporary file (temporary files of saves whose process has ended
+// are removed first), FlushFileBuffers to put it on disk, MoveFileExA with
+// replace-existing and write-through for the atomic replacement. Also the
+// program's folder and the user's %LOCALAPPDATA%\TALVOX folder.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <io.h>
@@ -20,8 +24,64 @@ static constexpr int TempNameTries = 100;
 static constexpr int ReplaceTries = 20;
 static constexpr DWORD ReplaceRetryMilliseconds = 100;
 
+// Whether name is a temporary name of the file called base ("<base>.tmp-<id>"
+// or "<base>.tmp-<id>-<n>"); its process id goes to pid.
+static bool IsTempNameOf(const char* name, const char* base, unsigned long* pid) {
+    size_t baseLength = std::strlen(base);
+    if (_strnicmp(name, base, baseLength) != 0 || std::strncmp(name + baseLength, ".tmp-", 5) != 0) return false;
+    const char* digits = name + baseLength + 5;
+    if (!std::isdigit(static_cast<unsigned char>(*digits))) return false;
+    char* end = nullptr;
+    unsigned long id = std::strtoul(digits, &end, 10);
+    if (*end == '-') {
+        const char* attempt = end + 1;
+        if (!std::isdigit(static_cast<unsigned char>(*attempt))) return false;
+        std::strtoul(attempt, &end, 10);
+    }
+    if (*end != 0 || id == 0) return false;
+    *pid = id;
+    return true;
+}
+
+// Whether the process pid is still running.
+static bool ProcessRuns(unsigned long pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;
+    bool running = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    CloseHandle(process);
+    return running;
+}
+
+// Removes the temporary files of targetPath left by saves whose process no
+// longer runs (killed outright). This process saves one file at a time, so
+// its own are stale too.
+static void RemoveStaleTempFiles(const char* targetPath) {
+    const char* slash = std::strrchr(targetPath, '/');
+    const char* backslash = std::strrchr(targetPath, '\\');
+    if (backslash && (!slash || backslash > slash)) slash = backslash;
+    const int folderLength = slash ? static_cast<int>(slash - targetPath) + 1 : 0;
+    const char* base = targetPath + folderLength;
+    char pattern[MAX_PATH];
+    int length = std::snprintf(pattern, sizeof pattern, "%.*s%s.tmp-*", folderLength, targetPath, base);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof pattern) return;
+    WIN32_FIND_DATAA found;
+    HANDLE listing = FindFirstFileA(pattern, &found);
+    if (listing == INVALID_HANDLE_VALUE) return;
+    const unsigned long self = static_cast<unsigned long>(GetCurrentProcessId());
+    do {
+        unsigned long pid = 0;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!IsTempNameOf(found.cFileName, base, &pid) || (pid != self && ProcessRuns(pid))) continue;
+        char path[MAX_PATH];
+        length = std::snprintf(path, sizeof path, "%.*s%s", folderLength, targetPath, found.cFileName);
+        if (length > 0 && static_cast<size_t>(length) < sizeof path) DeleteFileA(path);
+    } while (FindNextFileA(listing, &found));
+    FindClose(listing);
+}
+
 FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPathBytes) {
     if (tempPathBytes <= 0) return nullptr;
+    RemoveStaleTempFiles(targetPath);
     unsigned long pid = static_cast<unsigned long>(GetCurrentProcessId());
     for (int attempt = 0; attempt < TempNameTries; attempt++) {
         int length = attempt == 0
@@ -56,17 +116,6 @@ FILE* PlatformCreateNewFile(const char* path, bool* taken) {
     _close(fd);
     DeleteFileA(path);
     return nullptr;
-}
-
-bool PlatformMakeFolder(const char* path) {
-    // CreateDirectoryA wants no separator at the end.
-    char folder[MAX_PATH];
-    int length = std::snprintf(folder, sizeof folder, "%s", path);
-    if (length <= 0 || static_cast<size_t>(length) >= sizeof folder) return false;
-    while (length > 1 && (folder[length - 1] == '/' || folder[length - 1] == '\\')) folder[--length] = 0;
-    if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
-    DWORD attributes = GetFileAttributesA(folder);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool PlatformFlushFileToDisk(FILE* file) {
@@ -109,4 +158,67 @@ bool PlatformRegularFileSize(FILE* file, int64_t* bytes) {
     if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
     *bytes = (static_cast<int64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// Where the files are
+
+// A Windows program keeps its data beside itself.
+const char* const InstalledDataFolder = nullptr;
+
+bool PlatformProgramFolder(char* folder, int32_t folderBytes) {
+    char program[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+    if (length == 0 || length >= sizeof program) return false;
+    char* slash = std::strrchr(program, '\\');
+    char* other = std::strrchr(program, '/');
+    if (other && (!slash || other > slash)) slash = other;
+    if (!slash) return false;
+    slash[1] = 0;
+    int written = std::snprintf(folder, static_cast<size_t>(folderBytes), "%s", program);
+    return written > 0 && written < folderBytes;
+}
+
+bool PlatformUserDataFolder(char* folder, int32_t folderBytes) {
+    const char* local = std::getenv("LOCALAPPDATA");
+    if (!local || !local[0]) return false;
+    size_t length = std::strlen(local);
+    bool separator = local[length - 1] == '\\' || local[length - 1] == '/';
+    int written = std::snprintf(folder, static_cast<size_t>(folderBytes), "%s%sTALVOX\\", local, separator ? "" : "\\");
+    return written > 0 && written < folderBytes;
+}
+
+bool PlatformFolderExists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool PlatformFolderIsWritable(const char* folder) {
+    // Folder attributes say nothing about the user's rights: a file made and
+    // gone at once does.
+    char probe[MAX_PATH];
+    int length = std::snprintf(probe, sizeof probe, "%stalvox-write-test-%lu", folder,
+                               static_cast<unsigned long>(GetCurrentProcessId()));
+    if (length < 0 || static_cast<size_t>(length) >= sizeof probe) return false;
+    HANDLE handle = CreateFileA(probe, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(handle);
+    return true;
+}
+
+bool PlatformMakeFolders(const char* path) {
+    char partial[MAX_PATH];
+    int length = std::snprintf(partial, sizeof partial, "%s", path);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof partial) return false;
+    for (char* p = partial + 1; *p; p++) {
+        if (*p != '\\' && *p != '/') continue;
+        if (p[-1] == ':') continue;  // a drive, such as C:
+        char separator = *p;
+        *p = 0;
+        CreateDirectoryA(partial, nullptr);
+        *p = separator;
+    }
+    CreateDirectoryA(partial, nullptr);
+    return PlatformFolderExists(partial);
 }

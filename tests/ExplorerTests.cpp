@@ -1,13 +1,19 @@
 // The main loop and its command keys, driven through the scripted platform.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
 #include "app/Explorer.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
+#include "sys/DataFolders.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
@@ -276,4 +282,53 @@ TEST(StartUp, FailedOpeningReturnsZeroBeforeAnyBuffer) {
     scriptedOpensBeforeFailure = 0;
     EXPECT_EQ(RunExplorer(), 0);
     EXPECT_EQ(scriptedCursorShows, 0);
+}
+
+// Started from anywhere: the data is taken from the current folder, else from
+// beside the program, else from the installed data folder; saves go beside
+// the data, except for an installed copy, whose saves go into the user's XDG
+// folder, made by the first save.
+TEST(StartUp, DataIsFoundHereThenBesideTheProgramThenInstalled) {
+    ResetProgramState();
+    ASSERT_TRUE(EnterScratchFolder("talvox-folders"));
+    namespace fs = std::filesystem;
+    const std::string root = scratchFolder.string() + "/";
+    const std::string program = root + "usr/bin/";
+    const char* oldHome = std::getenv("HOME");
+    const char* oldData = std::getenv("XDG_DATA_HOME");
+    const std::string home = oldHome ? oldHome : "", data = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", (root + "xdg").c_str(), 1);
+    fs::create_directories(program);
+
+    ChooseDataFolders(program.c_str());
+    EXPECT_STREQ(dataFolder, "") << "with data nowhere, the current folder as ever";
+    EXPECT_STREQ(saveFolder, "");
+
+    fs::create_directories(root + "usr/share/talvox/bmp_cube");
+    ChooseDataFolders(program.c_str());
+    EXPECT_EQ(std::string(dataFolder), program + "../share/talvox/");
+    EXPECT_EQ(std::string(saveFolder), root + "xdg/talvox/");
+    MakeSaveFolder();
+    EXPECT_TRUE(fs::is_directory(root + "xdg/talvox/map")) << "a save does not make the XDG map folder";
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", (root + "home").c_str(), 1);
+    ChooseDataFolders(program.c_str());
+    EXPECT_EQ(std::string(saveFolder), root + "home/.local/share/talvox/");
+
+    fs::create_directories(program + "bmp_cube");
+    ChooseDataFolders(program.c_str());
+    EXPECT_EQ(std::string(dataFolder), program);
+    EXPECT_EQ(std::string(saveFolder), program);
+    MakeSaveFolder();
+    EXPECT_FALSE(fs::exists(program + "map")) << "a run folder's missing map folder was made";
+
+    fs::create_directories("bmp_cube");
+    ChooseDataFolders(program.c_str());
+    EXPECT_STREQ(dataFolder, "");
+    EXPECT_STREQ(saveFolder, "");
+
+    if (oldHome) setenv("HOME", home.c_str(), 1); else unsetenv("HOME");
+    if (oldData) setenv("XDG_DATA_HOME", data.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    LeaveScratchFolder();
+    ResetProgramState();
 }

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -73,6 +75,40 @@ TEST_F(MapFile, SaveReplacesALongerMapWhole) {
     SaveMap(0);
     EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(2));
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"});
+}
+
+// What saves killed outright left behind: the temporary files of processes
+// that have ended go with the next save, those of a running process stay, and
+// the save's own file has no name until it is whole where the file system
+// allows it, so that a kill leaves nothing.
+TEST_F(MapFile, SaveRemovesTheTemporaryFilesOfEndedSavesOnly) {
+    pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    ASSERT_GT(ended, 0);
+    ASSERT_EQ(waitpid(ended, nullptr, 0), ended);
+    const std::string gone = "0.map.tmp-" + std::to_string(ended);
+    const std::string running = "0.map.tmp-" + std::to_string(getppid());
+    const std::string mine = "0.map.tmp-" + std::to_string(getpid()) + "-2";
+    const std::string other = gone + "x";
+    for (const std::string& name : {gone, gone + "-1", running, mine, other})
+        ASSERT_TRUE(WriteFileBytes("map/" + name, {1, 2, 3}));
+    const int probe = open("map", O_TMPFILE | O_WRONLY, 0600);
+    const bool unnamedFiles = probe >= 0;
+    if (probe >= 0) close(probe);
+    int namedWhileWriting = 0;
+    scriptedOnSwap = [&](int) {
+        for (const std::string& name : MapFolderEntries())
+            if (name.rfind("0.map.tmp", 0) == 0 && name != running && name != other) namedWhileWriting++;
+    };
+    FillVolumesWithPattern(1);
+    SaveMap(0);
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(1));
+    std::vector<std::string> kept = {"0.map", running, other};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(MapFolderEntries(), kept);
+    if (unnamedFiles) {
+        EXPECT_EQ(namedWhileWriting, 0) << "the save's file had a name while it was written";
+    }
 }
 
 TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {

@@ -11,11 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sys/DataFolders.h"
 #include "sys/Files.h"
 #include "world/WorldState.h"
 
 void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]) {
-    std::snprintf(filename, sizeof filename, "map/%d.map", static_cast<int>(n));
+    std::snprintf(filename, sizeof filename, "%smap/%d.map", saveFolder, static_cast<int>(n));
 }
 
 // Moves one volume's first N - 1 cells through the file, chunk by chunk, with
@@ -40,6 +41,7 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
     char filename[MapFileNameBytes];
     char tempname[MapFileNameBytes + 32];
     FormatMapFileName(n, filename);
+    MakeSaveFolder();
     errno = 0;
     FILE* file = PlatformCreateTempFile(filename, tempname, static_cast<int32_t>(sizeof tempname));
     if (!file) {

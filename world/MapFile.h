@@ -5,6 +5,8 @@
 #pragma once
 #include <cstdint>
 
+#include "sys/DataFolders.h"
+
 // Bytes moved per chunk.
 constexpr int32_t MapChunkSize = 1000000;
 
@@ -30,8 +32,8 @@ enum MapOutcome {
     MapNotRead,       // a read failed part-way: the cells were put back
 };
 
-// The relative path of map n: map/<n>.map.
-constexpr int MapFileNameBytes = 256;
+// The path of map n: map/<n>.map in the save folder (sys/DataFolders.h).
+constexpr int MapFileNameBytes = DataPathBytes + 32;
 void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
 // Writes both volumes to map/<n>.map. The file is written under a temporary
 // name and put in place only when whole and on disk; a failure (no map

@@ -64,17 +64,18 @@ def wait_for(predicate, timeout, what):
     raise AssertionError("timed out after %ss waiting for %s" % (timeout, what))
 
 
-def start(work_dir, timeout=120, preexec_fn=None):
+def start(work_dir, timeout=120, preexec_fn=None, command=None, env=None):
     """Starts the program in work_dir (preexec_fn runs in the child before
-    exec) and waits until its window is shown and has drawn a frame; returns
+    exec; command, a list, replaces ./talvox; env replaces the environment)
+    and waits until its window is shown and has drawn a frame; returns
     (process, window id). A window exists, named, before it is shown and
     before the program has made it the one that takes the keyboard: keys sent
     then are lost."""
     require_display()
-    command = os.environ.get("TALVOX_COMMAND", "./talvox").split()
+    command = command or os.environ.get("TALVOX_COMMAND", "./talvox").split()
     with open(os.path.join(work_dir, "talvox.log"), "w") as log:
         process = subprocess.Popen(command, cwd=work_dir, stdout=log, stderr=subprocess.STDOUT,
-                                   preexec_fn=preexec_fn)
+                                   preexec_fn=preexec_fn, env=env)
     deadline = time.monotonic() + timeout
 
     def exited():
@@ -480,8 +481,32 @@ def map_path(work):
 
 
 def temp_files(work):
-    """The temporary files of saves under way (or killed) in work's map/."""
+    """The named temporary files of saves under way (or killed) in work's map/."""
     return sorted(name for name in os.listdir(os.path.join(work, "map")) if name.startswith("0.map.tmp"))
+
+
+def unnamed_files(work):
+    """The files without a name (Linux names a save's file only once it is
+    whole) that processes hold open in work's map/, as /proc paths that stat
+    them."""
+    prefix = os.path.realpath(os.path.join(work, "map")) + "/#"
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        descriptors = os.path.join("/proc", pid, "fd")
+        try:
+            names = os.listdir(descriptors)
+        except OSError:
+            continue
+        for name in names:
+            try:
+                target = os.readlink(os.path.join(descriptors, name))
+            except OSError:
+                continue
+            if target.startswith(prefix) and target.endswith(" (deleted)"):
+                found.append(os.path.join(descriptors, name))
+    return found
 
 
 def read_map(work):
@@ -489,17 +514,43 @@ def read_map(work):
         return f.read()
 
 
+# The file number of each save's file, by the path start_save returned.
+_save_inodes = {}
+
+
 def start_save(work):
-    """Holds Ctrl+S until the save has made a new temporary file; returns its name."""
+    """Holds Ctrl+S until the save has made its file; returns a path that
+    stats that file while it is written: the new temporary file in map/, or
+    the save's unnamed file under /proc."""
     before = set(temp_files(work))
-    new = hold_keys_until(["ctrl", "s"], lambda: sorted(set(temp_files(work)) - before), TRANSFER_TIMEOUT,
-                          "the save to start")
-    return new[0]
+
+    def started():
+        new = sorted(set(temp_files(work)) - before)
+        if new:
+            return os.path.join(work, "map", new[0])
+        return (unnamed_files(work) or [None])[0]
+    path = hold_keys_until(["ctrl", "s"], started, TRANSFER_TIMEOUT, "the save to start")
+    try:
+        _save_inodes[path] = os.stat(path).st_ino
+    except OSError:  # already in place
+        pass
+    return path
+
+
+def save_done(work, temp):
+    """Whether the save that start_save saw begin has put its file in place."""
+    inode = _save_inodes.get(temp)
+    if inode is None:
+        return not os.path.exists(temp)
+    try:
+        return os.stat(map_path(work)).st_ino == inode
+    except OSError:
+        return False
 
 
 def finish_save(work, temp):
     """Waits until the save has put its file in place; returns the map's bytes."""
-    wait_for(lambda: not os.path.exists(os.path.join(work, "map", temp)), TRANSFER_TIMEOUT, "the save to finish")
+    wait_for(lambda: save_done(work, temp), TRANSFER_TIMEOUT, "the save to finish")
     return read_map(work)
 
 

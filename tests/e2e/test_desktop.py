@@ -102,7 +102,7 @@ class DesktopTest(unittest.TestCase):
         time.sleep(1.0)
         self.assertIsNone(self.process.poll(), "the program ended in the middle of the save")
         self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
-        self.assertFalse(os.path.exists(os.path.join(self.work, "map", temp)), "the save was cut short")
+        self.assertTrue(harness.save_done(self.work, temp), "the save was cut short")
         self.assertEqual(harness.temp_files(self.work), [])
         self.assertEqual(len(harness.read_map(self.work)), harness.MAP_BYTES, "the map is not whole")
 

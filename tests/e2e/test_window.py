@@ -89,6 +89,16 @@ class WindowTest(unittest.TestCase):
         self.assertEqual(harness.same_fraction(saved, shown), 1.0, "the screenshot is not the picture shown")
         self.assertEqual(harness.quit_with(self.process), 0)
 
+    def test_started_from_another_folder_it_finds_the_run_folders_data(self):
+        _, _, here = harness.settled_picture(self.window)
+        self.assertEqual(harness.quit_with(self.process), 0)
+        elsewhere = os.path.join(os.path.dirname(self.work), "elsewhere")
+        os.mkdir(elsewhere)
+        self.process, window = harness.start(elsewhere, command=[os.path.join(self.work, "talvox")])
+        _, _, there = harness.settled_picture(window)
+        self.assertGreaterEqual(harness.same_fraction(here, there), 0.97,
+                                "started from another folder it shows another picture (no textures?)")
+
     def test_escape_ends_with_exit_code_zero(self):
         self.assertEqual(harness.quit_with(self.process), 0)
 

@@ -12,6 +12,7 @@
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
+#include "sys/DataFolders.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "world/Random.h"
 #include "world/WorldState.h"
@@ -50,6 +51,8 @@ void ResetProgramState() {
     clearColourKey[2] = 229;
     std::memset(TextLine, 0, sizeof TextLine);
     ClearNotices();
+    dataFolder[0] = saveFolder[0] = 0;
+    saveFolderIsUsersOwn = false;
     SeedRandom(1);
 
     AllocateTextureImages();

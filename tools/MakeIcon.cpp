@@ -1,0 +1,152 @@
+// Writes the program's icon as PNG files of 48 and 256 pixels: a cube seen
+// from above at a corner, its top the floor tile and its two sides the castle
+// stone and the old brick, read from the bitmaps the texture maker wrote, each
+// side darker than the top as the light comes from above. Outside the cube
+// the icon is transparent; edges are smoothed by 4 x 4 samples per pixel.
+// Usage: talvox_make_icon <data folder holding bmp_cube/> <output folder>
+//   writes <output folder>/talvox-48.png and talvox-256.png.
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include "render/Textures.h"
+
+// A texture as read: side x side pixels of R, G, B, top row first.
+struct Texture {
+    int side = 0;
+    std::vector<uint8_t> rgb;
+};
+
+static uint32_t Little(const std::vector<uint8_t>& bytes, size_t at, int count) {
+    uint32_t value = 0;
+    for (int i = 0; i < count; i++) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
+    return value;
+}
+
+// Reads a square, uncompressed, 24-bit, bottom-up bitmap as the texture
+// maker writes it; false for anything else.
+static bool ReadTexture(const std::string& path, Texture& texture) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    std::vector<uint8_t> bytes;
+    uint8_t buffer[65536];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+    std::fclose(file);
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || Little(bytes, 28, 2) != 24 ||
+        Little(bytes, 30, 4) != 0)
+        return false;
+    const uint32_t offset = Little(bytes, 10, 4);
+    const int width = static_cast<int>(Little(bytes, 18, 4));
+    const int height = static_cast<int>(Little(bytes, 22, 4));
+    if (width != height || width <= 0 || width > 4096) return false;
+    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
+    if (offset + stride * height > bytes.size()) return false;
+    texture.side = width;
+    texture.rgb.resize(static_cast<size_t>(width) * width * 3);
+    for (int row = 0; row < height; row++) {
+        const uint8_t* source = &bytes[offset + stride * (height - 1 - row)];
+        for (int x = 0; x < width; x++) {
+            uint8_t* target = &texture.rgb[(static_cast<size_t>(row) * width + x) * 3];
+            target[0] = source[x * 3 + 2];
+            target[1] = source[x * 3 + 1];
+            target[2] = source[x * 3];
+        }
+    }
+    return true;
+}
+
+// The texture's colour at (u, v) in 0..1 (v downwards), scaled by light.
+static void Sample(const Texture& texture, double u, double v, double light, double rgb[3]) {
+    int x = static_cast<int>(u * texture.side), y = static_cast<int>(v * texture.side);
+    x = x < 0 ? 0 : (x >= texture.side ? texture.side - 1 : x);
+    y = y < 0 ? 0 : (y >= texture.side ? texture.side - 1 : y);
+    const uint8_t* p = &texture.rgb[(static_cast<size_t>(y) * texture.side + x) * 3];
+    for (int c = 0; c < 3; c++) rgb[c] = p[c] * light;
+}
+
+// The cube's colour at (dx, dy) from the icon's centre, for an edge of
+// `edge` pixels; false outside the cube. Its corner nearest the eye is at
+// the centre; the top rises from it, the left and right sides hang below.
+static bool CubeColour(const Texture* faces, double dx, double dy, double edge, double rgb[3]) {
+    const double across = 0.8660254 * edge;  // cos 30 degrees
+    // Top: the centre plus a (-across, -edge/2) plus b (across, -edge/2).
+    const double sum = -dy / (0.5 * edge), difference = dx / across;
+    const double a = (sum - difference) / 2, b = (sum + difference) / 2;
+    if (a >= 0 && a <= 1 && b >= 0 && b <= 1) {
+        Sample(faces[0], a, 1 - b, 1.0, rgb);
+        return true;
+    }
+    // Sides: a step across plus a step straight down (edge).
+    const double left = -dx / across, right = dx / across;
+    if (left >= 0 && left <= 1) {
+        const double down = (dy + 0.5 * edge * left) / edge;
+        if (down >= 0 && down <= 1) {
+            Sample(faces[1], 1 - left, down, 0.80, rgb);
+            return true;
+        }
+    }
+    if (right >= 0 && right <= 1) {
+        const double down = (dy + 0.5 * edge * right) / edge;
+        if (down >= 0 && down <= 1) {
+            Sample(faces[2], right, down, 0.60, rgb);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Draws the icon side x side as RGBA, top row first.
+static std::vector<uint8_t> DrawIcon(const Texture* faces, int side) {
+    const int samples = 4;
+    const double edge = 0.47 * side, centre = 0.5 * side;
+    std::vector<uint8_t> rgba(static_cast<size_t>(side) * side * 4, 0);
+    for (int y = 0; y < side; y++)
+        for (int x = 0; x < side; x++) {
+            double total[3] = {0, 0, 0};
+            int covered = 0;
+            for (int j = 0; j < samples; j++)
+                for (int i = 0; i < samples; i++) {
+                    double rgb[3];
+                    const double dx = x + (i + 0.5) / samples - centre, dy = y + (j + 0.5) / samples - centre;
+                    if (!CubeColour(faces, dx, dy, edge, rgb)) continue;
+                    for (int c = 0; c < 3; c++) total[c] += rgb[c];
+                    covered++;
+                }
+            if (covered == 0) continue;
+            uint8_t* p = &rgba[(static_cast<size_t>(y) * side + x) * 4];
+            for (int c = 0; c < 3; c++) p[c] = static_cast<uint8_t>(total[c] / covered + 0.5);
+            p[3] = static_cast<uint8_t>((255 * covered + samples * samples / 2) / (samples * samples));
+        }
+    return rgba;
+}
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: talvox_make_icon <data folder> <output folder>\n");
+        return 2;
+    }
+    const std::string data = argv[1], output = argv[2];
+    const int slots[3] = {FloorTextureSlot, 0, 1};  // top, left side, right side
+    Texture faces[3];
+    for (int f = 0; f < 3; f++) {
+        const std::string path = data + "/" + TextureFiles[slots[f]];
+        if (!ReadTexture(path, faces[f])) {
+            std::fprintf(stderr, "talvox_make_icon: cannot read %s\n", path.c_str());
+            return 1;
+        }
+    }
+    for (int side : {48, 256}) {
+        const std::string path = output + "/talvox-" + std::to_string(side) + ".png";
+        const std::vector<uint8_t> rgba = DrawIcon(faces, side);
+        if (!stbi_write_png(path.c_str(), side, side, 4, rgba.data(), side * 4)) {
+            std::fprintf(stderr, "talvox_make_icon: cannot write %s\n", path.c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
