@@ -35,12 +35,8 @@ else()
   install(FILES ${CMAKE_SOURCE_DIR}/packaging/talvox.desktop DESTINATION share/applications)
 
   # The icon, drawn by our own tool from the bitmaps of the run folder.
-  find_path(TALVOX_STB_INCLUDE_DIR stb/stb_image_write.h)
-  if(NOT TALVOX_STB_INCLUDE_DIR)
-    message(FATAL_ERROR "stb/stb_image_write.h not found: install libstb-dev (scripts/install-deps.sh)")
-  endif()
   add_executable(talvox_make_icon tools/MakeIcon.cpp)
-  target_include_directories(talvox_make_icon PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(talvox_make_icon PRIVATE talvox_render)
   target_include_directories(talvox_make_icon SYSTEM PRIVATE ${TALVOX_STB_INCLUDE_DIR})
   set(TALVOX_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
   file(MAKE_DIRECTORY ${TALVOX_ICON_DIR})

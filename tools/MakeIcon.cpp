@@ -11,68 +11,24 @@
 #include <vector>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
+#include <stb_image_write.h>
 
 #include "render/Textures.h"
 
-// A texture as read: side x side pixels of R, G, B, top row first.
-struct Texture {
-    int side = 0;
-    std::vector<uint8_t> rgb;
-};
-
-static uint32_t Little(const std::vector<uint8_t>& bytes, size_t at, int count) {
-    uint32_t value = 0;
-    for (int i = 0; i < count; i++) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
-    return value;
-}
-
-// Reads a square, uncompressed, 24-bit, bottom-up bitmap as the texture
-// maker writes it; false for anything else.
-static bool ReadTexture(const std::string& path, Texture& texture) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-    std::fclose(file);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || Little(bytes, 28, 2) != 24 ||
-        Little(bytes, 30, 4) != 0)
-        return false;
-    const uint32_t offset = Little(bytes, 10, 4);
-    const int width = static_cast<int>(Little(bytes, 18, 4));
-    const int height = static_cast<int>(Little(bytes, 22, 4));
-    if (width != height || width <= 0 || width > 4096) return false;
-    const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-    if (offset + stride * height > bytes.size()) return false;
-    texture.side = width;
-    texture.rgb.resize(static_cast<size_t>(width) * width * 3);
-    for (int row = 0; row < height; row++) {
-        const uint8_t* source = &bytes[offset + stride * (height - 1 - row)];
-        for (int x = 0; x < width; x++) {
-            uint8_t* target = &texture.rgb[(static_cast<size_t>(row) * width + x) * 3];
-            target[0] = source[x * 3 + 2];
-            target[1] = source[x * 3 + 1];
-            target[2] = source[x * 3];
-        }
-    }
-    return true;
-}
-
 // The texture's colour at (u, v) in 0..1 (v downwards), scaled by light.
-static void Sample(const Texture& texture, double u, double v, double light, double rgb[3]) {
-    int x = static_cast<int>(u * texture.side), y = static_cast<int>(v * texture.side);
-    x = x < 0 ? 0 : (x >= texture.side ? texture.side - 1 : x);
-    y = y < 0 ? 0 : (y >= texture.side ? texture.side - 1 : y);
-    const uint8_t* p = &texture.rgb[(static_cast<size_t>(y) * texture.side + x) * 3];
+// The record holds rows bottom first.
+static void Sample(const TextureImage& texture, double u, double v, double light, double rgb[3]) {
+    int x = static_cast<int>(u * texture.width), y = static_cast<int>(v * texture.height);
+    x = x < 0 ? 0 : (x >= texture.width ? texture.width - 1 : x);
+    y = y < 0 ? 0 : (y >= texture.height ? texture.height - 1 : y);
+    const uint8_t* p = texture.pixels + (static_cast<size_t>(texture.height - 1 - y) * texture.width + x) * 3;
     for (int c = 0; c < 3; c++) rgb[c] = p[c] * light;
 }
 
 // The cube's colour at (dx, dy) from the icon's centre, for an edge of
 // `edge` pixels; false outside the cube. Its corner nearest the eye is at
 // the centre; the top rises from it, the left and right sides hang below.
-static bool CubeColour(const Texture* faces, double dx, double dy, double edge, double rgb[3]) {
+static bool CubeColour(const TextureImage* faces, double dx, double dy, double edge, double rgb[3]) {
     const double across = 0.8660254 * edge;  // cos 30 degrees
     // Top: the centre plus a (-across, -edge/2) plus b (across, -edge/2).
     const double sum = -dy / (0.5 * edge), difference = dx / across;
@@ -101,7 +57,7 @@ static bool CubeColour(const Texture* faces, double dx, double dy, double edge, 
 }
 
 // Draws the icon side x side as RGBA, top row first.
-static std::vector<uint8_t> DrawIcon(const Texture* faces, int side) {
+static std::vector<uint8_t> DrawIcon(const TextureImage* faces, int side) {
     const int samples = 4;
     const double edge = 0.47 * side, centre = 0.5 * side;
     std::vector<uint8_t> rgba(static_cast<size_t>(side) * side * 4, 0);
@@ -132,13 +88,16 @@ int main(int argc, char** argv) {
     }
     const std::string data = argv[1], output = argv[2];
     const int slots[3] = {FloorTextureSlot, 0, 1};  // top, left side, right side
-    Texture faces[3];
+    // The bitmaps are read by the program's own loader.
+    AllocateTextureImages();
+    TextureImage faces[3];
     for (int f = 0; f < 3; f++) {
         const std::string path = data + "/" + TextureFiles[slots[f]];
-        if (!ReadTexture(path, faces[f])) {
-            std::fprintf(stderr, "talvox_make_icon: cannot read %s\n", path.c_str());
+        if (!LoadTextureFile(path.c_str(), slots[f])) {
+            std::fprintf(stderr, "talvox_make_icon: cannot read %s: %s\n", path.c_str(), TextureRefusals[slots[f]]);
             return 1;
         }
+        faces[f] = TextureImages[slots[f]];
     }
     for (int side : {48, 256}) {
         const std::string path = output + "/talvox-" + std::to_string(side) + ".png";
