@@ -208,6 +208,14 @@ bool PrepareViewVolume(ViewVolume& view) {
             reach = std::max(reach, std::sqrt(d));
         }
     if (!(reach < 0.45)) return true;
+    double right[3], up[3];
+    Unproject(inverseClip, 0.0, 0.0, -1.0, view.nearCentre);
+    Unproject(inverseClip, 1.0, 0.0, -1.0, right);
+    Unproject(inverseClip, 0.0, 1.0, -1.0, up);
+    for (int axis = 0; axis < 3; axis++) {
+        view.nearRight[axis] = right[axis] - view.nearCentre[axis];
+        view.nearUp[axis] = up[axis] - view.nearCentre[axis];
+    }
     view.occluding = FindNearCells(view, reach + NearMargin);
     return true;
 }
@@ -276,36 +284,48 @@ SideProjection ProjectSide(const float centre[3], int side, ScreenRect& out) {
     return SideOnScreen;
 }
 
-// The screen rectangle of the part of the near plane inside cell c (draw
-// coordinates of its centre), grown a little: lines of sight start there.
-// Empty when the near plane misses the cell.
+// The screen rectangle of the part of the near plane's rectangle inside
+// cell c (draw coordinates of its centre), the cell grown a little: lines of
+// sight start there. The screen square is cut by the cell's six planes as
+// they cross the near plane. Empty when the near plane misses the cell.
 ScreenRect ProjectNearSection(const ViewVolume& view, const double centre[3]) {
     constexpr double half = 0.5 + NearMargin;
-    double clip[8][4];
-    for (int corner = 0; corner < 8; corner++) {
-        const double p[3] = {centre[0] + (corner & 1 ? half : -half), centre[1] + (corner & 2 ? half : -half),
-                             centre[2] + (corner & 4 ? half : -half)};
-        for (int row = 0; row < 4; row++)
-            clip[corner][row] = view.clip[row] * p[0] + view.clip[4 + row] * p[1] + view.clip[8 + row] * p[2] + view.clip[12 + row];
-    }
-    ScreenRect r = {2.0f, 2.0f, -2.0f, -2.0f};
-    for (int corner = 0; corner < 8; corner++)
-        for (int bit = 1; bit < 8; bit <<= 1) {
-            if (corner & bit) continue;
-            const double* a = clip[corner];
-            const double* b = clip[corner | bit];
-            // The near plane is where z + w is 0.
-            const double da = a[2] + a[3], db = b[2] + b[3];
-            if ((da > 0.0 && db > 0.0) || (da < 0.0 && db < 0.0) || da == db) continue;
-            const double t = da / (da - db);
-            const double x = a[0] + t * (b[0] - a[0]), y = a[1] + t * (b[1] - a[1]), w = a[3] + t * (b[3] - a[3]);
-            if (!(w > 0.0)) return WholeScreen;
-            r.x0 = std::min(r.x0, static_cast<float>(x / w));
-            r.y0 = std::min(r.y0, static_cast<float>(y / w));
-            r.x1 = std::max(r.x1, static_cast<float>(x / w));
-            r.y1 = std::max(r.y1, static_cast<float>(y / w));
+    constexpr int MaxCorners = 12;
+    double corners[MaxCorners][2] = {{-1.0, -1.0}, {1.0, -1.0}, {1.0, 1.0}, {-1.0, 1.0}};
+    int count = 4;
+    for (int side = 0; side < CellSides && count > 0; side++) {
+        // Inside the plane of side: a + b x + c y >= 0 for screen (x, y).
+        const int axis = SideAxes[side];
+        const double sign = -SideSteps[side][axis];
+        const double a = sign * (view.nearCentre[axis] - centre[axis]) + half;
+        const double b = sign * view.nearRight[axis], c = sign * view.nearUp[axis];
+        double kept[MaxCorners][2];
+        int keptCount = 0;
+        for (int k = 0; k < count && keptCount < MaxCorners - 1; k++) {
+            const double* p = corners[k];
+            const double* q = corners[(k + 1) % count];
+            const double dp = a + b * p[0] + c * p[1], dq = a + b * q[0] + c * q[1];
+            if (dp >= 0.0) {
+                kept[keptCount][0] = p[0];
+                kept[keptCount++][1] = p[1];
+            }
+            if ((dp >= 0.0) != (dq >= 0.0)) {
+                const double t = dp / (dp - dq);
+                kept[keptCount][0] = p[0] + t * (q[0] - p[0]);
+                kept[keptCount++][1] = p[1] + t * (q[1] - p[1]);
+            }
         }
-    if (IsEmpty(r)) return r;
+        count = keptCount;
+        std::copy(&kept[0][0], &kept[0][0] + 2 * count, &corners[0][0]);
+    }
+    if (count == 0) return {1.0f, 1.0f, -1.0f, -1.0f};
+    ScreenRect r = {2.0f, 2.0f, -2.0f, -2.0f};
+    for (int k = 0; k < count; k++) {
+        r.x0 = std::min(r.x0, static_cast<float>(corners[k][0]));
+        r.y0 = std::min(r.y0, static_cast<float>(corners[k][1]));
+        r.x1 = std::max(r.x1, static_cast<float>(corners[k][0]));
+        r.y1 = std::max(r.y1, static_cast<float>(corners[k][1]));
+    }
     return Intersect({r.x0 - ScreenMargin, r.y0 - ScreenMargin, r.x1 + ScreenMargin, r.y1 + ScreenMargin}, WholeScreen);
 }
 

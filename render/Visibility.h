@@ -25,6 +25,9 @@ struct ViewVolume {
     // plane cuts off can lie in, inclusive (meaningful when occluding).
     float eye[3];
     int32_t nearLow[3], nearHigh[3];
+    // The near plane's rectangle: its centre, and the steps to its right
+    // and top edges (normalised device x and y of 1), in draw coordinates.
+    double nearCentre[3], nearRight[3], nearUp[3];
     // Draw coordinates to clip coordinates: projection x modelview.
     double clip[16];
 };
