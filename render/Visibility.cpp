@@ -138,15 +138,16 @@ static void ClippedChunkCells(const ViewVolume& view, const int32_t chunk[3], in
     }
 }
 
-// The cells the eye or the near plane's cut can lie in; false when the eye
-// is far from the player cell or some of them are not drawn cells.
+// The drawn cells the eye or the near plane's cut can lie in; false when
+// the eye is outside the drawn cells (sight from there may enter them from
+// any side). Lines of sight that leave the drawn cells never come back: they
+// are a box, and the eye is in it.
 static bool FindNearCells(ViewVolume& view, double reach) {
     for (int axis = 0; axis < 3; axis++) {
         double e = view.eye[axis];
-        if (!(std::fabs(e) < 4.0)) return false;
-        view.nearLow[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5));
-        view.nearHigh[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5));
-        if (view.nearLow[axis] < view.low[axis] || view.nearHigh[axis] > view.high[axis]) return false;
+        if (!(e >= view.low[axis] - PlayerCell(axis) - 0.5 && e <= view.high[axis] - PlayerCell(axis) + 0.5)) return false;
+        view.nearLow[axis] = std::max(view.low[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5)));
+        view.nearHigh[axis] = std::min(view.high[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5)));
     }
     return true;
 }
@@ -382,7 +383,7 @@ void MarkCellsInSight(const ViewVolume& view) {
 
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
-    const size_t rings = static_cast<size_t>(sightSpan[0] + sightSpan[1] + sightSpan[2]);
+    const size_t rings = static_cast<size_t>(sightSpan[0] + sightSpan[1] + sightSpan[2]) + 1;
     if (sightRings.size() < rings) sightRings.resize(rings);
     for (auto& ring : sightRings) ring.clear();
     auto distance = [&](const int32_t c[3]) {

@@ -18,11 +18,10 @@ struct ViewVolume {
     int32_t low[3], high[3];
     // Whether cells no line of sight reaches, and faces seen only from where
     // no line of sight reaches, may be left out: the eye is a point
-    // (perspective) and the cells it and the near plane's cut can lie in are
-    // drawn cells.
+    // (perspective) inside the drawn cells' box.
     bool occluding;
-    // The eye in draw coordinates, and the cells it and everything the near
-    // plane cuts off can lie in, inclusive (meaningful when occluding).
+    // The eye in draw coordinates, and the drawn cells it and everything the
+    // near plane cuts off can lie in, inclusive (meaningful when occluding).
     float eye[3];
     int32_t nearLow[3], nearHigh[3];
     // The near plane's rectangle: its centre, and the steps to its right
