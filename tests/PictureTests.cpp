@@ -112,13 +112,15 @@ constexpr int AllowedDifferences = ScreenPixelCount / 1000;
 // Where the carved world has its odd-coded cell.
 constexpr int32_t OddX = 97, OddY = 100, OddZ = 101;
 
-// Two halls joined by a corridor, a shaft, pillars, an odd-coded cell, a
-// patch of alternative floor, objects of both kinds and a few lights.
+// Two halls joined by a corridor, a shaft, pillars, an odd-coded cell in the
+// floor with a cellar under it, a patch of alternative floor, objects of both
+// kinds and a few lights.
 void CarveTestWorld() {
     FillCells(90, 90, 98, 104, 104, 101, CellEmpty);   // first hall, 4 high
     FillCells(105, 96, 100, 120, 97, 101, CellEmpty);  // corridor east, 2 wide
     FillCells(121, 88, 96, 130, 106, 101, CellEmpty);  // second hall, 6 high
     FillCells(95, 95, 80, 96, 96, 97, CellEmpty);      // shaft up from the first hall
+    FillCells(95, 98, 103, 99, 102, 104, CellEmpty);   // cellar under the odd cell, a layer of rock between
     for (int32_t z = 98; z <= 101; z++) {
         DungeonMap[CellIndex(94, 94, z)] = CellSolid;  // pillars
         DungeonMap[CellIndex(100, 94, z)] = CellSolid;
@@ -164,6 +166,7 @@ TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
         {125, 100, 99, 20.0f, 140.0f},         // second hall, looking down
         {98, 96, 100, 270.0f, 90.0f},          // level along +x, every edge on a pixel row
         {91, 97, 100, 90.0f, 90.0f, 0.96f},    // the eye against a wall
+        {97, 97, 99, 0.0f, 130.0f},            // down at the odd cell, through it and the rock to the cellar
     };
     // With the odd cell sight passes into the rock beside it; without it
     // nothing does, and hidden cells can be left out.
