@@ -13,8 +13,15 @@
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./FrameBench [fast frames] [plain frames] [picture prefix]
 // With a picture prefix, every pair of pictures that differs is written as
 // <prefix><n>-fast.ppm, -plain.ppm and -diff.ppm (differing pixels white).
+//
+// The sweep instead times RenderFrame from thousands of seeded random
+// viewpoints (open cells, rock, chunk sides; both worlds and one with odd
+// cells scattered in), at each one's own radius and at radius 60, and
+// compares each picture with the plain drawing at its own radius:
+//   ./FrameBench --sweep [--count N] [--no-plain] [--seed S] [--frames F] [--pictures PREFIX]
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -34,6 +41,7 @@
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
+#include "tests/support/TestWorld.h"
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
 #include "world/Player.h"
@@ -182,12 +190,162 @@ void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& time
     }
 }
 
+// ---------------------------------------------------------------------------
+// The sweep
+// ---------------------------------------------------------------------------
+
+// One viewpoint of the sweep as measured: RenderFrame's median at its own
+// radius and at radius 60, and the share of pixels equal to the plain
+// drawing at its own radius (-1 when not compared).
+struct SweepRow {
+    const char* world;
+    SweepView sweep;
+    double ownMs, farMs;
+    double identical;
+    bool occluding, farOccluding;
+    int32_t farSightCells;
+};
+
+// The player at the viewpoint again, lights left as they are.
+void StandAt(const SweepView& s, int32_t radius) {
+    PlaceViewer(s.view);
+    px = s.offsets[0];
+    py = s.offsets[1];
+    pz = s.offsets[2];
+    viewRadius = radius;
+}
+
+// Median of frames RenderFrames from s at radius, after one that builds
+// what it needs.
+double TimeFrames(const SweepView& s, int32_t radius, int frames, bool* occluding, int32_t* sightCells = nullptr) {
+    StandAt(s, radius);
+    DrawFrame();
+    std::vector<double> times;
+    for (int i = 0; i < frames; i++) {
+        StandAt(s, radius);
+        double start = NowMilliseconds();
+        DrawFrame();
+        times.push_back(NowMilliseconds() - start);
+    }
+    *occluding = viewCubeCounts.occluding;
+    if (sightCells) *sightCells = viewCubeCounts.sightCells;
+    return Median(times);
+}
+
+std::string DescribeSweep(const SweepRow& r) {
+    char text[200];
+    std::snprintf(text, sizeof text, "%s %s %d,%d,%d offsets %.2f,%.2f,%.2f yaw %.1f pitch %.1f radius %d%s", r.world,
+                  SweepKindName(r.sweep.kind), r.sweep.view.x, r.sweep.view.y, r.sweep.view.z, r.sweep.offsets[0],
+                  r.sweep.offsets[1], r.sweep.offsets[2], r.sweep.view.yaw, r.sweep.view.pitch, r.sweep.radius,
+                  r.sweep.lightSeed ? ", lights" : "");
+    return text;
+}
+
+double Percentile(std::vector<double> values, double share) {
+    std::sort(values.begin(), values.end());
+    size_t at = static_cast<size_t>(std::ceil(share * static_cast<double>(values.size())));
+    return values[std::min(values.size() - 1, at > 0 ? at - 1 : 0)];
+}
+
+// Prints one line of figures over the rows that pass the filter.
+template <typename Filter>
+void PrintSweepLine(const char* label, const std::vector<SweepRow>& rows, Filter filter) {
+    std::vector<double> own, far;
+    const SweepRow* slowest = nullptr;
+    const SweepRow* least = nullptr;
+    int occluded = 0, below = 0;
+    for (const SweepRow& r : rows) {
+        if (!filter(r)) continue;
+        own.push_back(r.ownMs);
+        far.push_back(r.farMs);
+        occluded += r.farOccluding;
+        if (!slowest || r.farMs > slowest->farMs) slowest = &r;
+        if (r.identical >= 0.0 && (!least || r.identical < least->identical)) least = &r;
+        below += r.identical >= 0.0 && r.identical < 99.9;
+    }
+    if (own.empty()) return;
+    std::printf("| %s | %zu | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %d | %s | %d |\n", label, own.size(), Median(own),
+                Percentile(own, 0.99), Worst(own), Median(far), Percentile(far, 0.99), Worst(far), occluded,
+                least ? (std::to_string(least->identical).substr(0, 7) + " %").c_str() : "-", below);
+    std::printf("|   slowest at 60: %s (%.2f ms, %d cells in sight) |\n", DescribeSweep(*slowest).c_str(), slowest->farMs,
+                slowest->farSightCells);
+    if (least) std::printf("|   least agreement: %s (%.3f %%) |\n", DescribeSweep(*least).c_str(), least->identical);
+}
+
+// Usage: FrameBench --sweep [--count N] [--no-plain] [--seed S] [--frames F] [--pictures PREFIX]
+// N open viewpoints over the three worlds (default 2001), a tenth as many in
+// rock and as many at chunk sides.
+int RunSweep(int argc, char** argv) {
+    int count = 2001, frames = 3;
+    uint32_t seed = 16;
+    bool plain = true;
+    for (int i = 2; i < argc; i++) {
+        const std::string arg = argv[i];
+        if (arg == "--count" && i + 1 < argc) count = std::atoi(argv[++i]);
+        else if (arg == "--no-plain") plain = false;
+        else if (arg == "--seed" && i + 1 < argc) seed = static_cast<uint32_t>(std::atol(argv[++i]));
+        else if (arg == "--frames" && i + 1 < argc) frames = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--pictures" && i + 1 < argc) picturePrefix = argv[++i];
+        else {
+            std::printf("unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    const int open = std::max(1, count / 3), rare = std::max(1, count / 30);
+    static const char* const worlds[3] = {"w0", "w1", "w1 odd"};
+    std::vector<SweepRow> rows;
+    const double began = NowMilliseconds();
+    for (int w = 0; w < 3; w++) {
+        RegenerateWorld(w == 0 ? 0 : 1);
+        if (w == 2) ScatterOddCells(seed, 500);
+        const std::vector<SweepView> views = MakeSweepViews(seed + static_cast<uint32_t>(w), open, rare, rare);
+        for (const SweepView& s : views) {
+            PlaceSweepViewer(s);
+            SweepRow row = {worlds[w], s, 0.0, 0.0, -1.0, false, false, 0};
+            row.ownMs = TimeFrames(s, s.radius, frames, &row.occluding);
+            if (plain) {
+                StandAt(s, s.radius);
+                DrawFrame();
+                std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+                StandAt(s, s.radius);
+                std::vector<uint8_t> plainPicture(ScreenPixelCount * 3);
+                DrawPlainScene(plainPicture.data());
+                row.identical = IdenticalShare(fastPicture, plainPicture);
+                if (picturePrefix && row.identical < 99.9 && picturesWritten < 60) {
+                    std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
+                    WritePicture(stem + "-fast.ppm", fastPicture);
+                    WritePicture(stem + "-plain.ppm", plainPicture);
+                    std::printf("  %s: %.3f %%, pictures %s-*.ppm\n", DescribeSweep(row).c_str(), row.identical, stem.c_str());
+                }
+            }
+            row.farMs = TimeFrames(s, 60, frames, &row.farOccluding, &row.farSightCells);
+            rows.push_back(row);
+            if (rows.size() % 100 == 0) {
+                std::printf("%zu viewpoints, %.0f s\n", rows.size(), (NowMilliseconds() - began) / 1000.0);
+                std::fflush(stdout);
+            }
+        }
+    }
+    std::printf("\nsweep of %zu viewpoints (seed %u, %d timed frames each, medians), %.0f s\n", rows.size(), seed, frames,
+                (NowMilliseconds() - began) / 1000.0);
+    std::printf("\n| viewpoints | count | own radius median ms | p99 | worst | radius 60 median ms | p99 | worst | occluding at 60 | least identical | below 99.9 %% |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const char* world : worlds)
+        for (SweepKind kind : {SweepOpen, SweepRock, SweepChunkSide}) {
+            const std::string label = std::string(world) + " " + SweepKindName(kind);
+            PrintSweepLine(label.c_str(), rows, [&](const SweepRow& r) { return r.world == world && r.sweep.kind == kind; });
+        }
+    PrintSweepLine("all", rows, [](const SweepRow&) { return true; });
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int fastFrames = argc > 1 ? std::atoi(argv[1]) : 25;
-    const int plainFrames = argc > 2 ? std::atoi(argv[2]) : 2;
-    if (argc > 3) picturePrefix = argv[3];
+    const bool sweep = argc > 1 && std::string(argv[1]) == "--sweep";
+    const int fastFrames = argc > 1 && !sweep ? std::atoi(argv[1]) : 25;
+    const int plainFrames = argc > 2 && !sweep ? std::atoi(argv[2]) : 2;
+    if (argc > 3 && !sweep) picturePrefix = argv[3];
     ResetProgramState();
     for (int slot = 0; slot < TextureSlots; slot++) {
         std::string path = std::string("../run/") + TextureFiles[slot];
@@ -198,6 +356,11 @@ int main(int argc, char** argv) {
     if (!OpenRenderWindow("bench", 960, 720, 24)) {
         std::printf("no GL context (is there a display?)\n");
         return 1;
+    }
+    if (sweep) {
+        const int status = RunSweep(argc, argv);
+        CloseRenderWindow();
+        return status;
     }
 
     std::vector<Row> rows;

@@ -1,15 +1,14 @@
 // The world cut into chunks of 16 x 16 x 16 cells, each holding what the 3D
-// pass needs of its cells: the faces its open cells show against rock, its
-// objects, which of its six sides its open space joins, and whether it holds
-// cells that the visibility reasoning cannot rely on. Chunks are built on
-// first use and all dropped whenever the volumes change (volumeRevision).
+// pass needs of its cells: the faces its open cells show against rock and
+// its objects. Chunks are built on first use and all dropped whenever the
+// volumes change (volumeRevision).
 #pragma once
 #include <cstdint>
 #include <vector>
 
 constexpr int32_t ChunkSide = 16;
 // For a side's axis (0 x, 1 y, 2 z), the other two axes in x, y, z order:
-// the u and v of a slice across that axis (rectangles, openings).
+// the u and v of a slice across that axis (rectangles).
 constexpr int SliceAxes[3][2] = {{1, 2}, {0, 2}, {0, 1}};
 
 // Face lists of a chunk, in drawing-texture order: floors with the floor
@@ -36,19 +35,15 @@ struct ChunkRect {
     uint8_t u0, v0, u1, v1;
 };
 
-// One object: the cell's offset inside the chunk, its texture slot
-// (CubeTextureSlot for FlagCube, GreenTextureSlot for FlagActor) and whether
-// the cell is rock.
+// One object: the cell's offset inside the chunk and its texture slot
+// (CubeTextureSlot for FlagCube, GreenTextureSlot for FlagActor).
 struct ChunkObject {
     uint8_t x, y, z;
     uint8_t slot;
-    bool inRock;
 };
 
-// Chunk sides, numbered as the cell faces: 0 +z, 1 -z, 2 +y, 3 -y, 4 +x, 5 -x.
 struct Chunk {
     bool built;
-    bool scanned;  // unusual is known (always when built)
     int32_t x0, y0, z0;     // first cell
     int32_t x1, y1, z1;     // last cell (inclusive)
     // faces[first[l] .. first[l + 1]) is face list l.
@@ -59,15 +54,6 @@ struct Chunk {
     std::vector<ChunkRect> rects;
     int32_t firstRect[7];
     std::vector<ChunkObject> objects;
-    // links[s]: bit t set when open space touching side s reaches side t
-    // inside the chunk without passing through rock (code 1).
-    uint8_t links[6];
-    // openings[s][v] bit u: the cell of the chunk's layer on side s at (u, v)
-    // (the side's other two axes, as for rectangles) is not rock.
-    uint16_t openings[6][ChunkSide];
-    // A cell with a code of 2 or more, or an open cell on the world's shell:
-    // light can pass where no face stops it.
-    bool unusual;
 };
 
 // Chunks along x, y and z for the current world sizes.
@@ -75,9 +61,5 @@ void GetChunkGrid(int32_t grid[3]);
 // The chunk (cx, cy, cz), built now if the volumes changed since it was built
 // or it never was. The reference stays valid until the next call that builds.
 const Chunk& UseChunk(int32_t cx, int32_t cy, int32_t cz);
-// Whether chunk (cx, cy, cz) holds a cell with a code of 2 or more or an
-// open cell on the world's shell; found by a scan of its cells, without
-// building it.
-bool IsChunkUnusual(int32_t cx, int32_t cy, int32_t cz);
 // Drops every chunk: the next use of each builds it again.
 void DropChunks();

@@ -5,13 +5,15 @@
 #include <cstdint>
 
 // What the last 3D pass drew: chunks, single faces of lit chunks, black
-// rectangles of merged faces, objects, and whether hidden faces were left out.
+// rectangles of merged faces, objects, whether hidden faces were left out,
+// and how many cells lines of sight were followed through.
 struct ViewCubeCounts {
     int32_t chunks;
     int32_t faces;
     int32_t rects;
     int32_t objects;
     bool occluding;
+    int32_t sightCells;
 };
 extern ViewCubeCounts viewCubeCounts;
 // Chunk builds since the program started.

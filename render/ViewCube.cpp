@@ -13,13 +13,15 @@
 // the two triangles its cell's draw would have given, in a batch of the same
 // case (see DrawNeedsClipping).
 //
-// Only faces of the cells in sight are drawn (see Visibility). Faces that no
-// light reaches are black whatever their texture: in chunks no light reaches,
-// the faces of a side are merged into rectangles (kept with the chunk) and
-// drawn untextured, and only the edges of such rectangles can cover a pixel
+// Only faces seen from cells in sight, inside the screen those cells are
+// seen through, are drawn (see Visibility). Faces that no light reaches are
+// black whatever their texture: in chunks no light reaches, the faces of a
+// side are merged into rectangles (kept with the chunk) and drawn
+// untextured, and only the edges of such rectangles can cover a pixel
 // differently. Faces of lit chunks go in three textured batches (floors,
 // FlagAltTexture floors, ceilings with walls) and one untextured batch for
-// those that come out black, in the order the cells are drawn one by one. Objects are drawn with the cell's own matrix steps.
+// those that come out black, in the order the cells are drawn one by one.
+// Objects are drawn with the cell's own matrix steps.
 #include "render/ViewCube.h"
 
 #include <algorithm>
@@ -43,7 +45,7 @@
 #pragma fp_contract(off)
 #endif
 
-ViewCubeCounts viewCubeCounts = {0, 0, 0, 0, false};
+ViewCubeCounts viewCubeCounts = {0, 0, 0, 0, false, 0};
 
 namespace {
 
@@ -198,7 +200,7 @@ bool DrawNeedsClipping(int32_t x, int32_t y, int32_t z, int side, const float ba
 }
 
 // Whether a quad with these clip-space corners lies wholly outside the
-// screen rectangle (normalised device x0, y0, x1, y1) its chunk is seen
+// screen rectangle (normalised device x0, y0, x1, y1) it can be seen
 // through. Corners at or behind the eye's plane are not judged.
 bool QuadMissesScreen(const float* const corners[4], const float screen[4]) {
     float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
@@ -224,21 +226,55 @@ void ClipChunk(const ViewVolume& view, const Chunk& chunk, int32_t low[3], int32
     }
 }
 
-// Whether no face of a side in the cells low..high is turned towards the eye.
-bool SideTurnedAway(const ViewVolume& view, int side, const int32_t low[3], const int32_t high[3]) {
+// Whether the eye may see a face of side at the plane (draw coordinate) from
+// its own cell's side, and from the side of the cell across it.
+void FaceSeenFrom(const ViewVolume& view, int side, float plane, bool* own, bool* across) {
+    const float e = view.eye[SideAxes[side]];
+    *own = SideSign[side] > 0 ? e < plane + TurnMargin : e > plane - TurnMargin;
+    *across = SideSign[side] > 0 ? e > plane - TurnMargin : e < plane + TurnMargin;
+}
+
+// Whether no face of a side in the cells low..high can be seen from either
+// of its sides.
+bool SideUnseen(const ViewVolume& view, int side, const int32_t low[3], const int32_t high[3]) {
     if (!view.occluding) return false;
     const int axis = SideAxes[side];
     const int32_t player[3] = {SX, SY, SZ};
-    if (SideSign[side] > 0) return view.eye[axis] >= static_cast<float>(high[axis] - player[axis]) + 0.5f + TurnMargin;
-    return view.eye[axis] <= static_cast<float>(low[axis] - player[axis]) - 0.5f - TurnMargin;
+    bool own, across, ownNear, acrossNear;
+    // The nearest and farthest planes of the side bound what either sees.
+    FaceSeenFrom(view, side, static_cast<float>(low[axis] - player[axis]) + 0.5f * SideSign[side], &own, &across);
+    FaceSeenFrom(view, side, static_cast<float>(high[axis] - player[axis]) + 0.5f * SideSign[side], &ownNear, &acrossNear);
+    return !own && !ownNear && !across && !acrossNear;
 }
 
-// Whether the face of a side at the plane (draw coordinate) is turned away.
-bool FaceTurnedAway(const ViewVolume& view, int side, float plane) {
-    if (!view.occluding) return false;
+// Adds to screen the part of the screen through which the face of cell at on
+// side (at the plane) can be seen: through the cell when the eye is on its
+// side, through the cell across when on the other. Without occlusion, the
+// whole screen.
+void AddFaceScreen(const ViewVolume& view, const int32_t at[3], int side, float plane, float screen[4]) {
+    auto add = [screen](const float* seen) {
+        if (!seen) return;
+        screen[0] = std::min(screen[0], seen[0]);
+        screen[1] = std::min(screen[1], seen[1]);
+        screen[2] = std::max(screen[2], seen[2]);
+        screen[3] = std::max(screen[3], seen[3]);
+    };
+    static const float whole[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+    if (!view.occluding) return add(whole);
+    bool own, across;
+    FaceSeenFrom(view, side, plane, &own, &across);
+    if (own) add(CellSightScreen(at[0], at[1], at[2]));
     const int axis = SideAxes[side];
-    return SideSign[side] > 0 ? view.eye[axis] >= plane + TurnMargin : view.eye[axis] <= plane - TurnMargin;
+    const int32_t beyond = at[axis] + SideSteps[side][axis];
+    if (across && beyond >= view.low[axis] && beyond <= view.high[axis]) {
+        int32_t n[3] = {at[0], at[1], at[2]};
+        n[axis] = beyond;
+        add(CellSightScreen(n[0], n[1], n[2]));
+    }
 }
+
+// An empty screen for AddFaceScreen to grow.
+bool IsNoScreen(const float screen[4]) { return screen[0] > screen[2] || screen[1] > screen[3]; }
 
 // Every face of a lit chunk, in the colour of its cell, exactly as drawn
 // cell by cell.
@@ -248,7 +284,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
     const int32_t player[3] = {SX, SY, SZ};
     for (int list = 0; list < ChunkFaceLists; list++) {
         const int side = ChunkListSide(list), axis = SideAxes[side];
-        if (SideTurnedAway(view, side, low, high)) continue;
+        if (SideUnseen(view, side, low, high)) continue;
         const CellFace& face = CellFaces[side];
         for (int32_t f = chunk.first[list]; f < chunk.first[list + 1]; f++) {
             const ChunkFace& cell = chunk.faces[f];
@@ -256,9 +292,10 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
             if (!visible.insideCube && (at[0] < low[0] || at[0] > high[0] || at[1] < low[1] || at[1] > high[1] ||
                                         at[2] < low[2] || at[2] > high[2]))
                 continue;
-            if (view.occluding && !IsCellInSight(at[0], at[1], at[2])) continue;
             const float plane = static_cast<float>(at[axis] - player[axis]) + 0.5f * SideSign[side];
-            if (FaceTurnedAway(view, side, plane)) continue;
+            float screen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
+            AddFaceScreen(view, at, side, plane, screen);
+            if (IsNoScreen(screen)) continue;
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {
@@ -277,7 +314,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
                 CornerClip(base, corner + 2, corners[k].clip);
             }
             const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
-            if (QuadMissesScreen(clips, visible.screen)) continue;
+            if (QuadMissesScreen(clips, screen)) continue;
             const bool clipped = !visible.insideFrustum && DrawNeedsClipping(at[0], at[1], at[2], side, base);
             uint8_t colour[3];
             ComputeCellColour(at[0], at[1], at[2], colour);
@@ -297,22 +334,13 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
     }
 }
 
-// Whether any cell of a rectangle of faces (cells first..last) is in sight.
-bool RectInSight(const int32_t first[3], const int32_t last[3]) {
-    for (int32_t z = first[2]; z <= last[2]; z++)
-        for (int32_t y = first[1]; y <= last[1]; y++)
-            for (int32_t x = first[0]; x <= last[0]; x++)
-                if (IsCellInSight(x, y, z)) return true;
-    return false;
-}
-
 // The merged faces of a chunk no light reaches, black.
 void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const Chunk& chunk, const int32_t low[3],
                       const int32_t high[3]) {
     const int32_t origin[3] = {chunk.x0, chunk.y0, chunk.z0};
     const int32_t player[3] = {SX, SY, SZ};
     for (int side = 0; side < 6; side++) {
-        if (SideTurnedAway(view, side, low, high)) continue;
+        if (SideUnseen(view, side, low, high)) continue;
         const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
         const CellFace& face = CellFaces[side];
         for (int32_t r = chunk.firstRect[side]; r < chunk.firstRect[side + 1]; r++) {
@@ -333,8 +361,14 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                 if (empty) continue;
             }
             const float plane = static_cast<float>(first[axis] - player[axis]) + 0.5f * SideSign[side];
-            if (FaceTurnedAway(view, side, plane)) continue;
-            if (view.occluding && !RectInSight(first, last)) continue;
+            // Seen through the screens of its faces together.
+            float screen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
+            int32_t at[3];
+            at[axis] = first[axis];
+            for (at[vAxis] = first[vAxis]; at[vAxis] <= last[vAxis]; at[vAxis]++)
+                for (at[uAxis] = first[uAxis]; at[uAxis] <= last[uAxis]; at[uAxis]++)
+                    AddFaceScreen(view, at, side, plane, screen);
+            if (IsNoScreen(screen)) continue;
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {
@@ -359,7 +393,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                 outside = outside || NeedsClipping(corners[k].clip);
             }
             const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
-            if (QuadMissesScreen(clips, visible.screen)) continue;
+            if (QuadMissesScreen(clips, screen)) continue;
             for (int k : UnclippedSplit) blackBatches[outside].push_back(corners[k]);
         }
     }
@@ -369,12 +403,10 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
                    const int32_t high[3]) {
     const int32_t origin[3] = {chunk.x0, chunk.y0, chunk.z0};
     for (const ChunkObject& object : chunk.objects) {
-        // Sight never reaches into rock when the pass occludes.
-        if (view.occluding && object.inRock) continue;
         const int32_t at[3] = {origin[0] + object.x, origin[1] + object.y, origin[2] + object.z};
         if (at[0] < low[0] || at[0] > high[0] || at[1] < low[1] || at[1] > high[1] || at[2] < low[2] || at[2] > high[2])
             continue;
-        if (view.occluding && !IsCellInSight(at[0], at[1], at[2])) continue;
+        if (view.occluding && !CellSightScreen(at[0], at[1], at[2])) continue;
         const float boxLow[3] = {static_cast<float>(at[0] - SX) - 0.2f, static_cast<float>(at[1] - SY) - 0.2f,
                                  static_cast<float>(at[2] - SZ) - 0.2f};
         const float boxHigh[3] = {boxLow[0] + 0.4f, boxLow[1] + 0.4f, boxLow[2] + 0.4f};
@@ -486,7 +518,7 @@ void DrawPendingObjects() {
 }  // namespace
 
 void DrawViewCube() {
-    viewCubeCounts = {0, 0, 0, 0, false};
+    viewCubeCounts = {0, 0, 0, 0, false, 0};
     ViewVolume view;
     if (!PrepareViewVolume(view)) return;
     glDisable(GL_LIGHT1);
@@ -494,8 +526,8 @@ void DrawViewCube() {
     glEnable(GL_COLOR_MATERIAL);
 
     PrepareCellTransform();
-    FindVisibleChunks(view, visibleChunks);
     MarkCellsInSight(view);
+    FindVisibleChunks(view, visibleChunks);
     CollectReachingLights();
     for (auto& pair : faceBatches)
         for (auto& batch : pair) batch.clear();
@@ -507,7 +539,7 @@ void DrawViewCube() {
 
     viewCubeCounts = {static_cast<int32_t>(visibleChunks.size()), static_cast<int32_t>(litFaces.size()),
                       static_cast<int32_t>((blackBatches[0].size() + blackBatches[1].size()) / 6),
-                      static_cast<int32_t>(pendingObjects.size()), view.occluding};
+                      static_cast<int32_t>(pendingObjects.size()), view.occluding, CountCellsInSight()};
     DrawBatches();
     DrawPendingObjects();
 }

@@ -1,25 +1,26 @@
 // What the 3D pass can see. The frustum comes from the GL's own matrices, so
 // the tests hold for whatever camera is set.
 //
-// Leaving out what rock hides is sound when every line of sight from the eye
-// stays in open cells until it meets a face drawn in front of it: the eye
-// and everything near enough to be cut by the near plane are open cells, no
-// cell in the cube has a code of 2 or more and no open cell lies on the shell
-// (such cells show no face, so sight would pass into rock). Otherwise every
-// chunk in the frustum is drawn, with faces of both turns.
+// A line of sight from the eye ends at the first face it meets, and a face
+// lies between an open cell (code 0) and rock (code 1) and nowhere else:
+// sight passes between open cells, through rock, and into and out of cells
+// of any other code, which show no face and have none against them. So
+// from the eye in rock the backs of the nearest hollows show, and through a
+// cell of an odd code the rock behind it. Whatever lies nearer the eye than
+// the near plane is cut away, so sight starts from every cell that cut can
+// reach, each line where it crosses the near plane.
 //
-// Two walks start at the eye, and neither turns back towards it along any
-// axis, as a straight line never does:
-// - chunk by chunk: a chunk is entered through a side and left through
-//   another only where its open space joins the two, and the screen
-//   rectangle of the openings between chunks (boundary faces with open cells
-//   on both sides) narrows along the path;
-// - cell by cell: open cells reached across their shared sides inside the
-//   frustum; only these cells' faces and objects can show.
+// The sight walk goes cell by cell from there, across shared sides that are
+// not faces, never back towards the eye along any axis (as a straight line
+// never does), in order of distance from the eye's cell. Each cell keeps the
+// screen rectangle its lines of sight cross it in: what the cell it came
+// from had, narrowed to the projection of the side between them. A face can
+// only show from a marked cell beside it, within that cell's rectangle.
+// Sight does not leave the drawn cells: they are a box around the eye, and
+// nothing outside it is drawn.
 #include "render/Visibility.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdlib>
 
@@ -137,34 +138,18 @@ static void ClippedChunkCells(const ViewVolume& view, const int32_t chunk[3], in
     }
 }
 
-// Whether every cell the eye or the near plane's cut can lie in is an open
-// cell inside the shell and inside the drawn cells.
-static bool EyeStandsInOpenSpace(const ViewVolume& view, double reach) {
-    int32_t low[3], high[3];
+// The drawn cells the eye or the near plane's cut can lie in; false when
+// the eye is outside the drawn cells (sight from there may enter them from
+// any side). Lines of sight that leave the drawn cells never come back: they
+// are a box, and the eye is in it.
+static bool FindNearCells(ViewVolume& view, double reach) {
     for (int axis = 0; axis < 3; axis++) {
         double e = view.eye[axis];
-        if (!(std::fabs(e) < 4.0)) return false;  // the eye is far from the player cell
-        low[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5));
-        high[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5));
-        if (low[axis] < view.low[axis] || high[axis] > view.high[axis]) return false;
+        if (!(e >= view.low[axis] - PlayerCell(axis) - 0.5 && e <= view.high[axis] - PlayerCell(axis) + 0.5)) return false;
+        view.nearLow[axis] = std::max(view.low[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5)));
+        view.nearHigh[axis] = std::min(view.high[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5)));
     }
-    for (int32_t z = low[2]; z <= high[2]; z++)
-        for (int32_t y = low[1]; y <= high[1]; y++)
-            for (int32_t x = low[0]; x <= high[0]; x++)
-                if (DungeonMap[CellIndex(x, y, z)] != CellEmpty) return false;
     return true;
-}
-
-// Whether any chunk over the drawn cells holds cells through which sight
-// passes into rock.
-static bool CubeHoldsUnusualCells(const ViewVolume& view) {
-    int32_t low[3], high[3];
-    ChunkRange(view, low, high);
-    bool unusual = false;
-    for (int32_t cz = low[2]; cz <= high[2]; cz++)
-        for (int32_t cy = low[1]; cy <= high[1]; cy++)
-            for (int32_t cx = low[0]; cx <= high[0] && !unusual; cx++) unusual = IsChunkUnusual(cx, cy, cz);
-    return unusual;
 }
 
 bool PrepareViewVolume(ViewVolume& view) {
@@ -224,12 +209,20 @@ bool PrepareViewVolume(ViewVolume& view) {
             reach = std::max(reach, std::sqrt(d));
         }
     if (!(reach < 0.45)) return true;
-    view.occluding = EyeStandsInOpenSpace(view, reach + NearMargin) && !CubeHoldsUnusualCells(view);
+    double right[3], up[3];
+    Unproject(inverseClip, 0.0, 0.0, -1.0, view.nearCentre);
+    Unproject(inverseClip, 1.0, 0.0, -1.0, right);
+    Unproject(inverseClip, 0.0, 1.0, -1.0, up);
+    for (int axis = 0; axis < 3; axis++) {
+        view.nearRight[axis] = right[axis] - view.nearCentre[axis];
+        view.nearUp[axis] = up[axis] - view.nearCentre[axis];
+    }
+    view.occluding = FindNearCells(view, reach + NearMargin);
     return true;
 }
 
 // ---------------------------------------------------------------------------
-// Chunks
+// Cells in sight
 // ---------------------------------------------------------------------------
 
 namespace {
@@ -238,7 +231,6 @@ namespace {
 struct ScreenRect {
     float x0, y0, x1, y1;
 };
-constexpr ScreenRect NoScreen = {1.0f, 1.0f, -1.0f, -1.0f};
 constexpr ScreenRect WholeScreen = {-1.0f, -1.0f, 1.0f, 1.0f};
 // Rounding room for projected corners.
 constexpr float ScreenMargin = 1e-4f;
@@ -252,213 +244,122 @@ ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
     return {std::max(a.x0, b.x0), std::max(a.y0, b.y0), std::min(a.x1, b.x1), std::min(a.y1, b.y1)};
 }
 
-ScreenRect Unite(const ScreenRect& a, const ScreenRect& b) {
-    if (IsEmpty(a)) return b;
-    if (IsEmpty(b)) return a;
-    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
-}
+// The clip matrix in single precision, by column, for the sight walk.
+float clipColumns[4][4];
 
-bool Contains(const ScreenRect& outer, const ScreenRect& inner) {
-    return IsEmpty(inner) ||
-           (inner.x0 >= outer.x0 && inner.y0 >= outer.y0 && inner.x1 <= outer.x1 && inner.y1 <= outer.y1);
-}
+// How a side of a cell projects: beyond the far plane, onto the screen
+// rectangle given, or too near the eye's plane to be projected.
+enum SideProjection { SideBeyondFar, SideOnScreen, SideAtTheEye };
 
-// The screen rectangle covering the corners of a box of draw coordinates.
-ScreenRect ProjectBox(const ViewVolume& view, const double low[3], const double high[3]) {
-    ScreenRect r = NoScreen;
-    for (int corner = 0; corner < 8; corner++) {
-        const double p[3] = {corner & 1 ? high[0] : low[0], corner & 2 ? high[1] : low[1], corner & 4 ? high[2] : low[2]};
-        double c[4];
-        for (int row = 0; row < 4; row++)
-            c[row] = view.clip[row] * p[0] + view.clip[4 + row] * p[1] + view.clip[8 + row] * p[2] + view.clip[12 + row];
-        if (!(c[3] > NearestDepth)) return WholeScreen;
-        const float x = static_cast<float>(c[0] / c[3]), y = static_cast<float>(c[1] / c[3]);
-        r = Unite(r, {x - ScreenMargin, y - ScreenMargin, x + ScreenMargin, y + ScreenMargin});
+// Projects the side of the cell (draw coordinates of its centre) towards
+// side s.
+SideProjection ProjectSide(const float centre[3], int side, ScreenRect& out) {
+    const int axis = SideAxes[side], u = SliceAxes[axis][0], v = SliceAxes[axis][1];
+    float p[3] = {centre[0], centre[1], centre[2]};
+    p[axis] += 0.5f * static_cast<float>(SideSteps[side][axis]);
+    float base[4], du[4], dv[4];
+    for (int row = 0; row < 4; row++) {
+        base[row] = clipColumns[0][row] * p[0] + clipColumns[1][row] * p[1] + clipColumns[2][row] * p[2] + clipColumns[3][row];
+        du[row] = 0.5f * clipColumns[u][row];
+        dv[row] = 0.5f * clipColumns[v][row];
     }
-    return r;
+    bool beyond = true;
+    float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
+    for (int corner = 0; corner < 4; corner++) {
+        const float su = corner & 1 ? 1.0f : -1.0f, sv = corner & 2 ? 1.0f : -1.0f;
+        float c[4];
+        for (int row = 0; row < 4; row++) c[row] = base[row] + su * du[row] + sv * dv[row];
+        if (!(c[3] > static_cast<float>(NearestDepth))) return SideAtTheEye;
+        beyond = beyond && c[2] > c[3] * 1.001f;
+        const float inverse = 1.0f / c[3];
+        const float x = c[0] * inverse, y = c[1] * inverse;
+        x0 = std::min(x0, x);
+        y0 = std::min(y0, y);
+        x1 = std::max(x1, x);
+        y1 = std::max(y1, y);
+    }
+    // Depth only grows along a line of sight: past a side wholly beyond the
+    // far plane nothing is drawn.
+    if (beyond) return SideBeyondFar;
+    out = {x0 - ScreenMargin, y0 - ScreenMargin, x1 + ScreenMargin, y1 + ScreenMargin};
+    return SideOnScreen;
 }
 
-// One step of the walk: a chunk, the side it was entered by (-1: the eye's
-// chunk, any side may be left) and the screen it is seen through that way.
-struct WalkStep {
-    int32_t cx, cy, cz;
-    int8_t entered;
-    ScreenRect screen;
-};
-
-// Per chunk of the cube's chunk range: the screen seen through each side
-// entered by (and how often that grew), all of it together, and whether the
-// chunk is listed.
-struct WalkMark {
-    ScreenRect entries[6];
-    uint8_t growths[6];
-    ScreenRect seen;
-    bool listed;
-};
-std::vector<WalkMark> walkMarks;
-std::vector<WalkStep> walkQueue;
-
-// After this many growths of one entry the walk takes the whole screen there,
-// which ends it quickly.
-constexpr uint8_t MaxGrowths = 6;
-
-
-// The screen rectangle of the opening from chunk c (first..last cells) into
-// its neighbour n across side: the boundary faces with open cells on both
-// sides, within the drawn cells. NoScreen when there is none.
-ScreenRect ProjectOpening(const ViewVolume& view, const Chunk& c, const Chunk& n, int side) {
-    const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
-    const int32_t first[3] = {c.x0, c.y0, c.z0}, last[3] = {c.x1, c.y1, c.z1};
-    int32_t u0 = ChunkSide, u1 = -1, v0 = ChunkSide, v1 = -1;
-    for (int v = 0; v < ChunkSide; v++) {
-        uint32_t row = static_cast<uint32_t>(c.openings[side][v] & n.openings[side ^ 1][v]);
-        // Only cells inside the drawn cells can be passed on the way to a face.
-        const int32_t cellV = first[vAxis] + v;
-        if (!row || cellV < view.low[vAxis] || cellV > view.high[vAxis]) continue;
-        int32_t lowU = std::max(0, view.low[uAxis] - first[uAxis]);
-        int32_t highU = std::min(ChunkSide - 1, view.high[uAxis] - first[uAxis]);
-        if (lowU > highU) continue;
-        row &= ((2u << highU) - 1u) & ~((1u << lowU) - 1u);
-        if (!row) continue;
-        u0 = std::min(u0, static_cast<int32_t>(std::countr_zero(row)));
-        u1 = std::max(u1, static_cast<int32_t>(std::bit_width(row)) - 1);
-        v0 = std::min(v0, v);
-        v1 = v;
-    }
-    if (u1 < 0) return NoScreen;
-    const int32_t player[3] = {SX, SY, SZ};
-    double low[3], high[3];
-    const double plane = side % 2 == 0 ? last[axis] - player[axis] + 0.5 : first[axis] - player[axis] - 0.5;
-    low[axis] = high[axis] = plane;
-    low[uAxis] = first[uAxis] + u0 - player[uAxis] - 0.5;
-    high[uAxis] = first[uAxis] + u1 - player[uAxis] + 0.5;
-    low[vAxis] = first[vAxis] + v0 - player[vAxis] - 0.5;
-    high[vAxis] = first[vAxis] + v1 - player[vAxis] + 0.5;
-    return ProjectBox(view, low, high);
-}
-
-}  // namespace
-
-void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible) {
-    visible.clear();
-    int32_t low[3], high[3];
-    ChunkRange(view, low, high);
-    const int32_t span[3] = {high[0] - low[0] + 1, high[1] - low[1] + 1, high[2] - low[2] + 1};
-    WalkMark blank;
-    std::fill(blank.entries, blank.entries + 6, NoScreen);
-    std::fill(blank.growths, blank.growths + 6, 0);
-    blank.seen = NoScreen;
-    blank.listed = false;
-    walkMarks.assign(static_cast<size_t>(span[0]) * span[1] * span[2], blank);
-    auto mark = [&](const int32_t c[3]) -> WalkMark& {
-        return walkMarks[(static_cast<size_t>(c[2] - low[2]) * span[1] + (c[1] - low[1])) * span[0] + (c[0] - low[0])];
-    };
-
-    // Describes chunk c for drawing; false when no part of it is in the
-    // frustum.
-    auto describe = [&](const int32_t c[3], VisibleChunk& out) {
-        int32_t cellLow[3], cellHigh[3];
-        bool whole;
-        ClippedChunkCells(view, c, cellLow, cellHigh, &whole);
-        float boxLow[3], boxHigh[3];
-        CellBox(cellLow, cellHigh, boxLow, boxHigh);
-        if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) return false;
-        out = VisibleChunk{c[0], c[1], c[2], whole, BoxInsideFrustum(view, boxLow, boxHigh),
-                           {WholeScreen.x0, WholeScreen.y0, WholeScreen.x1, WholeScreen.y1}};
-        return true;
-    };
-
-    if (!view.occluding) {
-        // Every chunk in the frustum, nearest first.
-        int32_t eyeChunk[3];
-        for (int axis = 0; axis < 3; axis++) eyeChunk[axis] = std::clamp(PlayerCell(axis) / ChunkSide, low[axis], high[axis]);
-        for (int32_t cz = low[2]; cz <= high[2]; cz++)
-            for (int32_t cy = low[1]; cy <= high[1]; cy++)
-                for (int32_t cx = low[0]; cx <= high[0]; cx++) {
-                    const int32_t c[3] = {cx, cy, cz};
-                    VisibleChunk chunk;
-                    if (describe(c, chunk)) visible.push_back(chunk);
-                }
-        auto distance = [&](const VisibleChunk& v) {
-            return std::abs(v.cx - eyeChunk[0]) + std::abs(v.cy - eyeChunk[1]) + std::abs(v.cz - eyeChunk[2]);
-        };
-        std::stable_sort(visible.begin(), visible.end(),
-                         [&](const VisibleChunk& a, const VisibleChunk& b) { return distance(a) < distance(b); });
-        return;
-    }
-
-    // The walk from the eye's chunk. Sight to a drawn face ends before the
-    // far plane, so the far plane bounds the walk, the near plane does not.
-    int32_t eyeChunk[3];
-    for (int axis = 0; axis < 3; axis++)
-        eyeChunk[axis] = (PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f))) / ChunkSide;
-    walkQueue.clear();
-    walkQueue.push_back({eyeChunk[0], eyeChunk[1], eyeChunk[2], -1, WholeScreen});
-    mark(eyeChunk).seen = WholeScreen;
-    for (size_t next = 0; next < walkQueue.size(); next++) {
-        const WalkStep step = walkQueue[next];
-        const int32_t c[3] = {step.cx, step.cy, step.cz};
-        WalkMark& here = mark(c);
-        if (!here.listed) {
-            here.listed = true;
-            VisibleChunk described;
-            if (describe(c, described)) visible.push_back(described);
+// The screen rectangle of the part of the near plane's rectangle inside
+// cell c (draw coordinates of its centre), the cell grown a little: lines of
+// sight start there. The screen square is cut by the cell's six planes as
+// they cross the near plane. Empty when the near plane misses the cell.
+ScreenRect ProjectNearSection(const ViewVolume& view, const double centre[3]) {
+    constexpr double half = 0.5 + NearMargin;
+    constexpr int MaxCorners = 12;
+    double corners[MaxCorners][2] = {{-1.0, -1.0}, {1.0, -1.0}, {1.0, 1.0}, {-1.0, 1.0}};
+    int count = 4;
+    for (int side = 0; side < CellSides && count > 0; side++) {
+        // Inside the plane of side: a + b x + c y >= 0 for screen (x, y).
+        const int axis = SideAxes[side];
+        const double sign = -SideSteps[side][axis];
+        const double a = sign * (view.nearCentre[axis] - centre[axis]) + half;
+        const double b = sign * view.nearRight[axis], c = sign * view.nearUp[axis];
+        double kept[MaxCorners][2];
+        int keptCount = 0;
+        for (int k = 0; k < count && keptCount < MaxCorners - 1; k++) {
+            const double* p = corners[k];
+            const double* q = corners[(k + 1) % count];
+            const double dp = a + b * p[0] + c * p[1], dq = a + b * q[0] + c * q[1];
+            if (dp >= 0.0) {
+                kept[keptCount][0] = p[0];
+                kept[keptCount++][1] = p[1];
+            }
+            if ((dp >= 0.0) != (dq >= 0.0)) {
+                const double t = dp / (dp - dq);
+                kept[keptCount][0] = p[0] + t * (q[0] - p[0]);
+                kept[keptCount++][1] = p[1] + t * (q[1] - p[1]);
+            }
         }
-        const Chunk& chunk = UseChunk(step.cx, step.cy, step.cz);
-        const uint8_t exits = step.entered < 0 ? 0x3F : chunk.links[step.entered];
-        for (int side = 0; side < 6; side++) {
-            if (!(exits & (1 << side)) || side == step.entered) continue;
-            const int axis = SideAxes[side];
-            // Never back towards the eye's chunk.
-            if (SideSteps[side][axis] > 0 ? c[axis] < eyeChunk[axis] : c[axis] > eyeChunk[axis]) continue;
-            int32_t n[3] = {c[0] + SideSteps[side][0], c[1] + SideSteps[side][1], c[2] + SideSteps[side][2]};
-            if (n[axis] < low[axis] || n[axis] > high[axis]) continue;
-            // The neighbour must meet the frustum's sides and far plane.
-            int32_t cellLow[3], cellHigh[3];
-            bool whole;
-            ClippedChunkCells(view, n, cellLow, cellHigh, &whole);
-            float boxLow[3], boxHigh[3];
-            CellBox(cellLow, cellHigh, boxLow, boxHigh);
-            if (!BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes)) continue;
-            const Chunk& neighbour = UseChunk(n[0], n[1], n[2]);
-            // UseChunk may have built the neighbour; chunk stays valid (the
-            // table only changes size with the world).
-            ScreenRect through = Intersect(step.screen, ProjectOpening(view, chunk, neighbour, side));
-            if (IsEmpty(through)) continue;
-            const int entered = side ^ 1;
-            WalkMark& there = mark(n);
-            if (Contains(there.entries[entered], through)) continue;
-            there.growths[entered] += 1;
-            there.entries[entered] = there.growths[entered] > MaxGrowths ? WholeScreen : Unite(there.entries[entered], through);
-            there.seen = Unite(there.seen, there.entries[entered]);
-            walkQueue.push_back({n[0], n[1], n[2], static_cast<int8_t>(entered), there.entries[entered]});
-        }
+        count = keptCount;
+        std::copy(&kept[0][0], &kept[0][0] + 2 * count, &corners[0][0]);
     }
-    // Each chunk is seen through all the ways that reach it.
-    for (VisibleChunk& chunk : visible) {
-        const int32_t c[3] = {chunk.cx, chunk.cy, chunk.cz};
-        const ScreenRect& seen = mark(c).seen;
-        chunk.screen[0] = seen.x0;
-        chunk.screen[1] = seen.y0;
-        chunk.screen[2] = seen.x1;
-        chunk.screen[3] = seen.y1;
+    if (count == 0) return {1.0f, 1.0f, -1.0f, -1.0f};
+    ScreenRect r = {2.0f, 2.0f, -2.0f, -2.0f};
+    for (int k = 0; k < count; k++) {
+        r.x0 = std::min(r.x0, static_cast<float>(corners[k][0]));
+        r.y0 = std::min(r.y0, static_cast<float>(corners[k][1]));
+        r.x1 = std::max(r.x1, static_cast<float>(corners[k][0]));
+        r.y1 = std::max(r.y1, static_cast<float>(corners[k][1]));
     }
+    return Intersect({r.x0 - ScreenMargin, r.y0 - ScreenMargin, r.x1 + ScreenMargin, r.y1 + ScreenMargin}, WholeScreen);
 }
 
-// ---------------------------------------------------------------------------
-// Cells in sight
-// ---------------------------------------------------------------------------
-
-namespace {
-
-// One bit per drawn cell of the last marking, x fastest.
+// One bit per drawn cell of the last marking, x fastest; for a marked cell,
+// its place in sightScreens (the slots of unmarked cells are never read, so
+// they are never cleared).
 std::vector<uint64_t> sightBits;
+std::vector<int32_t> sightSlots;
+std::vector<ScreenRect> sightScreens;
 int32_t sightLow[3] = {0, 0, 0};
 int32_t sightSpan[3] = {0, 0, 0};
-std::vector<int32_t> sightQueue;
+// Cells waiting, by their distance from the eye's cell along the axes.
+std::vector<std::vector<int32_t>> sightRings;
+// Per chunk of the cube's chunk range: whether it holds or borders cells in
+// sight.
+std::vector<uint8_t> chunksInSight;
+int32_t chunkLow[3] = {0, 0, 0};
+int32_t chunkSpan[3] = {0, 0, 0};
 
 int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
     return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
+}
+
+void MarkChunk(const int32_t cell[3]) {
+    int32_t c[3];
+    for (int axis = 0; axis < 3; axis++) c[axis] = cell[axis] / ChunkSide - chunkLow[axis];
+    chunksInSight[(static_cast<size_t>(c[2]) * chunkSpan[1] + c[1]) * chunkSpan[0] + c[0]] = 1;
+}
+
+// Whether sight crosses between cells of these codes: everywhere but between
+// an open cell and rock.
+bool SightCrosses(uint8_t a, uint8_t b) {
+    return !((a == CellEmpty && b == CellSolid) || (a == CellSolid && b == CellEmpty));
 }
 
 }  // namespace
@@ -470,46 +371,136 @@ void MarkCellsInSight(const ViewVolume& view) {
     }
     const int64_t cells = static_cast<int64_t>(sightSpan[0]) * sightSpan[1] * sightSpan[2];
     sightBits.assign(static_cast<size_t>((cells + 63) / 64), 0);
-    sightQueue.clear();
+    if (sightSlots.size() < static_cast<size_t>(cells)) sightSlots.resize(static_cast<size_t>(cells));
+    sightScreens.clear();
+    int32_t chunkHigh[3];
+    ChunkRange(view, chunkLow, chunkHigh);
+    for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
+    chunksInSight.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], 0);
     if (!view.occluding) return;
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++) clipColumns[column][row] = static_cast<float>(view.clip[column * 4 + row]);
 
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
-    auto mark = [](int64_t index) {
+    const size_t rings = static_cast<size_t>(sightSpan[0] + sightSpan[1] + sightSpan[2]) + 1;
+    if (sightRings.size() < rings) sightRings.resize(rings);
+    for (auto& ring : sightRings) ring.clear();
+    auto distance = [&](const int32_t c[3]) {
+        return std::abs(c[0] - eye[0]) + std::abs(c[1] - eye[1]) + std::abs(c[2] - eye[2]);
+    };
+    // Marks cell c, seen through screen; false when it already was (its
+    // rectangle then grows to hold screen).
+    auto mark = [&](const int32_t c[3], const ScreenRect& screen) {
+        const int64_t index = SightIndex(c[0], c[1], c[2]);
         uint64_t& word = sightBits[static_cast<size_t>(index >> 6)];
         const uint64_t bit = uint64_t{1} << (index & 63);
-        if (word & bit) return false;
+        if (word & bit) {
+            ScreenRect& r = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(index)])];
+            r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
+            return false;
+        }
         word |= bit;
+        sightSlots[static_cast<size_t>(index)] = static_cast<int32_t>(sightScreens.size());
+        sightScreens.push_back(screen);
+        // A face on the chunk's side may belong to the open cell beyond it.
+        MarkChunk(c);
+        if (DungeonMap[CellIndex(c[0], c[1], c[2])] == CellSolid)
+            for (int s = 0; s < CellSides; s++) {
+                const int axis = SideAxes[s];
+                int32_t n[3] = {c[0], c[1], c[2]};
+                n[axis] += SideSteps[s][axis];
+                if (n[axis] / ChunkSide != c[axis] / ChunkSide && n[axis] >= view.low[axis] && n[axis] <= view.high[axis])
+                    MarkChunk(n);
+            }
         return true;
     };
-    // A cell may lie on a line of sight when its box meets the frustum's
-    // sides and far plane.
-    auto meetsFrustum = [&](const int32_t c[3]) {
-        float boxLow[3], boxHigh[3];
-        CellBox(c, c, boxLow, boxHigh);
-        return BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes);
-    };
 
-    mark(SightIndex(eye[0], eye[1], eye[2]));
-    sightQueue.push_back(CellIndex(eye[0], eye[1], eye[2]));
-    for (size_t next = 0; next < sightQueue.size(); next++) {
-        const int32_t index = sightQueue[next];
-        const int32_t c[3] = {index % worldSide, (index / worldSide) % worldSide, index / layerSize};
-        for (int s = 0; s < CellSides; s++) {
-            const int axis = SideAxes[s], step = SideSteps[s][axis];
-            // Never back towards the eye.
-            if (step > 0 ? c[axis] < eye[axis] : c[axis] > eye[axis]) continue;
-            int32_t n[3] = {c[0], c[1], c[2]};
-            n[axis] += step;
-            if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
-            const int32_t neighbour = CellIndex(n[0], n[1], n[2]);
-            if (DungeonMap[neighbour] != CellEmpty || !meetsFrustum(n)) continue;
-            if (mark(SightIndex(n[0], n[1], n[2]))) sightQueue.push_back(neighbour);
+    // Sight starts where the near plane cuts the cells around the eye.
+    for (int32_t z = view.nearLow[2]; z <= view.nearHigh[2]; z++)
+        for (int32_t y = view.nearLow[1]; y <= view.nearHigh[1]; y++)
+            for (int32_t x = view.nearLow[0]; x <= view.nearHigh[0]; x++) {
+                const int32_t c[3] = {x, y, z};
+                const double centre[3] = {static_cast<double>(x - SX), static_cast<double>(y - SY), static_cast<double>(z - SZ)};
+                const ScreenRect start = ProjectNearSection(view, centre);
+                if (IsEmpty(start)) continue;
+                mark(c, start);
+                sightRings[static_cast<size_t>(distance(c))].push_back(CellIndex(x, y, z));
+            }
+    for (size_t d = 0; d + 1 < rings; d++) {
+        // Every step goes one further from the eye's cell: a ring is whole
+        // before it is walked.
+        for (size_t next = 0; next < sightRings[d].size(); next++) {
+            const int32_t index = sightRings[d][next];
+            const int32_t c[3] = {index % worldSide, (index / worldSide) % worldSide, index / layerSize};
+            const uint8_t code = DungeonMap[index];
+            const ScreenRect screen = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(SightIndex(c[0], c[1], c[2]))])];
+            const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
+            for (int s = 0; s < CellSides; s++) {
+                const int axis = SideAxes[s], step = SideSteps[s][axis];
+                // Never back towards the eye.
+                if (step > 0 ? c[axis] < eye[axis] : c[axis] > eye[axis]) continue;
+                int32_t n[3] = {c[0], c[1], c[2]};
+                n[axis] += step;
+                if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
+                const int32_t neighbour = index + CellIndex(SideSteps[s][0], SideSteps[s][1], SideSteps[s][2]);
+                if (!SightCrosses(code, DungeonMap[neighbour])) continue;
+                ScreenRect side;
+                const SideProjection projection = ProjectSide(centre, s, side);
+                if (projection == SideBeyondFar) continue;
+                if (projection == SideAtTheEye) {
+                    // Beside the eye: the cell must meet the frustum's sides
+                    // and far plane.
+                    float boxLow[3], boxHigh[3];
+                    CellBox(n, n, boxLow, boxHigh);
+                    if (!BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes)) continue;
+                    side = WholeScreen;
+                }
+                const ScreenRect through = Intersect(screen, side);
+                if (IsEmpty(through)) continue;
+                if (mark(n, through)) sightRings[d + 1].push_back(neighbour);
+            }
         }
     }
 }
 
-bool IsCellInSight(int32_t x, int32_t y, int32_t z) {
+const float* CellSightScreen(int32_t x, int32_t y, int32_t z) {
     const int64_t index = SightIndex(x, y, z);
-    return (sightBits[static_cast<size_t>(index >> 6)] >> (index & 63)) & 1;
+    if (!((sightBits[static_cast<size_t>(index >> 6)] >> (index & 63)) & 1)) return nullptr;
+    return &sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(index)])].x0;
+}
+
+int32_t CountCellsInSight() { return static_cast<int32_t>(sightScreens.size()); }
+
+// ---------------------------------------------------------------------------
+// Chunks
+// ---------------------------------------------------------------------------
+
+void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible) {
+    visible.clear();
+    int32_t low[3], high[3];
+    ChunkRange(view, low, high);
+    int32_t eyeChunk[3];
+    for (int axis = 0; axis < 3; axis++) eyeChunk[axis] = std::clamp(PlayerCell(axis) / ChunkSide, low[axis], high[axis]);
+    for (int32_t cz = low[2]; cz <= high[2]; cz++)
+        for (int32_t cy = low[1]; cy <= high[1]; cy++)
+            for (int32_t cx = low[0]; cx <= high[0]; cx++) {
+                const int32_t c[3] = {cx, cy, cz};
+                if (view.occluding &&
+                    !chunksInSight[(static_cast<size_t>(cz - low[2]) * chunkSpan[1] + (cy - low[1])) * chunkSpan[0] + (cx - low[0])])
+                    continue;
+                int32_t cellLow[3], cellHigh[3];
+                bool whole;
+                ClippedChunkCells(view, c, cellLow, cellHigh, &whole);
+                float boxLow[3], boxHigh[3];
+                CellBox(cellLow, cellHigh, boxLow, boxHigh);
+                if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
+                visible.push_back({cx, cy, cz, whole, BoxInsideFrustum(view, boxLow, boxHigh)});
+            }
+    // Nearest first.
+    auto distance = [&](const VisibleChunk& v) {
+        return std::abs(v.cx - eyeChunk[0]) + std::abs(v.cy - eyeChunk[1]) + std::abs(v.cz - eyeChunk[2]);
+    };
+    std::stable_sort(visible.begin(), visible.end(),
+                     [&](const VisibleChunk& a, const VisibleChunk& b) { return distance(a) < distance(b); });
 }

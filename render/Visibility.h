@@ -1,6 +1,7 @@
 // What the 3D pass draws of the view cube: the chunks the view frustum
-// touches and, when the eye stands in open space, only the chunks and cells
-// that a line of sight from the eye can reach through open cells.
+// touches and, when the camera is a point, only the cells that a line of
+// sight from the eye can reach before it meets a face, each with the part
+// of the screen through which it can be seen.
 // Conservative: no face that could show a pixel is left out.
 #pragma once
 #include <cstdint>
@@ -15,37 +16,46 @@ struct ViewVolume {
     // The cells drawn: the cube around the player within the world's shell,
     // inclusive bounds in cell coordinates (empty when low > high somewhere).
     int32_t low[3], high[3];
-    // Whether faces turned away from the eye and chunks no line of sight
-    // reaches may be left out: the eye is a point (perspective) in open
-    // space and nothing in the cube lets sight pass through rock.
+    // Whether cells no line of sight reaches, and faces seen only from where
+    // no line of sight reaches, may be left out: the eye is a point
+    // (perspective) inside the drawn cells' box.
     bool occluding;
-    // The eye in draw coordinates (meaningful when occluding).
+    // The eye in draw coordinates, and the drawn cells it and everything the
+    // near plane cuts off can lie in, inclusive (meaningful when occluding).
     float eye[3];
+    int32_t nearLow[3], nearHigh[3];
+    // The near plane's rectangle: its centre, and the steps to its right
+    // and top edges (normalised device x and y of 1), in draw coordinates.
+    double nearCentre[3], nearRight[3], nearUp[3];
     // Draw coordinates to clip coordinates: projection x modelview.
     double clip[16];
 };
 
-// One chunk to draw, by chunk coordinates; whether it lies wholly inside
-// the drawn cells and the frustum (no per-face tests needed); and the part of
-// the screen (normalised device x0, y0, x1, y1) through which it can be seen.
+// One chunk to draw, by chunk coordinates, and whether it lies wholly inside
+// the drawn cells and the frustum (no per-face tests needed).
 struct VisibleChunk {
     int32_t cx, cy, cz;
     bool insideCube;
     bool insideFrustum;
-    float screen[4];
 };
 
 // Sets up view from the current modelview and projection matrices, the
 // player cell and viewRadius; false when the cube holds no drawn cell.
 bool PrepareViewVolume(ViewVolume& view);
-// Lists the chunks to draw, nearest first.
-void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
-// When the view occludes: marks every open cell that a line of sight from the
-// eye can pass through on its way to a face, for IsCellInSight.
+// When the view occludes: marks every cell that a line of sight from the eye
+// can pass through on its way to a face, with the screen it is seen through.
 void MarkCellsInSight(const ViewVolume& view);
-// Whether cell (x, y, z), one of the drawn cells, was marked by the last
-// MarkCellsInSight: only such cells can show faces or objects.
-bool IsCellInSight(int32_t x, int32_t y, int32_t z);
+// Lists the chunks to draw, nearest first: when the view occludes, those
+// holding or bordering cells of the last MarkCellsInSight.
+void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
+// The screen rectangle (normalised device x0, y0, x1, y1) through which cell
+// (x, y, z), one of the drawn cells, can be seen, as the last
+// MarkCellsInSight found it; null when no line of sight reaches it. Only a
+// marked cell shows its objects, and only a face seen from inside a marked
+// cell, within its rectangle, can show.
+const float* CellSightScreen(int32_t x, int32_t y, int32_t z);
+// How many cells the last MarkCellsInSight marked.
+int32_t CountCellsInSight();
 // Plane sets for BoxMayBeInFrustum, one bit per plane of ViewVolume::planes:
 // all six, or all but the near plane (lines of sight start at the eye, in
 // front of it).

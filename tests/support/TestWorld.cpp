@@ -1,5 +1,8 @@
-// The generator replayed with its own constants, and cells written by hand.
+// The generator replayed with its own constants, cells written by hand, and
+// odd cells scattered from a seed.
 #include "tests/support/TestWorld.h"
+
+#include <random>
 
 #include "world/WorldState.h"
 
@@ -43,5 +46,22 @@ void FillCells(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32
     for (int32_t z = z0; z <= z1; z++)
         for (int32_t y = y0; y <= y1; y++)
             for (int32_t x = x0; x <= x1; x++) DungeonMap[CellIndex(x, y, z)] = code;
+    MarkVolumesChanged();
+}
+
+void ScatterOddCells(uint32_t seed, int32_t share) {
+    std::mt19937 random(seed);
+    const int64_t inner = static_cast<int64_t>(worldSide - 2) * (worldSide - 2) * (worldLevels - 2);
+    auto innerCell = [&] {
+        const int32_t x = 1 + static_cast<int32_t>(random() % static_cast<uint32_t>(worldSide - 2));
+        const int32_t y = 1 + static_cast<int32_t>(random() % static_cast<uint32_t>(worldSide - 2));
+        const int32_t z = 1 + static_cast<int32_t>(random() % static_cast<uint32_t>(worldLevels - 2));
+        return CellIndex(x, y, z);
+    };
+    const uint8_t flags[3] = {FlagCube, FlagActor, FlagAltTexture};
+    for (int64_t i = 0; i < inner / share; i++) {
+        DungeonMap[innerCell()] = static_cast<uint8_t>(2 + random() % 254);
+        FlagMap[innerCell()] = flags[random() % 3];
+    }
     MarkVolumesChanged();
 }

@@ -1,12 +1,17 @@
 // Far-reaching viewpoints: rays from the eye through a grid across the
 // picture are marched through the cells until they meet one that is not open.
+// The sweep's viewpoints: drawn from a seed of their own.
 #include "tests/support/Viewpoints.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <random>
 
 #include "render/Frame.h"
+#include "render/Textures.h"
+#include "world/Generation.h"
+#include "world/Random.h"
 #include "world/WorldState.h"
 #include "world/Player.h"
 
@@ -122,4 +127,102 @@ std::vector<Viewpoint> FindOpenViews(int count, int32_t spacing) {
         chosen[i].pitch = pitches[i % 3];
     }
     return chosen;
+}
+
+// ---------------------------------------------------------------------------
+// The seeded sweep
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Draws of the sweep: std::mt19937's sequence is fixed by the standard, and
+// the arithmetic on it here is ours, so every platform gets the same views.
+struct SweepRandom {
+    std::mt19937 engine;
+    int32_t Below(int32_t n) { return static_cast<int32_t>(engine() % static_cast<uint32_t>(n)); }
+    float Between(float low, float high) { return low + (high - low) * static_cast<float>(engine() >> 8) / 16777216.0f; }
+};
+
+// A random inner cell whose code is (or is not) CellEmpty; after many tries,
+// the last one drawn.
+void RandomCell(SweepRandom& random, bool open, int32_t cell[3]) {
+    const int32_t sides[3] = {worldSide, worldSide, worldLevels};
+    for (int tries = 0; tries < 100000; tries++) {
+        for (int axis = 0; axis < 3; axis++) cell[axis] = 1 + random.Below(sides[axis] - 2);
+        if ((DungeonMap[CellIndex(cell[0], cell[1], cell[2])] == CellEmpty) == open) return;
+    }
+}
+
+// Yaw and pitch looking along +-axis (side 0 +z ... 5 -x, as the cell sides).
+void LookAlong(int side, float* yaw, float* pitch) {
+    static const float yaws[CellSides] = {0.0f, 0.0f, 0.0f, 180.0f, 270.0f, 90.0f};
+    static const float pitches[CellSides] = {180.0f, 0.0f, 90.0f, 90.0f, 90.0f, 90.0f};
+    *yaw = yaws[side];
+    *pitch = pitches[side];
+}
+
+}  // namespace
+
+std::vector<SweepView> MakeSweepViews(uint32_t seed, int open, int rock, int sides) {
+    SweepRandom random{std::mt19937(seed)};
+    std::vector<SweepView> views;
+    auto common = [&](SweepView& s) {
+        for (float& offset : s.offsets) offset = random.Between(0.02f, 0.98f);
+        s.texture = random.Below(5);
+        s.lightSeed = random.Below(2) == 1 ? 1 + random.engine() % 30000 : 0;
+    };
+    for (int i = 0; i < open + rock; i++) {
+        SweepView s{};
+        int32_t cell[3];
+        RandomCell(random, i < open, cell);
+        s.view = {cell[0], cell[1], cell[2], random.Between(0.0f, 360.0f), random.Between(-30.0f, 210.0f)};
+        s.radius = 1 + random.Below(60);
+        common(s);
+        s.kind = i < open ? SweepOpen : SweepRock;
+        views.push_back(s);
+    }
+    // A side of the cube (low = S - R, high = S + R - 1 along an axis) on the
+    // first or last cell of a chunk, seen from a cell open where one is found.
+    const int32_t extent[3] = {worldSide, worldSide, worldLevels};
+    for (int i = 0; i < sides; i++) {
+        SweepView s{};
+        const int side = random.Below(CellSides), axis = SideAxes[side];
+        const bool last = random.Below(2) == 1;
+        s.radius = 1 + random.Below(60);
+        int32_t cell[3];
+        for (int tries = 0; tries < 200; tries++) {
+            RandomCell(random, true, cell);
+            // The chunk layer nearest the cell on that side.
+            const int32_t reach = side % 2 == 0 ? cell[axis] + s.radius - 1 : cell[axis] - s.radius;
+            const int32_t layer = (reach / 16) * 16 + (last ? 15 : 0);
+            cell[axis] = side % 2 == 0 ? layer - s.radius + 1 : layer + s.radius;
+            if (cell[axis] < 1 || cell[axis] > extent[axis] - 2) continue;
+            if (DungeonMap[CellIndex(cell[0], cell[1], cell[2])] == CellEmpty) break;
+        }
+        cell[axis] = std::clamp(cell[axis], 1, extent[axis] - 2);
+        float yaw, pitch;
+        LookAlong(side, &yaw, &pitch);
+        s.view = {cell[0], cell[1], cell[2], yaw + random.Between(-30.0f, 30.0f), pitch + random.Between(-30.0f, 30.0f)};
+        common(s);
+        s.kind = SweepChunkSide;
+        views.push_back(s);
+    }
+    return views;
+}
+
+void PlaceSweepViewer(const SweepView& sweep) {
+    PlaceViewer(sweep.view);
+    px = sweep.offsets[0];
+    py = sweep.offsets[1];
+    pz = sweep.offsets[2];
+    viewRadius = sweep.radius;
+    wallTexture = sweep.texture;
+    ClearLights();
+    if (sweep.lightSeed == 0) return;
+    SeedRandom(sweep.lightSeed);
+    ScatterLights();
+}
+
+const char* SweepKindName(SweepKind kind) {
+    return kind == SweepOpen ? "open" : kind == SweepRock ? "rock" : "chunk side";
 }
