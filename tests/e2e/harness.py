@@ -196,21 +196,23 @@ def window_of_size(width, height):
     return None
 
 
-def rescale(n, timeout=20):
-    """Taps F<n> until the program has closed its window to open the new one,
-    then waits for the n times 320 x 240 window to have drawn a frame and
-    still be the program's window a second later; returns it. A tap can go
-    unseen (see hold_keys_until), so it is repeated after a while. The key
-    is not held until the window closes: under Wine the window opened while
-    it was down was then replaced once more."""
+def rescale(n, timeout=20, press=None):
+    """Taps F<n> (or press: F11 leaving fullscreen reopens the window the same
+    way) until the program has closed its window to open the new one, then
+    waits for the n times 320 x 240 window to have drawn a frame and still be
+    the program's window a second later; returns it. A tap can go unseen (see
+    hold_keys_until), so it is repeated after a while. The key is not held
+    until the window closes: under Wine the window opened while it was down
+    was then replaced once more."""
+    press = press or "F%d" % n
     old = set(window_ids())
     deadline = time.monotonic() + timeout
     while old & set(window_ids()):
         if time.monotonic() > deadline:
-            raise AssertionError("F%d did not close the window within %ss" % (n, timeout))
-        key("F%d" % n)
+            raise AssertionError("%s did not close the window within %ss" % (press, timeout))
+        key(press)
         try:
-            wait_for(lambda: not old & set(window_ids()), 3, "F%d to close the window" % n)
+            wait_for(lambda: not old & set(window_ids()), 3, "%s to close the window" % press)
         except AssertionError:
             pass
     deadline = time.monotonic() + timeout

@@ -140,9 +140,7 @@ class FullscreenTest(unittest.TestCase):
         self.assertGreaterEqual(harness.same_fraction(harness.picture_of(shot, 320 * zoom, zoom), windowed), 0.995,
                                 "fullscreen shows another picture than the window")
 
-        harness.hold_keys_until(["F11"], lambda: harness.window_of_size(960, 720), 20, "the window back")
-        window = harness.current_window()
-        harness.wait_for_frame(window)
+        window = harness.rescale(3, press="F11")
         self.assertEqual(harness.geometry(window), (0, 0, 960, 720))
         self.assertEqual(harness.quit_with(self.process), 0)
 

@@ -200,8 +200,7 @@ class WineTest(unittest.TestCase):
             return ok and harness.run("convert", path, "-depth", "8", "rgb:-", text=False).stdout
         saved = harness.wait_for(decoded, 20, "the screenshot to be written")
         self.assertEqual(harness.same_fraction(saved, shown), 1.0, "the screenshot is not the picture shown")
-        harness.hold_keys_until(["F11"], lambda: harness.window_of_size(320, 240), 20, "the window back")
-        window = harness.current_window()
+        window = harness.rescale(1, press="F11")
         self.assertEqual(harness.geometry(window), (0, 0, 320, 240))
         harness.give_focus(window)
 
