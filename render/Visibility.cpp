@@ -374,6 +374,9 @@ std::vector<uint8_t> chunksInSight;
 int32_t chunkLow[3] = {0, 0, 0};
 int32_t chunkSpan[3] = {0, 0, 0};
 
+// Cell coordinates within a chunk are taken with a mask.
+static_assert((ChunkSide & (ChunkSide - 1)) == 0, "chunk side a power of two");
+
 int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
     return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
 }
