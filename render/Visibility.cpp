@@ -246,29 +246,49 @@ ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
 
 // The clip matrix in single precision, by column, for the sight walk.
 float clipColumns[4][4];
+// For each axis: half its clip column (from a cell's centre to its side),
+// and the steps from a side's centre to its four corners.
+float halfColumns[3][4];
+float cornerSteps[3][4][4];
 
 // How a side of a cell projects: beyond the far plane, onto the screen
 // rectangle given, or too near the eye's plane to be projected.
 enum SideProjection { SideBeyondFar, SideOnScreen, SideAtTheEye };
 
-// Projects the side of the cell (draw coordinates of its centre) towards
-// side s.
-SideProjection ProjectSide(const float centre[3], int side, ScreenRect& out) {
-    const int axis = SideAxes[side], u = SliceAxes[axis][0], v = SliceAxes[axis][1];
-    float p[3] = {centre[0], centre[1], centre[2]};
-    p[axis] += 0.5f * static_cast<float>(SideSteps[side][axis]);
-    float base[4], du[4], dv[4];
-    for (int row = 0; row < 4; row++) {
-        base[row] = clipColumns[0][row] * p[0] + clipColumns[1][row] * p[1] + clipColumns[2][row] * p[2] + clipColumns[3][row];
-        du[row] = 0.5f * clipColumns[u][row];
-        dv[row] = 0.5f * clipColumns[v][row];
+// Sets up the tables above from view's clip matrix.
+void PrepareSideProjection(const ViewVolume& view) {
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++) clipColumns[column][row] = static_cast<float>(view.clip[column * 4 + row]);
+    for (int axis = 0; axis < 3; axis++) {
+        const int u = SliceAxes[axis][0], v = SliceAxes[axis][1];
+        for (int row = 0; row < 4; row++) {
+            halfColumns[axis][row] = 0.5f * clipColumns[axis][row];
+            for (int corner = 0; corner < 4; corner++) {
+                const float su = corner & 1 ? 0.5f : -0.5f, sv = corner & 2 ? 0.5f : -0.5f;
+                cornerSteps[axis][corner][row] = su * clipColumns[u][row] + sv * clipColumns[v][row];
+            }
+        }
     }
+}
+
+// Clip coordinates of the centre of the cell at draw coordinates centre.
+void ProjectCentre(const float centre[3], float clip[4]) {
+    for (int row = 0; row < 4; row++)
+        clip[row] = clipColumns[0][row] * centre[0] + clipColumns[1][row] * centre[1] + clipColumns[2][row] * centre[2] +
+                    clipColumns[3][row];
+}
+
+// Projects the side of a cell (clip coordinates of its centre) across axis
+// in direction step (+1 or -1).
+SideProjection ProjectSide(const float centre[4], int axis, int step, ScreenRect& out) {
+    float base[4];
+    for (int row = 0; row < 4; row++)
+        base[row] = step > 0 ? centre[row] + halfColumns[axis][row] : centre[row] - halfColumns[axis][row];
     bool beyond = true;
     float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
     for (int corner = 0; corner < 4; corner++) {
-        const float su = corner & 1 ? 1.0f : -1.0f, sv = corner & 2 ? 1.0f : -1.0f;
         float c[4];
-        for (int row = 0; row < 4; row++) c[row] = base[row] + su * du[row] + sv * dv[row];
+        for (int row = 0; row < 4; row++) c[row] = base[row] + cornerSteps[axis][corner][row];
         if (!(c[3] > static_cast<float>(NearestDepth))) return SideAtTheEye;
         beyond = beyond && c[2] > c[3] * 1.001f;
         const float inverse = 1.0f / c[3];
@@ -338,13 +358,24 @@ std::vector<int32_t> sightSlots;
 std::vector<ScreenRect> sightScreens;
 int32_t sightLow[3] = {0, 0, 0};
 int32_t sightSpan[3] = {0, 0, 0};
+// A cell waiting to be walked from: its coordinates, its index in the
+// world and in the sight bits, and its place in sightScreens.
+struct SightStep {
+    int32_t x, y, z;
+    int32_t cell;
+    int64_t bit;
+    int32_t slot;
+};
 // Cells waiting, by their distance from the eye's cell along the axes.
-std::vector<std::vector<int32_t>> sightRings;
+std::vector<std::vector<SightStep>> sightRings;
 // Per chunk of the cube's chunk range: whether it holds or borders cells in
 // sight.
 std::vector<uint8_t> chunksInSight;
 int32_t chunkLow[3] = {0, 0, 0};
 int32_t chunkSpan[3] = {0, 0, 0};
+
+// Cell coordinates within a chunk are taken with a mask.
+static_assert((ChunkSide & (ChunkSide - 1)) == 0, "chunk side a power of two");
 
 int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
     return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
@@ -357,10 +388,8 @@ void MarkChunk(const int32_t cell[3]) {
 }
 
 // Whether sight crosses between cells of these codes: everywhere but between
-// an open cell and rock.
-bool SightCrosses(uint8_t a, uint8_t b) {
-    return !((a == CellEmpty && b == CellSolid) || (a == CellSolid && b == CellEmpty));
-}
+// an open cell (0) and rock (1), the only codes whose sum is 1.
+bool SightCrosses(uint8_t a, uint8_t b) { return a + b != CellEmpty + CellSolid; }
 
 }  // namespace
 
@@ -378,8 +407,7 @@ void MarkCellsInSight(const ViewVolume& view) {
     for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
     chunksInSight.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], 0);
     if (!view.occluding) return;
-    for (int column = 0; column < 4; column++)
-        for (int row = 0; row < 4; row++) clipColumns[column][row] = static_cast<float>(view.clip[column * 4 + row]);
+    PrepareSideProjection(view);
 
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
@@ -389,31 +417,36 @@ void MarkCellsInSight(const ViewVolume& view) {
     auto distance = [&](const int32_t c[3]) {
         return std::abs(c[0] - eye[0]) + std::abs(c[1] - eye[1]) + std::abs(c[2] - eye[2]);
     };
-    // Marks cell c, seen through screen; false when it already was (its
-    // rectangle then grows to hold screen).
-    auto mark = [&](const int32_t c[3], const ScreenRect& screen) {
-        const int64_t index = SightIndex(c[0], c[1], c[2]);
-        uint64_t& word = sightBits[static_cast<size_t>(index >> 6)];
-        const uint64_t bit = uint64_t{1} << (index & 63);
-        if (word & bit) {
-            ScreenRect& r = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(index)])];
+    // Steps to the next cell along each axis, in the world and in the sight
+    // bits.
+    const int32_t cellSteps[3] = {CellIndex(1, 0, 0), CellIndex(0, 1, 0), CellIndex(0, 0, 1)};
+    const int64_t bitSteps[3] = {1, sightSpan[0], static_cast<int64_t>(sightSpan[0]) * sightSpan[1]};
+    // Marks cell c (its world index and sight bit given), seen through
+    // screen; its slot, or -1 when it already was marked (its rectangle then
+    // grows to hold screen). newChunk: c may lie in a chunk not yet marked.
+    auto mark = [&](const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen, bool newChunk) {
+        uint64_t& word = sightBits[static_cast<size_t>(bit >> 6)];
+        const uint64_t mask = uint64_t{1} << (bit & 63);
+        if (word & mask) {
+            ScreenRect& r = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(bit)])];
             r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
-            return false;
+            return -1;
         }
-        word |= bit;
-        sightSlots[static_cast<size_t>(index)] = static_cast<int32_t>(sightScreens.size());
+        word |= mask;
+        const int32_t slot = static_cast<int32_t>(sightScreens.size());
+        sightSlots[static_cast<size_t>(bit)] = slot;
         sightScreens.push_back(screen);
+        if (newChunk) MarkChunk(c);
         // A face on the chunk's side may belong to the open cell beyond it.
-        MarkChunk(c);
-        if (DungeonMap[CellIndex(c[0], c[1], c[2])] == CellSolid)
-            for (int s = 0; s < CellSides; s++) {
-                const int axis = SideAxes[s];
+        if (DungeonMap[cell] == CellSolid)
+            for (int axis = 0; axis < 3; axis++) {
+                const int32_t within = c[axis] & (ChunkSide - 1);
+                if (within != 0 && within != ChunkSide - 1) continue;
                 int32_t n[3] = {c[0], c[1], c[2]};
-                n[axis] += SideSteps[s][axis];
-                if (n[axis] / ChunkSide != c[axis] / ChunkSide && n[axis] >= view.low[axis] && n[axis] <= view.high[axis])
-                    MarkChunk(n);
+                n[axis] += within == 0 ? -1 : 1;
+                if (n[axis] >= view.low[axis] && n[axis] <= view.high[axis]) MarkChunk(n);
             }
-        return true;
+        return slot;
     };
 
     // Sight starts where the near plane cuts the cells around the eye.
@@ -424,42 +457,52 @@ void MarkCellsInSight(const ViewVolume& view) {
                 const double centre[3] = {static_cast<double>(x - SX), static_cast<double>(y - SY), static_cast<double>(z - SZ)};
                 const ScreenRect start = ProjectNearSection(view, centre);
                 if (IsEmpty(start)) continue;
-                mark(c, start);
-                sightRings[static_cast<size_t>(distance(c))].push_back(CellIndex(x, y, z));
+                const int32_t cell = CellIndex(x, y, z);
+                const int64_t bit = SightIndex(x, y, z);
+                const int32_t slot = mark(c, cell, bit, start, true);
+                if (slot >= 0) sightRings[static_cast<size_t>(distance(c))].push_back({x, y, z, cell, bit, slot});
             }
     for (size_t d = 0; d + 1 < rings; d++) {
         // Every step goes one further from the eye's cell: a ring is whole
         // before it is walked.
         for (size_t next = 0; next < sightRings[d].size(); next++) {
-            const int32_t index = sightRings[d][next];
-            const int32_t c[3] = {index % worldSide, (index / worldSide) % worldSide, index / layerSize};
-            const uint8_t code = DungeonMap[index];
-            const ScreenRect screen = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(SightIndex(c[0], c[1], c[2]))])];
+            const SightStep from = sightRings[d][next];
+            const int32_t c[3] = {from.x, from.y, from.z};
+            const uint8_t code = DungeonMap[from.cell];
+            const ScreenRect screen = sightScreens[static_cast<size_t>(from.slot)];
             const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
-            for (int s = 0; s < CellSides; s++) {
-                const int axis = SideAxes[s], step = SideSteps[s][axis];
+            float centreClip[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+            bool projected = false;
+            for (int axis = 0; axis < 3; axis++)
                 // Never back towards the eye.
-                if (step > 0 ? c[axis] < eye[axis] : c[axis] > eye[axis]) continue;
-                int32_t n[3] = {c[0], c[1], c[2]};
-                n[axis] += step;
-                if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
-                const int32_t neighbour = index + CellIndex(SideSteps[s][0], SideSteps[s][1], SideSteps[s][2]);
-                if (!SightCrosses(code, DungeonMap[neighbour])) continue;
-                ScreenRect side;
-                const SideProjection projection = ProjectSide(centre, s, side);
-                if (projection == SideBeyondFar) continue;
-                if (projection == SideAtTheEye) {
-                    // Beside the eye: the cell must meet the frustum's sides
-                    // and far plane.
-                    float boxLow[3], boxHigh[3];
-                    CellBox(n, n, boxLow, boxHigh);
-                    if (!BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes)) continue;
-                    side = WholeScreen;
+                for (int step = c[axis] > eye[axis] ? 1 : -1; step <= (c[axis] < eye[axis] ? -1 : 1); step += 2) {
+                    int32_t n[3] = {c[0], c[1], c[2]};
+                    n[axis] += step;
+                    if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
+                    const int32_t neighbour = step > 0 ? from.cell + cellSteps[axis] : from.cell - cellSteps[axis];
+                    if (!SightCrosses(code, DungeonMap[neighbour])) continue;
+                    if (!projected) {
+                        ProjectCentre(centre, centreClip);
+                        projected = true;
+                    }
+                    ScreenRect side;
+                    const SideProjection projection = ProjectSide(centreClip, axis, step, side);
+                    if (projection == SideBeyondFar) continue;
+                    if (projection == SideAtTheEye) {
+                        // Beside the eye: the cell must meet the frustum's
+                        // sides and far plane.
+                        float boxLow[3], boxHigh[3];
+                        CellBox(n, n, boxLow, boxHigh);
+                        if (!BoxMayBeInFrustum(view, boxLow, boxHigh, SightFrustumPlanes)) continue;
+                        side = WholeScreen;
+                    }
+                    const ScreenRect through = Intersect(screen, side);
+                    if (IsEmpty(through)) continue;
+                    const int64_t bit = step > 0 ? from.bit + bitSteps[axis] : from.bit - bitSteps[axis];
+                    const bool newChunk = (n[axis] & (ChunkSide - 1)) == (step > 0 ? 0 : ChunkSide - 1);
+                    const int32_t slot = mark(n, neighbour, bit, through, newChunk);
+                    if (slot >= 0) sightRings[d + 1].push_back({n[0], n[1], n[2], neighbour, bit, slot});
                 }
-                const ScreenRect through = Intersect(screen, side);
-                if (IsEmpty(through)) continue;
-                if (mark(n, through)) sightRings[d + 1].push_back(neighbour);
-            }
         }
     }
 }
