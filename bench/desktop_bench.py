@@ -24,7 +24,6 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import harness  # noqa: E402
-import test_hud  # noqa: E402
 
 SWAP_COUNTER = r"""
 #define _GNU_SOURCE
@@ -105,7 +104,7 @@ def measure(process, swaps_path, seconds):
 
 
 def position(window):
-    line = test_hud.read_line(harness.window_picture(window)[2], 9, 42)
+    line = harness.position_line(window)
     match = re.match(r"SX=(-?\d+),SY=(-?\d+),SZ=(-?\d+)", line)
     return tuple(int(v) for v in match.groups()) if match else None
 
@@ -130,7 +129,9 @@ def main():
     parser.add_argument("--seconds", type=float, default=5.0)
     args = parser.parse_args()
     run_dir = os.path.abspath(args.run_dir)
-    test_hud.FONT = test_hud.load_font(os.path.abspath(args.font_run_dir or args.run_dir))
+    # The font dumper is built beside the run folder.
+    font_run_dir = os.path.abspath(args.font_run_dir or args.run_dir)
+    harness.font_dumper = os.path.join(os.path.dirname(font_run_dir), "talvox_dump_font")
 
     scratch = tempfile.mkdtemp(prefix="talvox-bench-")
     library = build_swap_counter(scratch)
@@ -163,7 +164,7 @@ def main():
         report("radius 12, idle", measure(process, swaps_path, args.seconds))
         report("radius 12, walking", walking())
         harness.hold_keys_until(["bracketright"], lambda: " view=60 " in
-                                test_hud.read_line(harness.window_picture(window)[2], 9, 54) or
+                                harness.read_line(harness.window_picture(window)[2], 9, 54) or
                                 position(window) is None, 60, "radius 60")
         report("radius 60, idle", measure(process, swaps_path, args.seconds))
         report("radius 60, walking", walking())
