@@ -5,6 +5,8 @@
 // then held on the screen for two seconds.
 #include "app/Maps.h"
 
+#include <cstdio>
+
 #include "app/Frames.h"
 #include "app/Platform.h"
 #include "screen/Font.h"
@@ -55,52 +57,39 @@ static void ShowMapProgress(MapStage stage, bool firstVolume) {
     }
 }
 
+// Why a save or load did not end well, by outcome, as its failure line says.
+static const char* const MapFailureReasons[] = {
+    "",                       // MapDone
+    "no map folder",          // MapNoFolder
+    "no map saved",           // MapNoMap
+    "map not readable",       // MapNotReadable
+    "map folder read-only",   // MapFolderReadOnly
+    "disk full",              // MapDiskFull
+    "map not written",        // MapNotWritten
+    "map too short",          // MapTooShort
+    "out of memory",          // MapOutOfMemory
+    "map not read",           // MapNotRead
+};
+static_assert(sizeof MapFailureReasons / sizeof MapFailureReasons[0] == MapNotRead + 1,
+              "one reason for every map outcome");
+
+// Shows doneLine, or failedLine with the outcome's reason.
+static void ShowMapOutcomeOf(MapOutcome outcome, const char* doneLine, const char* failedLine) {
+    if (outcome == MapDone) {
+        ShowMapOutcome(doneLine);
+        return;
+    }
+    char line[64];
+    std::snprintf(line, sizeof line, "%s: %s", failedLine, MapFailureReasons[outcome]);
+    ShowMapOutcome(line);
+}
+
 void SaveMap(int32_t n) {
     progressLine = "Saving dungeon maps";
-    switch (SaveMapFile(n, ShowMapProgress)) {
-    case MapDone:
-        ShowMapOutcome("Map saved");
-        break;
-    case MapNoFolder:
-        ShowMapOutcome("Saving failed: no map folder");
-        break;
-    case MapFolderReadOnly:
-        ShowMapOutcome("Saving failed: map folder read-only");
-        break;
-    case MapDiskFull:
-        ShowMapOutcome("Saving failed: disk full");
-        break;
-    case MapNotWritten:
-    default:
-        ShowMapOutcome("Saving failed: map not written");
-        break;
-    }
+    ShowMapOutcomeOf(SaveMapFile(n, ShowMapProgress), "Map saved", "Saving failed");
 }
 
 void LoadMap(int32_t n) {
     progressLine = "Loading dungeon maps";
-    switch (LoadMapFile(n, ShowMapProgress)) {
-    case MapDone:
-        ShowMapOutcome("Map loaded");
-        break;
-    case MapTooShort:
-        ShowMapOutcome("Loading failed: map too short");
-        break;
-    case MapOutOfMemory:
-        ShowMapOutcome("Loading failed: out of memory");
-        break;
-    case MapNoFolder:
-        ShowMapOutcome("Loading failed: no map folder");
-        break;
-    case MapNoMap:
-        ShowMapOutcome("Loading failed: no map saved");
-        break;
-    case MapNotReadable:
-        ShowMapOutcome("Loading failed: map not readable");
-        break;
-    case MapNotRead:
-    default:
-        ShowMapOutcome("Loading failed: map not read");
-        break;
-    }
+    ShowMapOutcomeOf(LoadMapFile(n, ShowMapProgress), "Map loaded", "Loading failed");
 }
