@@ -361,14 +361,31 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                 if (empty) continue;
             }
             const float plane = static_cast<float>(first[axis] - player[axis]) + 0.5f * SideSign[side];
-            // Seen through the screens of its faces together.
+            // Seen through the screens of its faces together. Only the part
+            // of the rectangle that holds faces seen is drawn: still whole
+            // faces, so the same pixels.
             float screen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
-            int32_t at[3];
+            int32_t at[3], seenFirst[2] = {last[uAxis], last[vAxis]}, seenLast[2] = {first[uAxis], first[vAxis]};
             at[axis] = first[axis];
             for (at[vAxis] = first[vAxis]; at[vAxis] <= last[vAxis]; at[vAxis]++)
-                for (at[uAxis] = first[uAxis]; at[uAxis] <= last[uAxis]; at[uAxis]++)
-                    AddFaceScreen(view, at, side, plane, screen);
+                for (at[uAxis] = first[uAxis]; at[uAxis] <= last[uAxis]; at[uAxis]++) {
+                    float faceScreen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
+                    AddFaceScreen(view, at, side, plane, faceScreen);
+                    if (IsNoScreen(faceScreen)) continue;
+                    screen[0] = std::min(screen[0], faceScreen[0]);
+                    screen[1] = std::min(screen[1], faceScreen[1]);
+                    screen[2] = std::max(screen[2], faceScreen[2]);
+                    screen[3] = std::max(screen[3], faceScreen[3]);
+                    seenFirst[0] = std::min(seenFirst[0], at[uAxis]);
+                    seenLast[0] = std::max(seenLast[0], at[uAxis]);
+                    seenFirst[1] = std::min(seenFirst[1], at[vAxis]);
+                    seenLast[1] = std::max(seenLast[1], at[vAxis]);
+                }
             if (IsNoScreen(screen)) continue;
+            first[uAxis] = seenFirst[0];
+            last[uAxis] = seenLast[0];
+            first[vAxis] = seenFirst[1];
+            last[vAxis] = seenLast[1];
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {

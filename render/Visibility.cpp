@@ -18,6 +18,13 @@
 // only show from a marked cell beside it, within that cell's rectangle.
 // Sight does not leave the drawn cells: they are a box around the eye, and
 // nothing outside it is drawn.
+//
+// Every face the walk meets is drawn, so it hides what lies wholly behind
+// it: the walk keeps, per pixel, the depth behind which faces met so far
+// hide everything (FaceDepths), and does not step into a cell through a
+// side whose every pixel lies behind them. Through rock, where sight is
+// stopped only by the scattered backs of hollows, this is what keeps the
+// walk short.
 #include "render/Visibility.h"
 
 #include <algorithm>
@@ -25,7 +32,9 @@
 #include <cstdlib>
 
 #include "render/Chunks.h"
+#include "render/FaceDepths.h"
 #include "screen/OpenGL.h"
+#include "screen/Screen.h"
 #include "world/WorldState.h"
 
 // How far outside a plane a box may reach and still count as inside: far
@@ -173,6 +182,10 @@ bool PrepareViewVolume(ViewVolume& view) {
         m[i] = modelview[i];
         p[i] = projection[i];
     }
+    GLint viewport[4] = {0, 0, ScreenWidth, ScreenHeight};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    view.pixels[0] = std::max(1, static_cast<int>(viewport[2]));
+    view.pixels[1] = std::max(1, static_cast<int>(viewport[3]));
     MultiplyMatrices(p, m, clip);
     std::copy(clip, clip + 16, view.clip);
 
@@ -278,21 +291,38 @@ void ProjectCentre(const float centre[3], float clip[4]) {
                     clipColumns[3][row];
 }
 
+// A side of a cell as projected: its corners in normalised device
+// coordinates, their least and greatest eye depth (clip w), and whether it
+// lies wholly between the near and far planes.
+struct SideCorners {
+    float x[4], y[4];
+    float nearest, farthest;
+    bool whole;
+};
+
 // Projects the side of a cell (clip coordinates of its centre) across axis
 // in direction step (+1 or -1).
-SideProjection ProjectSide(const float centre[4], int axis, int step, ScreenRect& out) {
+SideProjection ProjectSide(const float centre[4], int axis, int step, ScreenRect& out, SideCorners& corners) {
     float base[4];
     for (int row = 0; row < 4; row++)
         base[row] = step > 0 ? centre[row] + halfColumns[axis][row] : centre[row] - halfColumns[axis][row];
     bool beyond = true;
+    corners.whole = true;
     float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
-    for (int corner = 0; corner < 4; corner++) {
+    // Corners in order around the side.
+    static constexpr int Around[4] = {0, 1, 3, 2};
+    for (int k = 0; k < 4; k++) {
         float c[4];
-        for (int row = 0; row < 4; row++) c[row] = base[row] + cornerSteps[axis][corner][row];
+        for (int row = 0; row < 4; row++) c[row] = base[row] + cornerSteps[axis][Around[k]][row];
         if (!(c[3] > static_cast<float>(NearestDepth))) return SideAtTheEye;
         beyond = beyond && c[2] > c[3] * 1.001f;
+        corners.whole = corners.whole && c[2] >= -c[3] && c[2] <= c[3];
+        corners.nearest = k == 0 ? c[3] : std::min(corners.nearest, c[3]);
+        corners.farthest = k == 0 ? c[3] : std::max(corners.farthest, c[3]);
         const float inverse = 1.0f / c[3];
         const float x = c[0] * inverse, y = c[1] * inverse;
+        corners.x[k] = x;
+        corners.y[k] = y;
         x0 = std::min(x0, x);
         y0 = std::min(y0, y);
         x1 = std::max(x1, x);
@@ -381,6 +411,8 @@ int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
     return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
 }
 
+bool IsMarked(int64_t bit) { return (sightBits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1; }
+
 void MarkChunk(const int32_t cell[3]) {
     int32_t c[3];
     for (int axis = 0; axis < 3; axis++) c[axis] = cell[axis] / ChunkSide - chunkLow[axis];
@@ -408,6 +440,7 @@ void MarkCellsInSight(const ViewVolume& view) {
     chunksInSight.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], 0);
     if (!view.occluding) return;
     PrepareSideProjection(view);
+    ClearFaceDepths(view.pixels[0], view.pixels[1]);
 
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
@@ -480,14 +513,22 @@ void MarkCellsInSight(const ViewVolume& view) {
                     n[axis] += step;
                     if (n[axis] < view.low[axis] || n[axis] > view.high[axis]) continue;
                     const int32_t neighbour = step > 0 ? from.cell + cellSteps[axis] : from.cell - cellSteps[axis];
-                    if (!SightCrosses(code, DungeonMap[neighbour])) continue;
+                    const bool crosses = SightCrosses(code, DungeonMap[neighbour]);
                     if (!projected) {
                         ProjectCentre(centre, centreClip);
                         projected = true;
                     }
                     ScreenRect side;
-                    const SideProjection projection = ProjectSide(centreClip, axis, step, side);
+                    SideCorners corners;
+                    const SideProjection projection = ProjectSide(centreClip, axis, step, side, corners);
                     if (projection == SideBeyondFar) continue;
+                    if (!crosses) {
+                        // A face, drawn whole: it hides what lies behind it.
+                        if (projection != SideOnScreen || !corners.whole) continue;
+                        const ScreenRect seen = Intersect(screen, side);
+                        if (!IsEmpty(seen)) AddFaceDepth(corners.x, corners.y, corners.farthest, &seen.x0);
+                        continue;
+                    }
                     if (projection == SideAtTheEye) {
                         // Beside the eye: the cell must meet the frustum's
                         // sides and far plane.
@@ -499,6 +540,10 @@ void MarkCellsInSight(const ViewVolume& view) {
                     const ScreenRect through = Intersect(screen, side);
                     if (IsEmpty(through)) continue;
                     const int64_t bit = step > 0 ? from.bit + bitSteps[axis] : from.bit - bitSteps[axis];
+                    // Faces found so far may hide all of it; once a cell is
+                    // in sight, more of its screen costs no more than a test.
+                    if (projection == SideOnScreen && !IsMarked(bit) && IsHiddenBehindFaces(&through.x0, corners.nearest))
+                        continue;
                     const bool newChunk = (n[axis] & (ChunkSide - 1)) == (step > 0 ? 0 : ChunkSide - 1);
                     const int32_t slot = mark(n, neighbour, bit, through, newChunk);
                     if (slot >= 0) sightRings[d + 1].push_back({n[0], n[1], n[2], neighbour, bit, slot});

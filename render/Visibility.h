@@ -29,6 +29,8 @@ struct ViewVolume {
     double nearCentre[3], nearRight[3], nearUp[3];
     // Draw coordinates to clip coordinates: projection x modelview.
     double clip[16];
+    // The picture's size in pixels (the GL's viewport).
+    int32_t pixels[2];
 };
 
 // One chunk to draw, by chunk coordinates, and whether it lies wholly inside

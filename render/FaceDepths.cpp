@@ -1,0 +1,152 @@
+// Per pixel, the eye depth (clip w) behind which a face already found hides
+// everything; per tile of 8 x 8 pixels, the greatest of those, so that a
+// wholly hidden tile is known at one look. Everything here errs towards
+// "may show": a face covers only pixel centres well inside it, and a depth
+// counts as hidden only with room for the GL's rounding of depths.
+#include "render/FaceDepths.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+constexpr int TileSide = 8;
+constexpr float NoFace = std::numeric_limits<float>::infinity();
+// How far inside a face's edges (in pixels) a pixel centre must lie to count
+// as covered, and how far outside a rectangle's edges one still counts as in
+// it: far more than the GL's sub-pixel snapping.
+constexpr float EdgeRoom = 0.05f;
+
+int pictureWidth = 0, pictureHeight = 0, tileColumns = 0, tileRows = 0;
+// Rows of tileColumns x TileSide pixels; the pixels past the picture's
+// edges hold 0 and never count.
+int rowPitch = 0;
+std::vector<float> pixelDepths;
+std::vector<float> tileDepths;
+std::vector<unsigned char> tileStale;
+
+// Whether something at eye depth nearest lies behind a face recorded at
+// depth: apart by more than the depth buffer can blur at that distance.
+bool IsBehind(float depth, float nearest) { return depth < nearest * 0.999f - 0.01f; }
+
+// Whole numbers next to a value, without the library's rounding calls:
+// exact but within a thousandth of a pixel, and held to +-4000 (far off the
+// picture either way).
+int Floor(float v) { return static_cast<int>(std::clamp(v, -4000.0f, 4000.0f) + 4096.0f) - 4096; }
+int Ceiling(float v) { return -Floor(-v); }
+
+// The pixel columns (or rows) whose centres lie within the normalised
+// device range low..high on an axis of size pixels, grown by room.
+void PixelRange(float low, float high, int size, float room, int* first, int* last) {
+    const float half = 0.5f * static_cast<float>(size);
+    *first = std::max(0, Ceiling((low + 1.0f) * half - 0.5f - room));
+    *last = std::min(size - 1, Floor((high + 1.0f) * half - 0.5f + room));
+}
+
+float TileDepth(int tx, int ty) {
+    const int tile = ty * tileColumns + tx;
+    if (tileStale[tile]) {
+        float deepest = 0.0f;
+        const float* rows = &pixelDepths[static_cast<size_t>(ty) * TileSide * rowPitch + tx * TileSide];
+        for (int y = 0; y < TileSide; y++)
+            for (int x = 0; x < TileSide; x++) deepest = std::max(deepest, rows[y * rowPitch + x]);
+        tileDepths[tile] = deepest;
+        tileStale[tile] = 0;
+    }
+    return tileDepths[tile];
+}
+
+}  // namespace
+
+void ClearFaceDepths(int width, int height) {
+    pictureWidth = width;
+    pictureHeight = height;
+    tileColumns = (width + TileSide - 1) / TileSide;
+    tileRows = (height + TileSide - 1) / TileSide;
+    rowPitch = tileColumns * TileSide;
+    pixelDepths.assign(static_cast<size_t>(rowPitch) * tileRows * TileSide, 0.0f);
+    for (int y = 0; y < height; y++) std::fill_n(&pixelDepths[static_cast<size_t>(y) * rowPitch], width, NoFace);
+    tileDepths.assign(static_cast<size_t>(tileColumns) * tileRows, NoFace);
+    tileStale.assign(tileDepths.size(), 0);
+}
+
+void AddFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
+    // Corners in pixels, where pixel (i, j) has its centre at (i, j).
+    float px[4], py[4];
+    float x0 = NoFace, y0 = NoFace, x1 = -NoFace, y1 = -NoFace;
+    for (int k = 0; k < 4; k++) {
+        px[k] = (x[k] + 1.0f) * 0.5f * static_cast<float>(pictureWidth) - 0.5f;
+        py[k] = (y[k] + 1.0f) * 0.5f * static_cast<float>(pictureHeight) - 0.5f;
+        x0 = std::min(x0, px[k]);
+        x1 = std::max(x1, px[k]);
+        y0 = std::min(y0, py[k]);
+        y1 = std::max(y1, py[k]);
+    }
+    // Edges as a x + b y + c >= room inside, whichever way round the corners go.
+    float area = 0.0f;
+    for (int k = 0; k < 4; k++) area += px[k] * py[(k + 1) % 4] - px[(k + 1) % 4] * py[k];
+    if (!(std::fabs(area) > 1e-6f)) return;
+    const float turn = area > 0.0f ? 1.0f : -1.0f;
+    float a[4], b[4], c[4];
+    for (int k = 0; k < 4; k++) {
+        const int n = (k + 1) % 4;
+        a[k] = turn * (py[k] - py[n]);
+        b[k] = turn * (px[n] - px[k]);
+        const float length = std::sqrt(a[k] * a[k] + b[k] * b[k]);
+        if (length > 0.0f) {
+            a[k] /= length;
+            b[k] /= length;
+        }
+        c[k] = -(a[k] * px[k] + b[k] * py[k]) - EdgeRoom;
+    }
+    int first, last, top, bottom;
+    PixelRange(within[0], within[2], pictureWidth, 0.0f, &first, &last);
+    PixelRange(within[1], within[3], pictureHeight, 0.0f, &top, &bottom);
+    first = std::max(first, Ceiling(x0));
+    last = std::min(last, Floor(x1));
+    top = std::max(top, Ceiling(y0));
+    bottom = std::min(bottom, Floor(y1));
+    int leftmost = last + 1, rightmost = first - 1;
+    for (int j = top; j <= bottom; j++) {
+        // The columns inside every edge on this row.
+        float from = static_cast<float>(first), to = static_cast<float>(last);
+        const float fy = static_cast<float>(j);
+        for (int k = 0; k < 4; k++) {
+            const float rest = b[k] * fy + c[k];
+            if (a[k] > 1e-6f)
+                from = std::max(from, -rest / a[k]);
+            else if (a[k] < -1e-6f)
+                to = std::min(to, -rest / a[k]);
+            else if (rest < 0.0f)
+                to = -1.0f;
+        }
+        if (from > to) continue;
+        const int i0 = std::max(first, Ceiling(from)), i1 = std::min(last, Floor(to));
+        float* row = &pixelDepths[static_cast<size_t>(j) * rowPitch];
+        for (int i = i0; i <= i1; i++) row[i] = std::min(row[i], farthest);
+        leftmost = std::min(leftmost, i0);
+        rightmost = std::max(rightmost, i1);
+    }
+    for (int ty = top / TileSide; leftmost <= rightmost && ty <= bottom / TileSide; ty++)
+        std::fill(&tileStale[ty * tileColumns + leftmost / TileSide], &tileStale[ty * tileColumns + rightmost / TileSide] + 1, 1);
+}
+
+bool IsHiddenBehindFaces(const float screen[4], float nearest) {
+    int i0, i1, j0, j1;
+    PixelRange(screen[0], screen[2], pictureWidth, EdgeRoom, &i0, &i1);
+    PixelRange(screen[1], screen[3], pictureHeight, EdgeRoom, &j0, &j1);
+    // No pixel centre at all: nothing seen through it is drawn.
+    for (int ty = j0 / TileSide; ty <= j1 / TileSide && i0 <= i1; ty++)
+        for (int tx = i0 / TileSide; tx <= i1 / TileSide; tx++) {
+            if (IsBehind(TileDepth(tx, ty), nearest)) continue;
+            const int left = std::max(i0, tx * TileSide), right = std::min(i1, tx * TileSide + TileSide - 1);
+            for (int j = std::max(j0, ty * TileSide); j <= std::min(j1, ty * TileSide + TileSide - 1); j++) {
+                const float* row = &pixelDepths[static_cast<size_t>(j) * rowPitch];
+                for (int i = left; i <= right; i++)
+                    if (!IsBehind(row[i], nearest)) return false;
+            }
+        }
+    return true;
+}
