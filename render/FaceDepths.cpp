@@ -1,6 +1,7 @@
 // Per pixel, the eye depth (clip w) behind which a face already found hides
 // everything; per tile of 8 x 8 pixels, the greatest of those, so that a
-// wholly hidden tile is known at one look. Everything here errs towards
+// wholly hidden tile is known at one look. A tile no face has reached yet is
+// not filled in until one does. Everything here errs towards
 // "may show": a face covers only pixel centres well inside it, and a depth
 // counts as hidden only with room for the GL's rounding of depths.
 #include "render/FaceDepths.h"
@@ -26,6 +27,17 @@ int rowPitch = 0;
 std::vector<float> pixelDepths;
 std::vector<float> tileDepths;
 std::vector<unsigned char> tileStale;
+// Faces recorded but not yet drawn into the pixels: small views never need
+// them.
+struct PendingFace {
+    float x[4], y[4];
+    float farthest;
+    float within[4];
+};
+std::vector<PendingFace> pendingFaces;
+
+// Tiles whose pixels have not been filled in since the last clear.
+std::vector<unsigned char> tileUntouched;
 
 // Whether something at eye depth nearest lies behind a face recorded at
 // depth: apart by more than the depth buffer can blur at that distance.
@@ -43,6 +55,19 @@ void PixelRange(float low, float high, int size, float room, int* first, int* la
     const float half = 0.5f * static_cast<float>(size);
     *first = std::max(0, Ceiling((low + 1.0f) * half - 0.5f - room));
     *last = std::min(size - 1, Floor((high + 1.0f) * half - 0.5f + room));
+}
+
+// Fills in the pixels of the tiles tx0..tx1 x ty0..ty1 not reached yet.
+void TouchTiles(int tx0, int ty0, int tx1, int ty1) {
+    for (int ty = ty0; ty <= ty1; ty++)
+        for (int tx = tx0; tx <= tx1; tx++) {
+            const int tile = ty * tileColumns + tx;
+            if (!tileUntouched[tile]) continue;
+            tileUntouched[tile] = 0;
+            const int width = std::min(TileSide, pictureWidth - tx * TileSide);
+            for (int y = ty * TileSide; y < std::min(pictureHeight, (ty + 1) * TileSide); y++)
+                std::fill_n(&pixelDepths[static_cast<size_t>(y) * rowPitch + tx * TileSide], width, NoFace);
+        }
 }
 
 float TileDepth(int tx, int ty) {
@@ -66,13 +91,18 @@ void ClearFaceDepths(int width, int height) {
     tileColumns = (width + TileSide - 1) / TileSide;
     tileRows = (height + TileSide - 1) / TileSide;
     rowPitch = tileColumns * TileSide;
-    pixelDepths.assign(static_cast<size_t>(rowPitch) * tileRows * TileSide, 0.0f);
-    for (int y = 0; y < height; y++) std::fill_n(&pixelDepths[static_cast<size_t>(y) * rowPitch], width, NoFace);
+    // The pixels past the picture's edges stay 0.
+    const size_t pixels = static_cast<size_t>(rowPitch) * tileRows * TileSide;
+    if (pixelDepths.size() != pixels) pixelDepths.assign(pixels, 0.0f);
     tileDepths.assign(static_cast<size_t>(tileColumns) * tileRows, NoFace);
     tileStale.assign(tileDepths.size(), 0);
+    tileUntouched.assign(tileDepths.size(), 1);
+    pendingFaces.clear();
 }
 
-void AddFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
+namespace {
+
+void DrawFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
     // Corners in pixels, where pixel (i, j) has its centre at (i, j).
     float px[4], py[4];
     float x0 = NoFace, y0 = NoFace, x1 = -NoFace, y1 = -NoFace;
@@ -108,6 +138,8 @@ void AddFaceDepth(const float x[4], const float y[4], float farthest, const floa
     last = std::min(last, Floor(x1));
     top = std::max(top, Ceiling(y0));
     bottom = std::min(bottom, Floor(y1));
+    if (first > last || top > bottom) return;
+    TouchTiles(first / TileSide, top / TileSide, last / TileSide, bottom / TileSide);
     int leftmost = last + 1, rightmost = first - 1;
     for (int j = top; j <= bottom; j++) {
         // The columns inside every edge on this row.
@@ -133,13 +165,27 @@ void AddFaceDepth(const float x[4], const float y[4], float farthest, const floa
         std::fill(&tileStale[ty * tileColumns + leftmost / TileSide], &tileStale[ty * tileColumns + rightmost / TileSide] + 1, 1);
 }
 
+}  // namespace
+
+void AddFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
+    PendingFace& face = pendingFaces.emplace_back();
+    std::copy(x, x + 4, face.x);
+    std::copy(y, y + 4, face.y);
+    face.farthest = farthest;
+    std::copy(within, within + 4, face.within);
+}
+
 bool IsHiddenBehindFaces(const float screen[4], float nearest) {
+    for (const PendingFace& face : pendingFaces) DrawFaceDepth(face.x, face.y, face.farthest, face.within);
+    pendingFaces.clear();
     int i0, i1, j0, j1;
     PixelRange(screen[0], screen[2], pictureWidth, EdgeRoom, &i0, &i1);
     PixelRange(screen[1], screen[3], pictureHeight, EdgeRoom, &j0, &j1);
     // No pixel centre at all: nothing seen through it is drawn.
-    for (int ty = j0 / TileSide; ty <= j1 / TileSide && i0 <= i1; ty++)
+    if (i0 > i1 || j0 > j1) return true;
+    for (int ty = j0 / TileSide; ty <= j1 / TileSide; ty++)
         for (int tx = i0 / TileSide; tx <= i1 / TileSide; tx++) {
+            if (tileUntouched[ty * tileColumns + tx]) return false;
             if (IsBehind(TileDepth(tx, ty), nearest)) continue;
             const int left = std::max(i0, tx * TileSide), right = std::min(i1, tx * TileSide + TileSide - 1);
             for (int j = std::max(j0, ty * TileSide); j <= std::min(j1, ty * TileSide + TileSide - 1); j++) {

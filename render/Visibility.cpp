@@ -419,6 +419,10 @@ void MarkChunk(const int32_t cell[3]) {
     chunksInSight[(static_cast<size_t>(c[2]) * chunkSpan[1] + c[1]) * chunkSpan[0] + c[0]] = 1;
 }
 
+// Looking for cells hidden behind faces costs more than it saves until the
+// walk has reached this many cells.
+constexpr size_t CellsBeforeHiding = 1024;
+
 // Whether sight crosses between cells of these codes: everywhere but between
 // an open cell (0) and rock (1), the only codes whose sum is 1.
 bool SightCrosses(uint8_t a, uint8_t b) { return a + b != CellEmpty + CellSolid; }
@@ -542,7 +546,8 @@ void MarkCellsInSight(const ViewVolume& view) {
                     const int64_t bit = step > 0 ? from.bit + bitSteps[axis] : from.bit - bitSteps[axis];
                     // Faces found so far may hide all of it; once a cell is
                     // in sight, more of its screen costs no more than a test.
-                    if (projection == SideOnScreen && !IsMarked(bit) && IsHiddenBehindFaces(&through.x0, corners.nearest))
+                    if (projection == SideOnScreen && sightScreens.size() >= CellsBeforeHiding && !IsMarked(bit) &&
+                        IsHiddenBehindFaces(&through.x0, corners.nearest))
                         continue;
                     const bool newChunk = (n[axis] & (ChunkSide - 1)) == (step > 0 ? 0 : ChunkSide - 1);
                     const int32_t slot = mark(n, neighbour, bit, through, newChunk);
