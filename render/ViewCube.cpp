@@ -217,15 +217,6 @@ bool QuadMissesScreen(const float* const corners[4], const float screen[4]) {
     return x1 < screen[0] - margin || x0 > screen[2] + margin || y1 < screen[1] - margin || y0 > screen[3] + margin;
 }
 
-// The part of a chunk inside the drawn cells.
-void ClipChunk(const ViewVolume& view, const Chunk& chunk, int32_t low[3], int32_t high[3]) {
-    const int32_t first[3] = {chunk.x0, chunk.y0, chunk.z0}, last[3] = {chunk.x1, chunk.y1, chunk.z1};
-    for (int axis = 0; axis < 3; axis++) {
-        low[axis] = std::max(first[axis], view.low[axis]);
-        high[axis] = std::min(last[axis], view.high[axis]);
-    }
-}
-
 // Whether the eye may see a face of side at the plane (draw coordinate) from
 // its own cell's side, and from the side of the cell across it.
 void FaceSeenFrom(const ViewVolume& view, int side, float plane, bool* own, bool* across) {
@@ -434,8 +425,8 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
 
 void GatherChunk(const ViewVolume& view, const VisibleChunk& visible) {
     const Chunk& chunk = UseChunk(visible.cx, visible.cy, visible.cz);
-    int32_t low[3], high[3];
-    ClipChunk(view, chunk, low, high);
+    const int32_t* low = visible.low;
+    const int32_t* high = visible.high;
     if (BoxIsLit(low, high))
         GatherLitFaces(view, visible, chunk, low, high);
     else

@@ -398,9 +398,14 @@ struct SightStep {
 };
 // Cells waiting, by their distance from the eye's cell along the axes.
 std::vector<std::vector<SightStep>> sightRings;
-// Per chunk of the cube's chunk range: whether it holds or borders cells in
-// sight.
-std::vector<uint8_t> chunksInSight;
+// Per chunk of the cube's chunk range: the box of its cells in sight or
+// bordering cells in sight in the next chunk, by offset inside the chunk
+// (empty while low > high).
+struct SightBox {
+    int8_t low[3], high[3];
+};
+constexpr SightBox NoSightBox = {{ChunkSide, ChunkSide, ChunkSide}, {-1, -1, -1}};
+std::vector<SightBox> chunkSightBoxes;
 int32_t chunkLow[3] = {0, 0, 0};
 int32_t chunkSpan[3] = {0, 0, 0};
 
@@ -413,10 +418,19 @@ int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
 
 bool IsMarked(int64_t bit) { return (sightBits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1; }
 
+SightBox& ChunkSightBox(int32_t cx, int32_t cy, int32_t cz) {
+    return chunkSightBoxes[(static_cast<size_t>(cz - chunkLow[2]) * chunkSpan[1] + (cy - chunkLow[1])) * chunkSpan[0] +
+                           (cx - chunkLow[0])];
+}
+
+// Puts cell into its chunk's box.
 void MarkChunk(const int32_t cell[3]) {
-    int32_t c[3];
-    for (int axis = 0; axis < 3; axis++) c[axis] = cell[axis] / ChunkSide - chunkLow[axis];
-    chunksInSight[(static_cast<size_t>(c[2]) * chunkSpan[1] + c[1]) * chunkSpan[0] + c[0]] = 1;
+    SightBox& box = ChunkSightBox(cell[0] / ChunkSide, cell[1] / ChunkSide, cell[2] / ChunkSide);
+    for (int axis = 0; axis < 3; axis++) {
+        const int8_t within = static_cast<int8_t>(cell[axis] & (ChunkSide - 1));
+        box.low[axis] = std::min(box.low[axis], within);
+        box.high[axis] = std::max(box.high[axis], within);
+    }
 }
 
 // Looking for cells hidden behind faces costs more than it saves until the
@@ -441,7 +455,7 @@ void MarkCellsInSight(const ViewVolume& view) {
     int32_t chunkHigh[3];
     ChunkRange(view, chunkLow, chunkHigh);
     for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
-    chunksInSight.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], 0);
+    chunkSightBoxes.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], NoSightBox);
     if (!view.occluding) return;
     PrepareSideProjection(view);
     ClearFaceDepths(view.pixels[0], view.pixels[1]);
@@ -460,8 +474,8 @@ void MarkCellsInSight(const ViewVolume& view) {
     const int64_t bitSteps[3] = {1, sightSpan[0], static_cast<int64_t>(sightSpan[0]) * sightSpan[1]};
     // Marks cell c (its world index and sight bit given), seen through
     // screen; its slot, or -1 when it already was marked (its rectangle then
-    // grows to hold screen). newChunk: c may lie in a chunk not yet marked.
-    auto mark = [&](const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen, bool newChunk) {
+    // grows to hold screen).
+    auto mark = [&](const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen) {
         uint64_t& word = sightBits[static_cast<size_t>(bit >> 6)];
         const uint64_t mask = uint64_t{1} << (bit & 63);
         if (word & mask) {
@@ -473,7 +487,7 @@ void MarkCellsInSight(const ViewVolume& view) {
         const int32_t slot = static_cast<int32_t>(sightScreens.size());
         sightSlots[static_cast<size_t>(bit)] = slot;
         sightScreens.push_back(screen);
-        if (newChunk) MarkChunk(c);
+        MarkChunk(c);
         // A face on the chunk's side may belong to the open cell beyond it.
         if (DungeonMap[cell] == CellSolid)
             for (int axis = 0; axis < 3; axis++) {
@@ -496,7 +510,7 @@ void MarkCellsInSight(const ViewVolume& view) {
                 if (IsEmpty(start)) continue;
                 const int32_t cell = CellIndex(x, y, z);
                 const int64_t bit = SightIndex(x, y, z);
-                const int32_t slot = mark(c, cell, bit, start, true);
+                const int32_t slot = mark(c, cell, bit, start);
                 if (slot >= 0) sightRings[static_cast<size_t>(distance(c))].push_back({x, y, z, cell, bit, slot});
             }
     for (size_t d = 0; d + 1 < rings; d++) {
@@ -549,8 +563,7 @@ void MarkCellsInSight(const ViewVolume& view) {
                     if (projection == SideOnScreen && sightScreens.size() >= CellsBeforeHiding && !IsMarked(bit) &&
                         IsHiddenBehindFaces(&through.x0, corners.nearest))
                         continue;
-                    const bool newChunk = (n[axis] & (ChunkSide - 1)) == (step > 0 ? 0 : ChunkSide - 1);
-                    const int32_t slot = mark(n, neighbour, bit, through, newChunk);
+                    const int32_t slot = mark(n, neighbour, bit, through);
                     if (slot >= 0) sightRings[d + 1].push_back({n[0], n[1], n[2], neighbour, bit, slot});
                 }
         }
@@ -579,16 +592,28 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
         for (int32_t cy = low[1]; cy <= high[1]; cy++)
             for (int32_t cx = low[0]; cx <= high[0]; cx++) {
                 const int32_t c[3] = {cx, cy, cz};
-                if (view.occluding &&
-                    !chunksInSight[(static_cast<size_t>(cz - low[2]) * chunkSpan[1] + (cy - low[1])) * chunkSpan[0] + (cx - low[0])])
-                    continue;
-                int32_t cellLow[3], cellHigh[3];
+                VisibleChunk chunk = {cx, cy, cz, {}, {}, false, false};
                 bool whole;
-                ClippedChunkCells(view, c, cellLow, cellHigh, &whole);
+                ClippedChunkCells(view, c, chunk.low, chunk.high, &whole);
+                if (view.occluding) {
+                    // Only the cells in sight and those beside them show faces.
+                    const SightBox& box = ChunkSightBox(cx, cy, cz);
+                    if (box.low[0] > box.high[0]) continue;
+                    for (int axis = 0; axis < 3; axis++) {
+                        const int32_t first = c[axis] * ChunkSide;
+                        const int32_t seenLow = std::max(chunk.low[axis], first + box.low[axis] - 1);
+                        const int32_t seenHigh = std::min(chunk.high[axis], first + box.high[axis] + 1);
+                        if (seenLow != chunk.low[axis] || seenHigh != chunk.high[axis]) whole = false;
+                        chunk.low[axis] = seenLow;
+                        chunk.high[axis] = seenHigh;
+                    }
+                }
                 float boxLow[3], boxHigh[3];
-                CellBox(cellLow, cellHigh, boxLow, boxHigh);
+                CellBox(chunk.low, chunk.high, boxLow, boxHigh);
                 if (!BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
-                visible.push_back({cx, cy, cz, whole, BoxInsideFrustum(view, boxLow, boxHigh)});
+                chunk.insideCube = whole;
+                chunk.insideFrustum = BoxInsideFrustum(view, boxLow, boxHigh);
+                visible.push_back(chunk);
             }
     // Nearest first.
     auto distance = [&](const VisibleChunk& v) {

@@ -33,10 +33,13 @@ struct ViewVolume {
     int32_t pixels[2];
 };
 
-// One chunk to draw, by chunk coordinates, and whether it lies wholly inside
-// the drawn cells and the frustum (no per-face tests needed).
+// One chunk to draw, by chunk coordinates; the box of its cells that can
+// show faces or objects (inclusive cell coordinates); whether that box is
+// the whole chunk, inside the drawn cells, and whether it lies wholly inside
+// the frustum (no per-face tests needed).
 struct VisibleChunk {
     int32_t cx, cy, cz;
+    int32_t low[3], high[3];
     bool insideCube;
     bool insideFrustum;
 };
@@ -48,7 +51,8 @@ bool PrepareViewVolume(ViewVolume& view);
 // can pass through on its way to a face, with the screen it is seen through.
 void MarkCellsInSight(const ViewVolume& view);
 // Lists the chunks to draw, nearest first: when the view occludes, those
-// holding or bordering cells of the last MarkCellsInSight.
+// holding or bordering cells of the last MarkCellsInSight, each cut down to
+// the box of those cells and their neighbours.
 void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
 // The screen rectangle (normalised device x0, y0, x1, y1) through which cell
 // (x, y, z), one of the drawn cells, can be seen, as the last
