@@ -27,6 +27,8 @@ int rowPitch = 0;
 std::vector<float> pixelDepths;
 std::vector<float> tileDepths;
 std::vector<unsigned char> tileStale;
+// Tiles whose pixels have not been filled in since the last clear.
+std::vector<unsigned char> tileUntouched;
 // Faces recorded but not yet drawn into the pixels: small views never need
 // them.
 struct PendingFace {
@@ -36,12 +38,10 @@ struct PendingFace {
 };
 std::vector<PendingFace> pendingFaces;
 
-// Tiles whose pixels have not been filled in since the last clear.
-std::vector<unsigned char> tileUntouched;
-
-// Whether something at eye depth nearest lies behind a face recorded at
-// depth: apart by more than the depth buffer can blur at that distance.
-bool IsBehind(float depth, float nearest) { return depth < nearest * 0.999f - 0.01f; }
+// The recorded depths that hide something at eye depth nearest lie below
+// this: apart from it by more than the depth buffer can blur at that
+// distance.
+float HidingDepth(float nearest) { return nearest * 0.999f - 0.01f; }
 
 // Whole numbers next to a value, without the library's rounding calls:
 // exact but within a thousandth of a pixel, and held to +-4000 (far off the
@@ -119,7 +119,7 @@ void DrawFaceDepth(const float x[4], const float y[4], float farthest, const flo
     for (int k = 0; k < 4; k++) area += px[k] * py[(k + 1) % 4] - px[(k + 1) % 4] * py[k];
     if (!(std::fabs(area) > 1e-6f)) return;
     const float turn = area > 0.0f ? 1.0f : -1.0f;
-    float a[4], b[4], c[4];
+    float a[4], b[4], c[4], inverseA[4];
     for (int k = 0; k < 4; k++) {
         const int n = (k + 1) % 4;
         a[k] = turn * (py[k] - py[n]);
@@ -130,6 +130,7 @@ void DrawFaceDepth(const float x[4], const float y[4], float farthest, const flo
             b[k] /= length;
         }
         c[k] = -(a[k] * px[k] + b[k] * py[k]) - EdgeRoom;
+        inverseA[k] = a[k] != 0.0f ? 1.0f / a[k] : 0.0f;
     }
     int first, last, top, bottom;
     PixelRange(within[0], within[2], pictureWidth, 0.0f, &first, &last);
@@ -148,9 +149,9 @@ void DrawFaceDepth(const float x[4], const float y[4], float farthest, const flo
         for (int k = 0; k < 4; k++) {
             const float rest = b[k] * fy + c[k];
             if (a[k] > 1e-6f)
-                from = std::max(from, -rest / a[k]);
+                from = std::max(from, -rest * inverseA[k]);
             else if (a[k] < -1e-6f)
-                to = std::min(to, -rest / a[k]);
+                to = std::min(to, -rest * inverseA[k]);
             else if (rest < 0.0f)
                 to = -1.0f;
         }
@@ -183,15 +184,16 @@ bool IsHiddenBehindFaces(const float screen[4], float nearest) {
     PixelRange(screen[1], screen[3], pictureHeight, EdgeRoom, &j0, &j1);
     // No pixel centre at all: nothing seen through it is drawn.
     if (i0 > i1 || j0 > j1) return true;
+    const float hiding = HidingDepth(nearest);
     for (int ty = j0 / TileSide; ty <= j1 / TileSide; ty++)
         for (int tx = i0 / TileSide; tx <= i1 / TileSide; tx++) {
             if (tileUntouched[ty * tileColumns + tx]) return false;
-            if (IsBehind(TileDepth(tx, ty), nearest)) continue;
+            if (TileDepth(tx, ty) < hiding) continue;
             const int left = std::max(i0, tx * TileSide), right = std::min(i1, tx * TileSide + TileSide - 1);
             for (int j = std::max(j0, ty * TileSide); j <= std::min(j1, ty * TileSide + TileSide - 1); j++) {
                 const float* row = &pixelDepths[static_cast<size_t>(j) * rowPitch];
                 for (int i = left; i <= right; i++)
-                    if (!IsBehind(row[i], nearest)) return false;
+                    if (!(row[i] < hiding)) return false;
             }
         }
     return true;

@@ -238,17 +238,21 @@ bool SideUnseen(const ViewVolume& view, int side, const int32_t low[3], const in
     return !own && !ownNear && !across && !acrossNear;
 }
 
+// Grows screen (x0, y0, x1, y1) to hold seen.
+void GrowScreen(float screen[4], const float seen[4]) {
+    screen[0] = std::min(screen[0], seen[0]);
+    screen[1] = std::min(screen[1], seen[1]);
+    screen[2] = std::max(screen[2], seen[2]);
+    screen[3] = std::max(screen[3], seen[3]);
+}
+
 // Adds to screen the part of the screen through which the face of cell at on
 // side (at the plane) can be seen: through the cell when the eye is on its
 // side, through the cell across when on the other. Without occlusion, the
 // whole screen.
 void AddFaceScreen(const ViewVolume& view, const int32_t at[3], int side, float plane, float screen[4]) {
     auto add = [screen](const float* seen) {
-        if (!seen) return;
-        screen[0] = std::min(screen[0], seen[0]);
-        screen[1] = std::min(screen[1], seen[1]);
-        screen[2] = std::max(screen[2], seen[2]);
-        screen[3] = std::max(screen[3], seen[3]);
+        if (seen) GrowScreen(screen, seen);
     };
     static const float whole[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
     if (!view.occluding) return add(whole);
@@ -363,10 +367,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
                     float faceScreen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
                     AddFaceScreen(view, at, side, plane, faceScreen);
                     if (IsNoScreen(faceScreen)) continue;
-                    screen[0] = std::min(screen[0], faceScreen[0]);
-                    screen[1] = std::min(screen[1], faceScreen[1]);
-                    screen[2] = std::max(screen[2], faceScreen[2]);
-                    screen[3] = std::max(screen[3], faceScreen[3]);
+                    GrowScreen(screen, faceScreen);
                     seenFirst[0] = std::min(seenFirst[0], at[uAxis]);
                     seenLast[0] = std::max(seenLast[0], at[uAxis]);
                     seenFirst[1] = std::min(seenFirst[1], at[vAxis]);
