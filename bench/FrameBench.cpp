@@ -341,10 +341,24 @@ int RunSweep(int argc, char** argv) {
 
 }  // namespace
 
+// A count of frames given on the command line: a whole number from 1 on.
+bool ParseFrameCount(const char* text, int* count) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value < 1 || value > 100000) return false;
+    *count = static_cast<int>(value);
+    return true;
+}
+
 int main(int argc, char** argv) {
     const bool sweep = argc > 1 && std::string(argv[1]) == "--sweep";
-    const int fastFrames = argc > 1 && !sweep ? std::atoi(argv[1]) : 25;
-    const int plainFrames = argc > 2 && !sweep ? std::atoi(argv[2]) : 2;
+    int fastFrames = 25, plainFrames = 2;
+    // Both pictures are drawn for the comparison, so neither count may be 0.
+    if (!sweep && ((argc > 1 && !ParseFrameCount(argv[1], &fastFrames)) ||
+                   (argc > 2 && !ParseFrameCount(argv[2], &plainFrames)))) {
+        std::printf("usage: FrameBench [fast frames] [plain frames] [picture prefix], counts from 1 to 100000\n");
+        return 2;
+    }
     if (argc > 3 && !sweep) picturePrefix = argv[3];
     ResetProgramState();
     for (int slot = 0; slot < TextureSlots; slot++) {
