@@ -20,24 +20,6 @@ constexpr float NoFace = std::numeric_limits<float>::infinity();
 // it: far more than the GL's sub-pixel snapping.
 constexpr float EdgeRoom = 0.05f;
 
-int pictureWidth = 0, pictureHeight = 0, tileColumns = 0, tileRows = 0;
-// Rows of tileColumns x TileSide pixels; the pixels past the picture's
-// edges hold 0 and never count.
-int rowPitch = 0;
-std::vector<float> pixelDepths;
-std::vector<float> tileDepths;
-std::vector<unsigned char> tileStale;
-// Tiles whose pixels have not been filled in since the last clear.
-std::vector<unsigned char> tileUntouched;
-// Faces recorded but not yet drawn into the pixels: small views never need
-// them.
-struct PendingFace {
-    float x[4], y[4];
-    float farthest;
-    float within[4];
-};
-std::vector<PendingFace> pendingFaces;
-
 // The recorded depths that hide something at eye depth nearest lie below
 // this: apart from it by more than the depth buffer can blur at that
 // distance.
@@ -58,57 +40,57 @@ void PixelRange(float low, float high, int size, float room, int* first, int* la
 }
 
 // Fills in the pixels of the tiles tx0..tx1 x ty0..ty1 not reached yet.
-void TouchTiles(int tx0, int ty0, int tx1, int ty1) {
+void TouchTiles(FaceDepths& d, int tx0, int ty0, int tx1, int ty1) {
     for (int ty = ty0; ty <= ty1; ty++)
         for (int tx = tx0; tx <= tx1; tx++) {
-            const int tile = ty * tileColumns + tx;
-            if (!tileUntouched[tile]) continue;
-            tileUntouched[tile] = 0;
-            const int width = std::min(TileSide, pictureWidth - tx * TileSide);
-            for (int y = ty * TileSide; y < std::min(pictureHeight, (ty + 1) * TileSide); y++)
-                std::fill_n(&pixelDepths[static_cast<size_t>(y) * rowPitch + tx * TileSide], width, NoFace);
+            const int tile = ty * d.tileColumns + tx;
+            if (!d.tileUntouched[tile]) continue;
+            d.tileUntouched[tile] = 0;
+            const int width = std::min(TileSide, d.pictureWidth - tx * TileSide);
+            for (int y = ty * TileSide; y < std::min(d.pictureHeight, (ty + 1) * TileSide); y++)
+                std::fill_n(&d.pixelDepths[static_cast<size_t>(y) * d.rowPitch + tx * TileSide], width, NoFace);
         }
 }
 
-float TileDepth(int tx, int ty) {
-    const int tile = ty * tileColumns + tx;
-    if (tileStale[tile]) {
+float TileDepth(FaceDepths& d, int tx, int ty) {
+    const int tile = ty * d.tileColumns + tx;
+    if (d.tileStale[tile]) {
         float deepest = 0.0f;
-        const float* rows = &pixelDepths[static_cast<size_t>(ty) * TileSide * rowPitch + tx * TileSide];
+        const float* rows = &d.pixelDepths[static_cast<size_t>(ty) * TileSide * d.rowPitch + tx * TileSide];
         for (int y = 0; y < TileSide; y++)
-            for (int x = 0; x < TileSide; x++) deepest = std::max(deepest, rows[y * rowPitch + x]);
-        tileDepths[tile] = deepest;
-        tileStale[tile] = 0;
+            for (int x = 0; x < TileSide; x++) deepest = std::max(deepest, rows[y * d.rowPitch + x]);
+        d.tileDepths[tile] = deepest;
+        d.tileStale[tile] = 0;
     }
-    return tileDepths[tile];
+    return d.tileDepths[tile];
 }
 
 }  // namespace
 
-void ClearFaceDepths(int width, int height) {
-    pictureWidth = width;
-    pictureHeight = height;
-    tileColumns = (width + TileSide - 1) / TileSide;
-    tileRows = (height + TileSide - 1) / TileSide;
-    rowPitch = tileColumns * TileSide;
+void ClearFaceDepths(FaceDepths& d, int width, int height) {
+    d.pictureWidth = width;
+    d.pictureHeight = height;
+    d.tileColumns = (width + TileSide - 1) / TileSide;
+    d.tileRows = (height + TileSide - 1) / TileSide;
+    d.rowPitch = d.tileColumns * TileSide;
     // The pixels past the picture's edges stay 0.
-    const size_t pixels = static_cast<size_t>(rowPitch) * tileRows * TileSide;
-    if (pixelDepths.size() != pixels) pixelDepths.assign(pixels, 0.0f);
-    tileDepths.assign(static_cast<size_t>(tileColumns) * tileRows, NoFace);
-    tileStale.assign(tileDepths.size(), 0);
-    tileUntouched.assign(tileDepths.size(), 1);
-    pendingFaces.clear();
+    const size_t pixels = static_cast<size_t>(d.rowPitch) * d.tileRows * TileSide;
+    if (d.pixelDepths.size() != pixels) d.pixelDepths.assign(pixels, 0.0f);
+    d.tileDepths.assign(static_cast<size_t>(d.tileColumns) * d.tileRows, NoFace);
+    d.tileStale.assign(d.tileDepths.size(), 0);
+    d.tileUntouched.assign(d.tileDepths.size(), 1);
+    d.pendingFaces.clear();
 }
 
 namespace {
 
-void DrawFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
+void DrawFaceDepth(FaceDepths& d, const float x[4], const float y[4], float farthest, const float within[4]) {
     // Corners in pixels, where pixel (i, j) has its centre at (i, j).
     float px[4], py[4];
     float x0 = NoFace, y0 = NoFace, x1 = -NoFace, y1 = -NoFace;
     for (int k = 0; k < 4; k++) {
-        px[k] = (x[k] + 1.0f) * 0.5f * static_cast<float>(pictureWidth) - 0.5f;
-        py[k] = (y[k] + 1.0f) * 0.5f * static_cast<float>(pictureHeight) - 0.5f;
+        px[k] = (x[k] + 1.0f) * 0.5f * static_cast<float>(d.pictureWidth) - 0.5f;
+        py[k] = (y[k] + 1.0f) * 0.5f * static_cast<float>(d.pictureHeight) - 0.5f;
         x0 = std::min(x0, px[k]);
         x1 = std::max(x1, px[k]);
         y0 = std::min(y0, py[k]);
@@ -133,14 +115,14 @@ void DrawFaceDepth(const float x[4], const float y[4], float farthest, const flo
         inverseA[k] = a[k] != 0.0f ? 1.0f / a[k] : 0.0f;
     }
     int first, last, top, bottom;
-    PixelRange(within[0], within[2], pictureWidth, 0.0f, &first, &last);
-    PixelRange(within[1], within[3], pictureHeight, 0.0f, &top, &bottom);
+    PixelRange(within[0], within[2], d.pictureWidth, 0.0f, &first, &last);
+    PixelRange(within[1], within[3], d.pictureHeight, 0.0f, &top, &bottom);
     first = std::max(first, Ceiling(x0));
     last = std::min(last, Floor(x1));
     top = std::max(top, Ceiling(y0));
     bottom = std::min(bottom, Floor(y1));
     if (first > last || top > bottom) return;
-    TouchTiles(first / TileSide, top / TileSide, last / TileSide, bottom / TileSide);
+    TouchTiles(d, first / TileSide, top / TileSide, last / TileSide, bottom / TileSide);
     int leftmost = last + 1, rightmost = first - 1;
     for (int j = top; j <= bottom; j++) {
         // The columns inside every edge on this row.
@@ -157,41 +139,41 @@ void DrawFaceDepth(const float x[4], const float y[4], float farthest, const flo
         }
         if (from > to) continue;
         const int i0 = std::max(first, Ceiling(from)), i1 = std::min(last, Floor(to));
-        float* row = &pixelDepths[static_cast<size_t>(j) * rowPitch];
+        float* row = &d.pixelDepths[static_cast<size_t>(j) * d.rowPitch];
         for (int i = i0; i <= i1; i++) row[i] = std::min(row[i], farthest);
         leftmost = std::min(leftmost, i0);
         rightmost = std::max(rightmost, i1);
     }
     for (int ty = top / TileSide; leftmost <= rightmost && ty <= bottom / TileSide; ty++)
-        std::fill(&tileStale[ty * tileColumns + leftmost / TileSide], &tileStale[ty * tileColumns + rightmost / TileSide] + 1, 1);
+        std::fill(&d.tileStale[ty * d.tileColumns + leftmost / TileSide], &d.tileStale[ty * d.tileColumns + rightmost / TileSide] + 1, 1);
 }
 
 }  // namespace
 
-void AddFaceDepth(const float x[4], const float y[4], float farthest, const float within[4]) {
-    PendingFace& face = pendingFaces.emplace_back();
+void AddFaceDepth(FaceDepths& d, const float x[4], const float y[4], float farthest, const float within[4]) {
+    FaceDepths::PendingFace& face = d.pendingFaces.emplace_back();
     std::copy(x, x + 4, face.x);
     std::copy(y, y + 4, face.y);
     face.farthest = farthest;
     std::copy(within, within + 4, face.within);
 }
 
-bool IsHiddenBehindFaces(const float screen[4], float nearest) {
-    for (const PendingFace& face : pendingFaces) DrawFaceDepth(face.x, face.y, face.farthest, face.within);
-    pendingFaces.clear();
+bool IsHiddenBehindFaces(FaceDepths& d, const float screen[4], float nearest) {
+    for (const FaceDepths::PendingFace& face : d.pendingFaces) DrawFaceDepth(d, face.x, face.y, face.farthest, face.within);
+    d.pendingFaces.clear();
     int i0, i1, j0, j1;
-    PixelRange(screen[0], screen[2], pictureWidth, EdgeRoom, &i0, &i1);
-    PixelRange(screen[1], screen[3], pictureHeight, EdgeRoom, &j0, &j1);
+    PixelRange(screen[0], screen[2], d.pictureWidth, EdgeRoom, &i0, &i1);
+    PixelRange(screen[1], screen[3], d.pictureHeight, EdgeRoom, &j0, &j1);
     // No pixel centre at all: nothing seen through it is drawn.
     if (i0 > i1 || j0 > j1) return true;
     const float hiding = HidingDepth(nearest);
     for (int ty = j0 / TileSide; ty <= j1 / TileSide; ty++)
         for (int tx = i0 / TileSide; tx <= i1 / TileSide; tx++) {
-            if (tileUntouched[ty * tileColumns + tx]) return false;
-            if (TileDepth(tx, ty) < hiding) continue;
+            if (d.tileUntouched[ty * d.tileColumns + tx]) return false;
+            if (TileDepth(d, tx, ty) < hiding) continue;
             const int left = std::max(i0, tx * TileSide), right = std::min(i1, tx * TileSide + TileSide - 1);
             for (int j = std::max(j0, ty * TileSide); j <= std::min(j1, ty * TileSide + TileSide - 1); j++) {
-                const float* row = &pixelDepths[static_cast<size_t>(j) * rowPitch];
+                const float* row = &d.pixelDepths[static_cast<size_t>(j) * d.rowPitch];
                 for (int i = left; i <= right; i++)
                     if (!(row[i] < hiding)) return false;
             }

@@ -35,6 +35,7 @@
 #include "render/FaceDepths.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
+#include "sys/Worker.h"
 #include "world/WorldState.h"
 
 // How far outside a plane a box may reach and still count as inside: far
@@ -380,24 +381,17 @@ ScreenRect ProjectNearSection(const ViewVolume& view, const double centre[3]) {
     return Intersect({r.x0 - ScreenMargin, r.y0 - ScreenMargin, r.x1 + ScreenMargin, r.y1 + ScreenMargin}, WholeScreen);
 }
 
-// One bit per drawn cell of the last marking, x fastest; for a marked cell,
-// its place in sightScreens (the slots of unmarked cells are never read, so
-// they are never cleared).
-std::vector<uint64_t> sightBits;
-std::vector<int32_t> sightSlots;
-std::vector<ScreenRect> sightScreens;
+// The cells of the cube by sight index: x fastest.
 int32_t sightLow[3] = {0, 0, 0};
 int32_t sightSpan[3] = {0, 0, 0};
 // A cell waiting to be walked from: its coordinates, its index in the
-// world and in the sight bits, and its place in sightScreens.
+// world and in the sight bits, and its place in the walk's screens.
 struct SightStep {
     int32_t x, y, z;
     int32_t cell;
     int64_t bit;
     int32_t slot;
 };
-// Cells waiting, by their distance from the eye's cell along the axes.
-std::vector<std::vector<SightStep>> sightRings;
 // Per chunk of the cube's chunk range: the box of its cells in sight or
 // bordering cells in sight in the next chunk, by offset inside the chunk
 // (empty while low > high).
@@ -405,9 +399,40 @@ struct SightBox {
     int8_t low[3], high[3];
 };
 constexpr SightBox NoSightBox = {{ChunkSide, ChunkSide, ChunkSide}, {-1, -1, -1}};
-std::vector<SightBox> chunkSightBoxes;
 int32_t chunkLow[3] = {0, 0, 0};
 int32_t chunkSpan[3] = {0, 0, 0};
+
+// One walk's marking, over the part of the screen it was given. Large views
+// are walked as two parts side by side, one on the helper thread, and the
+// second marking is then folded into the first; every line of sight passes
+// through one part or the other, so together they mark what one walk over
+// the whole screen would.
+struct SightWalk {
+    ScreenRect part;
+    // One bit per drawn cell, by sight index; for a marked cell, its place
+    // in screens (the slots of unmarked cells are never read, so they are
+    // never cleared), and for each place the cell's sight index.
+    std::vector<uint64_t> bits;
+    std::vector<int32_t> slots;
+    std::vector<ScreenRect> screens;
+    std::vector<int64_t> marked;
+    // Cells waiting, by their distance from the eye's cell along the axes.
+    std::vector<std::vector<SightStep>> rings;
+    std::vector<SightBox> chunkBoxes;
+    FaceDepths depths;
+    const ViewVolume* view;
+};
+SightWalk sightWalks[2];
+// What the last marking found: the first walk, with the second folded in.
+SightWalk& sight = sightWalks[0];
+
+// Where the screen is parted between the two walks (normalised device x),
+// chosen from the last large view so that each gets about half its cells.
+float partingX = 0.0f;
+// Views whose last marking held fewer cells are walked whole: the second
+// thread would cost more than it saves.
+constexpr size_t CellsBeforeParting = 2000;
+size_t lastCellsInSight = 0;
 
 // Cell coordinates within a chunk are taken with a mask.
 static_assert((ChunkSide & (ChunkSide - 1)) == 0, "chunk side a power of two");
@@ -416,16 +441,15 @@ int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
     return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
 }
 
-bool IsMarked(int64_t bit) { return (sightBits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1; }
+bool IsMarked(const SightWalk& walk, int64_t bit) { return (walk.bits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1; }
 
-SightBox& ChunkSightBox(int32_t cx, int32_t cy, int32_t cz) {
-    return chunkSightBoxes[(static_cast<size_t>(cz - chunkLow[2]) * chunkSpan[1] + (cy - chunkLow[1])) * chunkSpan[0] +
-                           (cx - chunkLow[0])];
+size_t ChunkSightIndex(int32_t cx, int32_t cy, int32_t cz) {
+    return (static_cast<size_t>(cz - chunkLow[2]) * chunkSpan[1] + (cy - chunkLow[1])) * chunkSpan[0] + (cx - chunkLow[0]);
 }
 
 // Puts cell into its chunk's box.
-void MarkChunk(const int32_t cell[3]) {
-    SightBox& box = ChunkSightBox(cell[0] / ChunkSide, cell[1] / ChunkSide, cell[2] / ChunkSide);
+void MarkChunk(SightWalk& walk, const int32_t cell[3]) {
+    SightBox& box = walk.chunkBoxes[ChunkSightIndex(cell[0] / ChunkSide, cell[1] / ChunkSide, cell[2] / ChunkSide)];
     for (int axis = 0; axis < 3; axis++) {
         const int8_t within = static_cast<int8_t>(cell[axis] & (ChunkSide - 1));
         box.low[axis] = std::min(box.low[axis], within);
@@ -441,28 +465,54 @@ constexpr size_t CellsBeforeHiding = 1024;
 // an open cell (0) and rock (1), the only codes whose sum is 1.
 bool SightCrosses(uint8_t a, uint8_t b) { return a + b != CellEmpty + CellSolid; }
 
-}  // namespace
-
-void MarkCellsInSight(const ViewVolume& view) {
-    for (int axis = 0; axis < 3; axis++) {
-        sightLow[axis] = view.low[axis];
-        sightSpan[axis] = view.high[axis] - view.low[axis] + 1;
-    }
+// Forgets the walk's marking, for the cells and chunks of the cube.
+void ClearSightWalk(SightWalk& walk, const ScreenRect& part) {
+    walk.part = part;
     const int64_t cells = static_cast<int64_t>(sightSpan[0]) * sightSpan[1] * sightSpan[2];
-    sightBits.assign(static_cast<size_t>((cells + 63) / 64), 0);
-    if (sightSlots.size() < static_cast<size_t>(cells)) sightSlots.resize(static_cast<size_t>(cells));
-    sightScreens.clear();
-    int32_t chunkHigh[3];
-    ChunkRange(view, chunkLow, chunkHigh);
-    for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
-    chunkSightBoxes.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], NoSightBox);
-    if (!view.occluding) return;
-    PrepareSideProjection(view);
-    ClearFaceDepths(view.pixels[0], view.pixels[1]);
+    walk.bits.assign(static_cast<size_t>((cells + 63) / 64), 0);
+    if (walk.slots.size() < static_cast<size_t>(cells)) walk.slots.resize(static_cast<size_t>(cells));
+    walk.screens.clear();
+    walk.marked.clear();
+    walk.chunkBoxes.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], NoSightBox);
+}
 
+// Marks cell c (its world index and sight bit given), seen through screen;
+// its slot, or -1 when it already was marked (its rectangle then grows to
+// hold screen).
+int32_t MarkCell(SightWalk& walk, const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen) {
+    uint64_t& word = walk.bits[static_cast<size_t>(bit >> 6)];
+    const uint64_t mask = uint64_t{1} << (bit & 63);
+    if (word & mask) {
+        ScreenRect& r = walk.screens[static_cast<size_t>(walk.slots[static_cast<size_t>(bit)])];
+        r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
+        return -1;
+    }
+    word |= mask;
+    const int32_t slot = static_cast<int32_t>(walk.screens.size());
+    walk.slots[static_cast<size_t>(bit)] = slot;
+    walk.screens.push_back(screen);
+    walk.marked.push_back(bit);
+    MarkChunk(walk, c);
+    // A face on the chunk's side may belong to the open cell beyond it.
+    if (DungeonMap[cell] == CellSolid)
+        for (int axis = 0; axis < 3; axis++) {
+            const int32_t within = c[axis] & (ChunkSide - 1);
+            if (within != 0 && within != ChunkSide - 1) continue;
+            int32_t n[3] = {c[0], c[1], c[2]};
+            n[axis] += within == 0 ? -1 : 1;
+            if (n[axis] >= walk.view->low[axis] && n[axis] <= walk.view->high[axis]) MarkChunk(walk, n);
+        }
+    return slot;
+}
+
+// Walks the lines of sight through the walk's part of the screen.
+void WalkSight(SightWalk& walk) {
+    const ViewVolume& view = *walk.view;
+    ClearFaceDepths(walk.depths, view.pixels[0], view.pixels[1]);
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
     const size_t rings = static_cast<size_t>(sightSpan[0] + sightSpan[1] + sightSpan[2]) + 1;
+    std::vector<std::vector<SightStep>>& sightRings = walk.rings;
     if (sightRings.size() < rings) sightRings.resize(rings);
     for (auto& ring : sightRings) ring.clear();
     auto distance = [&](const int32_t c[3]) {
@@ -472,33 +522,6 @@ void MarkCellsInSight(const ViewVolume& view) {
     // bits.
     const int32_t cellSteps[3] = {CellIndex(1, 0, 0), CellIndex(0, 1, 0), CellIndex(0, 0, 1)};
     const int64_t bitSteps[3] = {1, sightSpan[0], static_cast<int64_t>(sightSpan[0]) * sightSpan[1]};
-    // Marks cell c (its world index and sight bit given), seen through
-    // screen; its slot, or -1 when it already was marked (its rectangle then
-    // grows to hold screen).
-    auto mark = [&](const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen) {
-        uint64_t& word = sightBits[static_cast<size_t>(bit >> 6)];
-        const uint64_t mask = uint64_t{1} << (bit & 63);
-        if (word & mask) {
-            ScreenRect& r = sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(bit)])];
-            r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
-            return -1;
-        }
-        word |= mask;
-        const int32_t slot = static_cast<int32_t>(sightScreens.size());
-        sightSlots[static_cast<size_t>(bit)] = slot;
-        sightScreens.push_back(screen);
-        MarkChunk(c);
-        // A face on the chunk's side may belong to the open cell beyond it.
-        if (DungeonMap[cell] == CellSolid)
-            for (int axis = 0; axis < 3; axis++) {
-                const int32_t within = c[axis] & (ChunkSide - 1);
-                if (within != 0 && within != ChunkSide - 1) continue;
-                int32_t n[3] = {c[0], c[1], c[2]};
-                n[axis] += within == 0 ? -1 : 1;
-                if (n[axis] >= view.low[axis] && n[axis] <= view.high[axis]) MarkChunk(n);
-            }
-        return slot;
-    };
 
     // Sight starts where the near plane cuts the cells around the eye.
     for (int32_t z = view.nearLow[2]; z <= view.nearHigh[2]; z++)
@@ -506,11 +529,11 @@ void MarkCellsInSight(const ViewVolume& view) {
             for (int32_t x = view.nearLow[0]; x <= view.nearHigh[0]; x++) {
                 const int32_t c[3] = {x, y, z};
                 const double centre[3] = {static_cast<double>(x - SX), static_cast<double>(y - SY), static_cast<double>(z - SZ)};
-                const ScreenRect start = ProjectNearSection(view, centre);
+                const ScreenRect start = Intersect(ProjectNearSection(view, centre), walk.part);
                 if (IsEmpty(start)) continue;
                 const int32_t cell = CellIndex(x, y, z);
                 const int64_t bit = SightIndex(x, y, z);
-                const int32_t slot = mark(c, cell, bit, start);
+                const int32_t slot = MarkCell(walk, c, cell, bit, start);
                 if (slot >= 0) sightRings[static_cast<size_t>(distance(c))].push_back({x, y, z, cell, bit, slot});
             }
     for (size_t d = 0; d + 1 < rings; d++) {
@@ -520,7 +543,7 @@ void MarkCellsInSight(const ViewVolume& view) {
             const SightStep from = sightRings[d][next];
             const int32_t c[3] = {from.x, from.y, from.z};
             const uint8_t code = DungeonMap[from.cell];
-            const ScreenRect screen = sightScreens[static_cast<size_t>(from.slot)];
+            const ScreenRect screen = walk.screens[static_cast<size_t>(from.slot)];
             const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
             float centreClip[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             bool projected = false;
@@ -544,7 +567,7 @@ void MarkCellsInSight(const ViewVolume& view) {
                         // A face, drawn whole: it hides what lies behind it.
                         if (projection != SideOnScreen || !corners.whole) continue;
                         const ScreenRect seen = Intersect(screen, side);
-                        if (!IsEmpty(seen)) AddFaceDepth(corners.x, corners.y, corners.farthest, &seen.x0);
+                        if (!IsEmpty(seen)) AddFaceDepth(walk.depths, corners.x, corners.y, corners.farthest, &seen.x0);
                         continue;
                     }
                     if (projection == SideAtTheEye) {
@@ -560,23 +583,101 @@ void MarkCellsInSight(const ViewVolume& view) {
                     const int64_t bit = step > 0 ? from.bit + bitSteps[axis] : from.bit - bitSteps[axis];
                     // Faces found so far may hide all of it; once a cell is
                     // in sight, more of its screen costs no more than a test.
-                    if (projection == SideOnScreen && sightScreens.size() >= CellsBeforeHiding && !IsMarked(bit) &&
-                        IsHiddenBehindFaces(&through.x0, corners.nearest))
+                    if (projection == SideOnScreen && walk.screens.size() >= CellsBeforeHiding && !IsMarked(walk, bit) &&
+                        IsHiddenBehindFaces(walk.depths, &through.x0, corners.nearest))
                         continue;
-                    const int32_t slot = mark(n, neighbour, bit, through);
+                    const int32_t slot = MarkCell(walk, n, neighbour, bit, through);
                     if (slot >= 0) sightRings[d + 1].push_back({n[0], n[1], n[2], neighbour, bit, slot});
                 }
         }
     }
 }
 
-const float* CellSightScreen(int32_t x, int32_t y, int32_t z) {
-    const int64_t index = SightIndex(x, y, z);
-    if (!((sightBits[static_cast<size_t>(index >> 6)] >> (index & 63)) & 1)) return nullptr;
-    return &sightScreens[static_cast<size_t>(sightSlots[static_cast<size_t>(index)])].x0;
+void WalkSightJob(void* walk) { WalkSight(*static_cast<SightWalk*>(walk)); }
+
+// Folds the marking of from into into: the union of the cells, each with
+// the union of its screens, and of the chunks' boxes.
+void FoldSightWalk(SightWalk& into, const SightWalk& from) {
+    for (size_t slot = 0; slot < from.marked.size(); slot++) {
+        const int64_t bit = from.marked[slot];
+        const ScreenRect& screen = from.screens[slot];
+        uint64_t& word = into.bits[static_cast<size_t>(bit >> 6)];
+        const uint64_t mask = uint64_t{1} << (bit & 63);
+        if (word & mask) {
+            ScreenRect& r = into.screens[static_cast<size_t>(into.slots[static_cast<size_t>(bit)])];
+            r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
+            continue;
+        }
+        word |= mask;
+        into.slots[static_cast<size_t>(bit)] = static_cast<int32_t>(into.screens.size());
+        into.screens.push_back(screen);
+        into.marked.push_back(bit);
+    }
+    for (size_t c = 0; c < into.chunkBoxes.size(); c++) {
+        SightBox& box = into.chunkBoxes[c];
+        const SightBox& more = from.chunkBoxes[c];
+        for (int axis = 0; axis < 3; axis++) {
+            box.low[axis] = std::min(box.low[axis], more.low[axis]);
+            box.high[axis] = std::max(box.high[axis], more.high[axis]);
+        }
+    }
 }
 
-int32_t CountCellsInSight() { return static_cast<int32_t>(sightScreens.size()); }
+// The screen x that parts the cells of the last marking in two halves, by
+// the centres of their screens.
+float FindPartingX(const SightWalk& walk) {
+    constexpr int Bins = 64;
+    size_t counts[Bins] = {};
+    for (const ScreenRect& r : walk.screens) {
+        const float x = 0.5f * (r.x0 + r.x1);
+        counts[std::clamp(static_cast<int>((x + 1.0f) * 0.5f * Bins), 0, Bins - 1)]++;
+    }
+    size_t sum = 0;
+    for (int bin = 0; bin < Bins; bin++) {
+        sum += counts[bin];
+        if (2 * sum >= walk.screens.size()) return std::clamp(2.0f * static_cast<float>(bin + 1) / Bins - 1.0f, -0.75f, 0.75f);
+    }
+    return 0.0f;
+}
+
+}  // namespace
+
+void MarkCellsInSight(const ViewVolume& view) {
+    for (int axis = 0; axis < 3; axis++) {
+        sightLow[axis] = view.low[axis];
+        sightSpan[axis] = view.high[axis] - view.low[axis] + 1;
+    }
+    int32_t chunkHigh[3];
+    ChunkRange(view, chunkLow, chunkHigh);
+    for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
+    const bool parted = view.occluding && lastCellsInSight >= CellsBeforeParting;
+    ClearSightWalk(sightWalks[0], parted ? ScreenRect{-1.0f, -1.0f, partingX, 1.0f} : WholeScreen);
+    if (!view.occluding) {
+        lastCellsInSight = 0;
+        return;
+    }
+    PrepareSideProjection(view);
+    for (SightWalk& walk : sightWalks) walk.view = &view;
+    if (parted) {
+        ClearSightWalk(sightWalks[1], {partingX, -1.0f, 1.0f, 1.0f});
+        StartWorkerJob(WalkSightJob, &sightWalks[1]);
+        WalkSight(sightWalks[0]);
+        WaitForWorkerJob();
+        FoldSightWalk(sightWalks[0], sightWalks[1]);
+    } else {
+        WalkSight(sightWalks[0]);
+    }
+    lastCellsInSight = sight.screens.size();
+    if (lastCellsInSight >= CellsBeforeParting) partingX = FindPartingX(sight);
+}
+
+const float* CellSightScreen(int32_t x, int32_t y, int32_t z) {
+    const int64_t index = SightIndex(x, y, z);
+    if (!IsMarked(sight, index)) return nullptr;
+    return &sight.screens[static_cast<size_t>(sight.slots[static_cast<size_t>(index)])].x0;
+}
+
+int32_t CountCellsInSight() { return static_cast<int32_t>(sight.screens.size()); }
 
 // ---------------------------------------------------------------------------
 // Chunks
@@ -597,7 +698,7 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
                 ClippedChunkCells(view, c, chunk.low, chunk.high, &whole);
                 if (view.occluding) {
                     // Only the cells in sight and those beside them show faces.
-                    const SightBox& box = ChunkSightBox(cx, cy, cz);
+                    const SightBox& box = sight.chunkBoxes[ChunkSightIndex(cx, cy, cz)];
                     if (box.low[0] > box.high[0]) continue;
                     for (int axis = 0; axis < 3; axis++) {
                         const int32_t first = c[axis] * ChunkSide;
