@@ -407,7 +407,9 @@ int32_t chunkSpan[3] = {0, 0, 0};
 // second marking is then folded into the first; every line of sight passes
 // through one part or the other, so together they mark what one walk over
 // the whole screen would.
-struct SightWalk {
+// Apart in memory (each on its own cache lines): the two walks write their
+// own at once.
+struct alignas(64) SightWalk {
     ScreenRect part;
     // One bit per drawn cell, by sight index; for a marked cell, its place
     // in screens (the slots of unmarked cells are never read, so they are
@@ -466,8 +468,7 @@ constexpr size_t CellsBeforeHiding = 1024;
 bool SightCrosses(uint8_t a, uint8_t b) { return a + b != CellEmpty + CellSolid; }
 
 // Forgets the walk's marking, for the cells and chunks of the cube.
-void ClearSightWalk(SightWalk& walk, const ScreenRect& part) {
-    walk.part = part;
+void ClearSightWalk(SightWalk& walk) {
     const int64_t cells = static_cast<int64_t>(sightSpan[0]) * sightSpan[1] * sightSpan[2];
     walk.bits.assign(static_cast<size_t>((cells + 63) / 64), 0);
     if (walk.slots.size() < static_cast<size_t>(cells)) walk.slots.resize(static_cast<size_t>(cells));
@@ -505,9 +506,11 @@ int32_t MarkCell(SightWalk& walk, const int32_t c[3], int32_t cell, int64_t bit,
     return slot;
 }
 
-// Walks the lines of sight through the walk's part of the screen.
+// Walks the lines of sight through the walk's part of the screen, from a
+// clear marking.
 void WalkSight(SightWalk& walk) {
     const ViewVolume& view = *walk.view;
+    ClearSightWalk(walk);
     ClearFaceDepths(walk.depths, view.pixels[0], view.pixels[1]);
     int32_t eye[3];
     for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
@@ -651,21 +654,24 @@ void MarkCellsInSight(const ViewVolume& view) {
     ChunkRange(view, chunkLow, chunkHigh);
     for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
     const bool parted = view.occluding && lastCellsInSight >= CellsBeforeParting;
-    ClearSightWalk(sightWalks[0], parted ? ScreenRect{-1.0f, -1.0f, partingX, 1.0f} : WholeScreen);
+    SightWalk &first = sightWalks[0], &second = sightWalks[1];
     if (!view.occluding) {
+        ClearSightWalk(first);
         lastCellsInSight = 0;
         return;
     }
     PrepareSideProjection(view);
-    for (SightWalk& walk : sightWalks) walk.view = &view;
+    first.view = second.view = &view;
     if (parted) {
-        ClearSightWalk(sightWalks[1], {partingX, -1.0f, 1.0f, 1.0f});
-        StartWorkerJob(WalkSightJob, &sightWalks[1]);
-        WalkSight(sightWalks[0]);
+        first.part = {-1.0f, -1.0f, partingX, 1.0f};
+        second.part = {partingX, -1.0f, 1.0f, 1.0f};
+        StartWorkerJob(WalkSightJob, &second);
+        WalkSight(first);
         WaitForWorkerJob();
-        FoldSightWalk(sightWalks[0], sightWalks[1]);
+        FoldSightWalk(first, second);
     } else {
-        WalkSight(sightWalks[0]);
+        first.part = WholeScreen;
+        WalkSight(first);
     }
     lastCellsInSight = sight.screens.size();
     if (lastCellsInSight >= CellsBeforeParting) partingX = FindPartingX(sight);
