@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "render/Frame.h"
 #include "render/RenderCounts.h"
 #include "render/Textures.h"
+#include "render/Visibility.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
@@ -241,6 +244,88 @@ TEST_F(Picture, HollowsSeenFromInsideRockHideWhatLiesBeyondThem) {
     EXPECT_LE(CountDifferencesAt(place, "inside rock at 32,66,62", false), AllowedDifferences);
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.sightCells, 30000);
+}
+
+// Every cell a line of sight passes through before it meets a face is
+// marked in sight, seen through a screen that holds that line's pixel: for
+// each pixel centre, followed cell by cell from the near plane to the first
+// face, the far plane or the end of the drawn cells. At radius 60 the view
+// is walked as two halves of the screen, one on the helper thread.
+TEST_F(Picture, EveryLineOfSightIsFollowedToItsFirstFace) {
+    RegenerateWorld(0);
+    viewRadius = 60;
+    for (const Viewpoint& view : {Viewpoint{32, 66, 62, 290.1f, 54.4f}, Viewpoint{140, 120, 60, 35.0f, -20.0f}}) {
+        // The second frame is walked in halves, parted where the first
+        // frame's cells divide.
+        for (int frame = 0; frame < 2; frame++) {
+            PlaceViewer(view);
+            DrawFrame();
+            EXPECT_GT(CountCellsInSight(), 2000) << Describe(view);
+        }
+        PlaceViewer(view);
+        glLoadIdentity();
+        ApplyCamera();
+        double modelview[16], projection[16];
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glLoadIdentity();
+        const GLint viewport[4] = {0, 0, ScreenWidth, ScreenHeight};
+        auto unproject = [&](double i, double j, double depth, double out[3]) {
+            ASSERT_TRUE(gluUnProject(i, j, depth, modelview, projection, viewport, &out[0], &out[1], &out[2]));
+        };
+        const int32_t player[3] = {SX, SY, SZ};
+        const int32_t sides[3] = {worldSide, worldSide, worldLevels};
+        int unseen = 0, followed = 0;
+        for (int j = 0; j < ScreenHeight; j++)
+            for (int i = 0; i < ScreenWidth; i++) {
+                const double x = (i + 0.5) / ScreenWidth * 2.0 - 1.0, y = (j + 0.5) / ScreenHeight * 2.0 - 1.0;
+                double from[3], to[3], direction[3];
+                unproject(i + 0.5, j + 0.5, 0.0, from);
+                unproject(i + 0.5, j + 0.5, 0.9995, to);
+                int32_t cell[3], step[3];
+                double next[3], across[3];
+                for (int axis = 0; axis < 3; axis++) {
+                    direction[axis] = to[axis] - from[axis];
+                    // Cells are unit cubes around whole draw coordinates.
+                    const double at = from[axis] + 0.5;
+                    cell[axis] = static_cast<int32_t>(std::floor(at));
+                    step[axis] = direction[axis] > 0.0 ? 1 : -1;
+                    const double boundary = direction[axis] > 0.0 ? cell[axis] + 1.0 : cell[axis];
+                    across[axis] = direction[axis] != 0.0 ? std::fabs(1.0 / direction[axis]) : 1e30;
+                    next[axis] = direction[axis] != 0.0 ? (boundary - at) / direction[axis] : 1e30;
+                }
+                // t runs from the near plane (0) to the far plane (1).
+                for (;;) {
+                    int32_t c[3];
+                    bool inside = true;
+                    for (int axis = 0; axis < 3; axis++) {
+                        c[axis] = cell[axis] + player[axis];
+                        inside = inside && c[axis] >= std::max(1, player[axis] - viewRadius) &&
+                                 c[axis] <= std::min(sides[axis] - 2, player[axis] + viewRadius - 1);
+                    }
+                    if (!inside) break;
+                    followed++;
+                    const float* screen = CellSightScreen(c[0], c[1], c[2]);
+                    constexpr double room = 1e-3;
+                    if (!screen || x < screen[0] - room || x > screen[2] + room || y < screen[1] - room || y > screen[3] + room) {
+                        if (unseen++ < 5)
+                            ADD_FAILURE() << Describe(view) << ": pixel " << i << "," << j << " cell " << c[0] << ","
+                                          << c[1] << "," << c[2];
+                        break;
+                    }
+                    const int axis = next[0] < next[1] ? (next[0] < next[2] ? 0 : 2) : (next[1] < next[2] ? 1 : 2);
+                    if (next[axis] >= 1.0) break;
+                    int32_t n[3] = {c[0], c[1], c[2]};
+                    n[axis] += step[axis];
+                    const int sum = DungeonMap[CellIndex(c[0], c[1], c[2])] + DungeonMap[CellIndex(n[0], n[1], n[2])];
+                    if (sum == CellEmpty + CellSolid) break;
+                    cell[axis] += step[axis];
+                    next[axis] += across[axis];
+                }
+            }
+        EXPECT_EQ(unseen, 0) << Describe(view);
+        EXPECT_GT(followed, ScreenPixelCount) << Describe(view);
+    }
 }
 
 // A hall and a room behind a wall one cell thick with three small windows,
