@@ -404,11 +404,12 @@ int32_t chunkSpan[3] = {0, 0, 0};
 
 // One walk's marking, over the part of the screen it was given. Large views
 // are walked as two parts side by side, one on the helper thread, and the
-// second marking is then folded into the first; every line of sight passes
-// through one part or the other, so together they mark what one walk over
-// the whole screen would.
-// Apart in memory (each on its own cache lines): the two walks write their
-// own at once.
+// second marking is then folded into the first. Every line of sight passes
+// through one part or the other, so together they mark every cell a line of
+// sight reaches, each with a screen that holds the line's pixel (a little
+// less screen than one walk over the whole screen gives, whose rectangles
+// also span the corners between what the two parts see). Each record keeps
+// to its own cache lines: the two walks write theirs at once.
 struct alignas(64) SightWalk {
     ScreenRect part;
     // One bit per drawn cell, by sight index; for a marked cell, its place
@@ -477,10 +478,9 @@ void ClearSightWalk(SightWalk& walk) {
     walk.chunkBoxes.assign(static_cast<size_t>(chunkSpan[0]) * chunkSpan[1] * chunkSpan[2], NoSightBox);
 }
 
-// Marks cell c (its world index and sight bit given), seen through screen;
-// its slot, or -1 when it already was marked (its rectangle then grows to
-// hold screen).
-int32_t MarkCell(SightWalk& walk, const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen) {
+// Marks the cell of sight index bit, seen through screen; its slot, or -1
+// when it already was marked (its rectangle then grows to hold screen).
+int32_t MarkBit(SightWalk& walk, int64_t bit, const ScreenRect& screen) {
     uint64_t& word = walk.bits[static_cast<size_t>(bit >> 6)];
     const uint64_t mask = uint64_t{1} << (bit & 63);
     if (word & mask) {
@@ -493,6 +493,14 @@ int32_t MarkCell(SightWalk& walk, const int32_t c[3], int32_t cell, int64_t bit,
     walk.slots[static_cast<size_t>(bit)] = slot;
     walk.screens.push_back(screen);
     walk.marked.push_back(bit);
+    return slot;
+}
+
+// MarkBit for cell c (its world index given), which also puts it into the
+// box of its chunk and, for rock on a chunk's side, of the chunk beyond.
+int32_t MarkCell(SightWalk& walk, const int32_t c[3], int32_t cell, int64_t bit, const ScreenRect& screen) {
+    const int32_t slot = MarkBit(walk, bit, screen);
+    if (slot < 0) return slot;
     MarkChunk(walk, c);
     // A face on the chunk's side may belong to the open cell beyond it.
     if (DungeonMap[cell] == CellSolid)
@@ -601,21 +609,7 @@ void WalkSightJob(void* walk) { WalkSight(*static_cast<SightWalk*>(walk)); }
 // Folds the marking of from into into: the union of the cells, each with
 // the union of its screens, and of the chunks' boxes.
 void FoldSightWalk(SightWalk& into, const SightWalk& from) {
-    for (size_t slot = 0; slot < from.marked.size(); slot++) {
-        const int64_t bit = from.marked[slot];
-        const ScreenRect& screen = from.screens[slot];
-        uint64_t& word = into.bits[static_cast<size_t>(bit >> 6)];
-        const uint64_t mask = uint64_t{1} << (bit & 63);
-        if (word & mask) {
-            ScreenRect& r = into.screens[static_cast<size_t>(into.slots[static_cast<size_t>(bit)])];
-            r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
-            continue;
-        }
-        word |= mask;
-        into.slots[static_cast<size_t>(bit)] = static_cast<int32_t>(into.screens.size());
-        into.screens.push_back(screen);
-        into.marked.push_back(bit);
-    }
+    for (size_t slot = 0; slot < from.marked.size(); slot++) MarkBit(into, from.marked[slot], from.screens[slot]);
     for (size_t c = 0; c < into.chunkBoxes.size(); c++) {
         SightBox& box = into.chunkBoxes[c];
         const SightBox& more = from.chunkBoxes[c];
