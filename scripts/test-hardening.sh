@@ -15,7 +15,7 @@ bash scripts/install-deps.sh test
 
 soak_frames=${TALVOX_SOAK_FRAMES:-40000}
 fuzz_seconds=${TALVOX_FUZZ_SECONDS:-35}
-display=(xvfb-run -a -s "-screen 0 1600x1200x24")
+display=(xvfb-run -a -s "-screen 0 1600x1200x24 -noreset")
 passed=0
 failed=0
 stage() { # name, command...

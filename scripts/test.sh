@@ -9,4 +9,6 @@ bash scripts/build.sh -DTALVOX_TESTS=ON
 if [ -f scripts/build-windows.sh ]; then bash scripts/build-windows.sh; fi
 bash scripts/test-hardening.sh
 cd build
-xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2 --timeout 900
+# -noreset: the server must not reset when its last client leaves while the
+# next test, run beside it, is connecting.
+xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" ctest --output-on-failure -j2 --timeout 900
