@@ -261,9 +261,10 @@ ScreenRect Intersect(const ScreenRect& a, const ScreenRect& b) {
 // The clip matrix in single precision, by column, for the sight walk.
 float clipColumns[4][4];
 // For each axis: half its clip column (from a cell's centre to its side),
-// and the steps from a side's centre to its four corners.
+// and for each clip row, the steps from a side's centre to its four
+// corners, in order around the side.
 float halfColumns[3][4];
-float cornerSteps[3][4][4];
+alignas(16) float cornerSteps[3][4][4];
 
 // How a side of a cell projects: beyond the far plane, onto the screen
 // rectangle given, or too near the eye's plane to be projected.
@@ -277,9 +278,10 @@ void PrepareSideProjection(const ViewVolume& view) {
         const int u = SliceAxes[axis][0], v = SliceAxes[axis][1];
         for (int row = 0; row < 4; row++) {
             halfColumns[axis][row] = 0.5f * clipColumns[axis][row];
+            // Corners (-u, -v), (+u, -v), (+u, +v), (-u, +v).
             for (int corner = 0; corner < 4; corner++) {
-                const float su = corner & 1 ? 0.5f : -0.5f, sv = corner & 2 ? 0.5f : -0.5f;
-                cornerSteps[axis][corner][row] = su * clipColumns[u][row] + sv * clipColumns[v][row];
+                const float su = corner == 1 || corner == 2 ? 0.5f : -0.5f, sv = corner >= 2 ? 0.5f : -0.5f;
+                cornerSteps[axis][row][corner] = su * clipColumns[u][row] + sv * clipColumns[v][row];
             }
         }
     }
@@ -301,38 +303,38 @@ struct SideCorners {
     bool whole;
 };
 
+float Least(const float v[4]) { return std::min(std::min(v[0], v[1]), std::min(v[2], v[3])); }
+float Greatest(const float v[4]) { return std::max(std::max(v[0], v[1]), std::max(v[2], v[3])); }
+
 // Projects the side of a cell (clip coordinates of its centre) across axis
-// in direction step (+1 or -1).
+// in direction step (+1 or -1). Each clip row is formed for the four
+// corners together, and each test is made of all four at once.
 SideProjection ProjectSide(const float centre[4], int axis, int step, ScreenRect& out, SideCorners& corners) {
-    float base[4];
-    for (int row = 0; row < 4; row++)
-        base[row] = step > 0 ? centre[row] + halfColumns[axis][row] : centre[row] - halfColumns[axis][row];
-    bool beyond = true;
-    corners.whole = true;
-    float x0 = 2.0f, y0 = 2.0f, x1 = -2.0f, y1 = -2.0f;
-    // Corners in order around the side.
-    static constexpr int Around[4] = {0, 1, 3, 2};
+    alignas(16) float c[4][4];
+    for (int row = 0; row < 4; row++) {
+        const float base = step > 0 ? centre[row] + halfColumns[axis][row] : centre[row] - halfColumns[axis][row];
+        for (int k = 0; k < 4; k++) c[row][k] = base + cornerSteps[axis][row][k];
+    }
+    const float* w = c[3];
+    corners.nearest = Least(w);
+    if (!(corners.nearest > static_cast<float>(NearestDepth))) return SideAtTheEye;
+    bool beyond = true, inside = true;
     for (int k = 0; k < 4; k++) {
-        float c[4];
-        for (int row = 0; row < 4; row++) c[row] = base[row] + cornerSteps[axis][Around[k]][row];
-        if (!(c[3] > static_cast<float>(NearestDepth))) return SideAtTheEye;
-        beyond = beyond && c[2] > c[3] * 1.001f;
-        corners.whole = corners.whole && c[2] >= -c[3] && c[2] <= c[3];
-        corners.nearest = k == 0 ? c[3] : std::min(corners.nearest, c[3]);
-        corners.farthest = k == 0 ? c[3] : std::max(corners.farthest, c[3]);
-        const float inverse = 1.0f / c[3];
-        const float x = c[0] * inverse, y = c[1] * inverse;
-        corners.x[k] = x;
-        corners.y[k] = y;
-        x0 = std::min(x0, x);
-        y0 = std::min(y0, y);
-        x1 = std::max(x1, x);
-        y1 = std::max(y1, y);
+        beyond &= c[2][k] > w[k] * 1.001f;
+        inside &= std::fabs(c[2][k]) <= w[k];
     }
     // Depth only grows along a line of sight: past a side wholly beyond the
     // far plane nothing is drawn.
     if (beyond) return SideBeyondFar;
-    out = {x0 - ScreenMargin, y0 - ScreenMargin, x1 + ScreenMargin, y1 + ScreenMargin};
+    corners.whole = inside;
+    corners.farthest = Greatest(w);
+    for (int k = 0; k < 4; k++) {
+        const float inverse = 1.0f / w[k];
+        corners.x[k] = c[0][k] * inverse;
+        corners.y[k] = c[1][k] * inverse;
+    }
+    out = {Least(corners.x) - ScreenMargin, Least(corners.y) - ScreenMargin, Greatest(corners.x) + ScreenMargin,
+           Greatest(corners.y) + ScreenMargin};
     return SideOnScreen;
 }
 
