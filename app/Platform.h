@@ -30,6 +30,9 @@ void PlatformPostQuit(int32_t exitCode);
 bool PlatformKeyHeld(int32_t virtualKey);
 // Called after each presentation: shows the back buffer.
 void PlatformSwapBuffers();
+// Called by OpenRenderWindow: the address of the current context's GL
+// function name (an extension's), null when the context has none.
+void* PlatformGlFunction(const char* name);
 // Called by OpenRenderWindow: the display's refresh rate in hertz, 0 when the
 // platform cannot tell.
 int32_t PlatformRefreshRate();

@@ -103,6 +103,8 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     return true;
 }
 
+void* PlatformGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
+
 void PlatformCloseWindow() {
     if (sdlContext) {
         SDL_GL_MakeCurrent(sdlWindow, nullptr);

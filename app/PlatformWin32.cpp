@@ -191,6 +191,19 @@ int32_t PlatformRefreshRate() {
     return rate > 1 ? rate : 0;
 }
 
+void* PlatformGlFunction(const char* name) {
+    if (!renderContext) return nullptr;
+    PROC found = wglGetProcAddress(name);
+    // Some drivers answer a small number or -1 instead of null for a name
+    // they do not have.
+    const intptr_t value = reinterpret_cast<intptr_t>(found);
+    if (value >= -1 && value <= 3) return nullptr;
+    void* address;
+    static_assert(sizeof address == sizeof found, "function pointers differ in size");
+    CopyMemory(&address, &found, sizeof found);
+    return address;
+}
+
 // How often the queue is looked at during a wait.
 static const int32_t AnswerEveryMilliseconds = 40;
 

@@ -5,6 +5,7 @@
 #include "app/Platform.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
+#include "screen/PictureTarget.h"
 #include "screen/Screen.h"
 
 uint8_t KeyDown[256] = {};
@@ -24,13 +25,17 @@ bool OpenRenderWindow(const char* title, int32_t width, int32_t height, int32_t 
     displayRefreshRate = rate > 0 ? rate : UsualRefreshRate;
     SetupProjection(width, height);
     InitRenderState();
+    OpenPictureTarget(PlatformGlFunction);
     // The clear colour reads back differently on different drivers and
     // framebuffer depths; key out what this context actually gives.
     MeasureClearColourKey();
     return true;
 }
 
-void CloseRenderWindow() { PlatformCloseWindow(); }
+void CloseRenderWindow() {
+    ClosePictureTarget();
+    PlatformCloseWindow();
+}
 
 void SetupProjection(int32_t width, int32_t height) {
     if (height == 0) height = 1;

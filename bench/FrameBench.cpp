@@ -37,6 +37,7 @@
 #include "render/Textures.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
+#include "screen/PictureTarget.h"
 #include "screen/Screen.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
@@ -371,6 +372,7 @@ int main(int argc, char** argv) {
         std::printf("no GL context (is there a display?)\n");
         return 1;
     }
+    std::printf("3D pass drawn into %s\n", pictureTargetOpen ? "its own 320 x 240 target" : "the back buffer");
     if (sweep) {
         const int status = RunSweep(argc, argv);
         CloseRenderWindow();

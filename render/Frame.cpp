@@ -1,14 +1,16 @@
 // The frame pipeline: clear, mouse-look, lights, camera, the lantern and
 // teleport, the cube of cells around the player, movement, read-back,
 // composite over the backdrop, HUD.
-// The 3D image always fills the bottom-left 320 x 240 pixels of the back
-// buffer; the window scale only matters when the picture is presented.
+// The 3D image is drawn into the picture target (or, without one, the
+// bottom-left 320 x 240 pixels of the back buffer); the window scale only
+// matters when the picture is presented.
 #include "render/Frame.h"
 
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
+#include "screen/PictureTarget.h"
 #include "screen/Screen.h"
 #include "world/Movement.h"
 #include "world/Player.h"
@@ -39,7 +41,7 @@ bool DrawVisibleCells(const PlayerInput& input) {
 }
 
 // Clears colour and depth where the frame draws and reads back: the 320 x 240
-// picture. The rest of the back buffer is never read, and presentation
+// picture. In the back buffer the rest is never read, and presentation
 // covers the whole window before any swap shows it; clearing it would only
 // cost time at the larger window scales.
 static void ClearPicture() {
@@ -50,6 +52,7 @@ static void ClearPicture() {
 }
 
 bool RenderFrame(const PlayerInput& input) {
+    BindPictureTarget();
     ClearPicture();
     frameCounter += 1;
     glLoadIdentity();
@@ -62,6 +65,7 @@ bool RenderFrame(const PlayerInput& input) {
     UpdatePlayerPosition(input);
     glLoadIdentity();
     ReadBackScene();
+    ReleasePictureTarget();
     glDisable(GL_TEXTURE_2D);
     SetPresentationZoom();
     CompositeScene();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "screen/OpenGL.h"
+#include "screen/PictureTarget.h"
 #include "world/Random.h"
 
 ScreenBuffer ScreenPixels = nullptr;
@@ -241,8 +242,10 @@ void CompositeScene() {
 
 void MeasureClearColourKey() {
     uint8_t pixel[3] = {255, 0, 229};
+    BindPictureTarget();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+    ReleasePictureTarget();
     clearColourKey[0] = pixel[0];
     clearColourKey[1] = pixel[1];
     clearColourKey[2] = pixel[2];

@@ -36,4 +36,8 @@ static void SwapRealContext() {
     if (glWindow) SDL_GL_SwapWindow(glWindow);
 }
 
-void UseRealContext() { scriptedContext = {OpenRealContext, SwapRealContext, CloseRealContext}; }
+static void* FindRealFunction(const char* name) { return glContext ? SDL_GL_GetProcAddress(name) : nullptr; }
+
+void UseRealContext() {
+    scriptedContext = {OpenRealContext, SwapRealContext, CloseRealContext, FindRealFunction};
+}

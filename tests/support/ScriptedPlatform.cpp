@@ -10,7 +10,7 @@
 std::deque<ScriptedMessage> scriptedMessages;
 bool scriptedKeys[256] = {};
 bool scriptedFocus = true;
-ScriptedContextCalls scriptedContext = {nullptr, nullptr, nullptr};
+ScriptedContextCalls scriptedContext = {nullptr, nullptr, nullptr, nullptr};
 int scriptedOpensBeforeFailure = -1;
 int scriptedOpenCount = 0;
 int scriptedCloseCount = 0;
@@ -34,7 +34,7 @@ void ResetScriptedPlatform() {
     scriptedMessages.clear();
     for (bool& key : scriptedKeys) key = false;
     scriptedFocus = true;
-    scriptedContext = {nullptr, nullptr, nullptr};
+    scriptedContext = {nullptr, nullptr, nullptr, nullptr};
     scriptedOpensBeforeFailure = -1;
     scriptedOpenCount = scriptedCloseCount = 0;
     scriptedWindowWidth = scriptedWindowHeight = scriptedWindowX = scriptedWindowY = 0;
@@ -107,6 +107,10 @@ void PlatformSwapBuffers() {
 }
 
 int32_t PlatformRefreshRate() { return scriptedRefreshRate; }
+
+void* PlatformGlFunction(const char* name) {
+    return windowOpen && scriptedContext.function ? scriptedContext.function(name) : nullptr;
+}
 
 void PlatformSleep(int32_t milliseconds) {
     scriptedSleeps.push_back(milliseconds);

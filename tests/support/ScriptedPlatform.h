@@ -17,12 +17,14 @@ struct ScriptedMessage {
 };
 
 // The real GL context behind the scripted window: made when the window opens
-// (false when it cannot be), shown on every swap, released when it closes.
-// All null, as after a reset: the window has no context.
+// (false when it cannot be), shown on every swap, released when it closes,
+// and asked for its GL functions by name. All null, as after a reset: the
+// window has no context.
 struct ScriptedContextCalls {
     bool (*open)(const char* title, int32_t width, int32_t height);
     void (*swap)();
     void (*close)();
+    void* (*function)(const char* name);
 };
 
 extern std::deque<ScriptedMessage> scriptedMessages;
