@@ -9,6 +9,7 @@
 #include "render/Blocks.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
+#include "screen/PictureTarget.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
 
@@ -175,6 +176,7 @@ void DrawPlainObject(int32_t slot) {
 }
 
 void DrawPlainScene(uint8_t* rgb) {
+    BindPictureTarget();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glViewport(0, 0, 320, 240);
@@ -201,4 +203,5 @@ void DrawPlainScene(uint8_t* rgb) {
     }
     glLoadIdentity();
     glReadPixels(0, 0, 320, 240, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    ReleasePictureTarget();
 }
