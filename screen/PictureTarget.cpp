@@ -117,6 +117,10 @@ bool OpenPictureTarget(GlFunctionLookup lookup) {
     calls.bindFramebuffer(FramebufferEXT, 0);
     pictureTargetOpen = true;
     if (!complete) ClosePictureTarget();
+    // A format the GL refused leaves its error behind; it is this attempt's,
+    // and a later call's check must not take it for its own.
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; i++) {
+    }
     return complete;
 }
 

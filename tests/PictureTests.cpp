@@ -192,6 +192,26 @@ TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
         EXPECT_LE(CountDifferences(view), AllowedDifferences) << "in the back buffer " << Describe(view);
 }
 
+namespace {
+void* (*realLookup)(const char* name) = nullptr;
+void RefuseStorage(GLenum, GLenum, GLsizei, GLsizei) { glEnable(0xFFFF); }
+void* LookupRefusingStorage(const char* name) {
+    if (std::strcmp(name, "glRenderbufferStorageEXT") == 0) return reinterpret_cast<void*>(&RefuseStorage);
+    return realLookup(name);
+}
+}  // namespace
+
+// A target the GL will not give storage to is given up, and the error it
+// raised is not left for the next call that checks its own.
+TEST_F(Picture, ATargetWithoutStorageLeavesTheBackBufferAndNoError) {
+    CloseRenderWindow();
+    realLookup = scriptedContext.function;
+    scriptedContext.function = LookupRefusingStorage;
+    ASSERT_TRUE(OpenRenderWindow("picture", 640, 480, 24));
+    EXPECT_FALSE(pictureTargetOpen);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
     CarveTestWorld();
     const Viewpoint view = {100, 100, 100, 300.0f, 95.0f};
