@@ -58,11 +58,24 @@ static PIXELFORMATDESCRIPTOR MakePixelFormatDescriptor(int32_t colourBits) {
     return descriptor;
 }
 
+void* PlatformGlFunction(const char* name) {
+    if (!renderContext) return nullptr;
+    PROC found = wglGetProcAddress(name);
+    // Some drivers answer a small number or -1 instead of null for a name
+    // they do not have.
+    const intptr_t value = reinterpret_cast<intptr_t>(found);
+    if (value >= -1 && value <= 3) return nullptr;
+    void* address;
+    static_assert(sizeof address == sizeof found, "function pointers differ in size");
+    CopyMemory(&address, &found, sizeof found);
+    return address;
+}
+
 // Asks the driver to let each swap wait for the display (swap interval 1),
 // where the WGL extension for it exists; the main loop paces itself otherwise.
 static void AskForSwapSync() {
     typedef BOOL(WINAPI * SwapIntervalCall)(int);
-    PROC found = wglGetProcAddress("wglSwapIntervalEXT");
+    void* found = PlatformGlFunction("wglSwapIntervalEXT");
     if (!found) return;
     SwapIntervalCall setSwapInterval;
     static_assert(sizeof setSwapInterval == sizeof found, "function pointers differ in size");
@@ -189,19 +202,6 @@ int32_t PlatformRefreshRate() {
     // 0 and 1 stand for the hardware's default rate, which Windows does not name.
     int rate = GetDeviceCaps(deviceContext, VREFRESH);
     return rate > 1 ? rate : 0;
-}
-
-void* PlatformGlFunction(const char* name) {
-    if (!renderContext) return nullptr;
-    PROC found = wglGetProcAddress(name);
-    // Some drivers answer a small number or -1 instead of null for a name
-    // they do not have.
-    const intptr_t value = reinterpret_cast<intptr_t>(found);
-    if (value >= -1 && value <= 3) return nullptr;
-    void* address;
-    static_assert(sizeof address == sizeof found, "function pointers differ in size");
-    CopyMemory(&address, &found, sizeof found);
-    return address;
 }
 
 // How often the queue is looked at during a wait.
