@@ -124,9 +124,14 @@ BenchView FindCorridor(int32_t mode) {
 
 // The frame as it was drawn before the chunk cache: restore, the plain cells,
 // read-back, composite, HUD.
+std::vector<uint8_t> plainFramePicture(ScreenPixelCount * 3);
 void RenderPlainFrame() {
     RestoreBackdrop();
-    DrawPlainScene(ReadbackPixels);
+    DrawPlainScene(plainFramePicture.data());
+    // The frame's own read-back of the same picture.
+    BindPictureTarget();
+    ReadBackScene();
+    ReleasePictureTarget();
     glDisable(GL_TEXTURE_2D);
     CompositeScene();
     DrawHud();
@@ -164,14 +169,14 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
     PlaceViewer(v.view);
     DrawFrame();
     ViewCubeCounts counts = viewCubeCounts;
-    std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    std::vector<uint8_t> fastPicture = ReadbackRgb();
     PlaceViewer(v.view);
     for (int i = 0; i < plainFrames; i++) {
         double start = NowMilliseconds();
         RenderPlainFrame();
         plain.push_back(NowMilliseconds() - start);
     }
-    std::vector<uint8_t> plainPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    const std::vector<uint8_t>& plainPicture = plainFramePicture;
     if (picturePrefix && fastPicture != plainPicture) {
         std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
         std::vector<uint8_t> diff(ScreenPixelCount * 3, 0);
@@ -337,7 +342,7 @@ int RunSweep(int argc, char** argv) {
             if (plain) {
                 StandAt(s, s.radius);
                 DrawFrame();
-                std::vector<uint8_t> fastPicture(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+                std::vector<uint8_t> fastPicture = ReadbackRgb();
                 StandAt(s, s.radius);
                 std::vector<uint8_t> plainPicture(ScreenPixelCount * 3);
                 DrawPlainScene(plainPicture.data());

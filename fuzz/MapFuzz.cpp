@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     AllocateLights();
     PrepareScreenBuffers();
     // No context draws anything here: the read-back stays the clear colour.
-    for (int i = 0; i < ScreenPixelCount; i++) std::memcpy(ReadbackPixels + i * 3, clearColourKey, 3);
+    for (int i = 0; i < ScreenPixelCount; i++) std::memcpy(ReadbackPixels + i * 4, clearColourKey, 3);
     if (!EnterScratchFolder("talvox-fuzz-map")) Broken("cannot make a scratch folder");
     std::atexit(LeaveScratchFolder);
     return 0;

@@ -214,7 +214,7 @@ void PresentScreen() {
 void RestoreBackdrop() { std::memcpy(ScreenPixels, BackdropPixels, ScreenPixelCount * 4); }
 
 void ReadBackScene() {
-    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGB, GL_UNSIGNED_BYTE, ReadbackPixels);
+    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ReadbackPixels);
 }
 
 void SetPresentationZoom() {
@@ -227,16 +227,23 @@ void SetPresentationZoom() {
     }
 }
 
+// A pixel's four bytes as one word, in memory order whatever the byte order.
+static uint32_t PixelWord(const uint8_t bytes[4]) {
+    uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
 void CompositeScene() {
-    const uint8_t keyR = clearColourKey[0], keyG = clearColourKey[1], keyB = clearColourKey[2];
+    const uint8_t colourBytes[4] = {255, 255, 255, 0}, alphaBytes[4] = {0, 0, 0, 255};
+    const uint8_t keyBytes[4] = {clearColourKey[0], clearColourKey[1], clearColourKey[2], 0};
+    const uint32_t colour = PixelWord(colourBytes), alpha = PixelWord(alphaBytes), key = PixelWord(keyBytes);
+    // Whole words, so that the compiler can take several pixels at a time.
     for (int i = 0; i < ScreenPixelCount; i++) {
-        const uint8_t* in = ReadbackPixels + i * 3;
-        if (in[0] == keyR && in[1] == keyG && in[2] == keyB) continue;
-        uint8_t* out = ScreenPixels + i * 4;
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-        out[3] = 255;
+        const uint32_t in = PixelWord(ReadbackPixels + i * 4);
+        const uint32_t out = PixelWord(ScreenPixels + i * 4);
+        const uint32_t result = (in & colour) == key ? out : in | alpha;
+        std::memcpy(ScreenPixels + i * 4, &result, 4);
     }
 }
 

@@ -49,13 +49,15 @@ PicturePlacement CentredPicturePlacement(int32_t width, int32_t height);
 
 // Frame steps: copy the backdrop under the picture.
 void RestoreBackdrop();
-// Frame steps: read the 3D image into ReadbackPixels.
+// Frame steps: read the 3D image into ReadbackPixels, four bytes a pixel
+// (red, green, blue and whatever alpha the target holds), the layout Mesa
+// hands over without converting (three bytes a pixel cost it a conversion).
 void ReadBackScene();
 // Frame steps: set the pixel zoom to the window scale (1..4 only), or to
 // the fullscreen zoom.
 void SetPresentationZoom();
-// Frame steps: copy every read-back pixel that is not clearColourKey over the
-// picture.
+// Frame steps: copy every read-back pixel whose colour is not clearColourKey
+// over the picture, opaque.
 void CompositeScene();
 // Clears and reads back one pixel to learn how the clear colour reads back in
 // the current context; keeps it in clearColourKey.

@@ -580,7 +580,7 @@ TEST_F(Drawing, TheTeleportFrameIsDrawnWhollyAtTheNewPlace) {
     auto coverage = [] {
         std::vector<bool> covered(ScreenPixelCount);
         for (int i = 0; i < ScreenPixelCount; i++)
-            covered[i] = std::memcmp(ReadbackPixels + i * 3, clearColourKey, 3) != 0;
+            covered[i] = std::memcmp(ReadbackPixels + i * 4, clearColourKey, 3) != 0;
         return covered;
     };
     std::vector<bool> teleported = coverage();

@@ -102,7 +102,7 @@ int CountDifferencesAt(Place place, const std::string& where, bool sparse) {
     const int32_t cell[3] = {SX, SY, SZ};
     const float offsets[3] = {px, py, pz};
     DrawFrame();
-    std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+    std::vector<uint8_t> frame = ReadbackRgb();
     return CompareWithPlain(frame, cell, offsets, where, sparse);
 }
 
@@ -446,7 +446,7 @@ TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
     int compared = 0;
     scriptedOnSwap = [&](int) {
         // The frame just shown; the cells it drew have not changed since.
-        std::vector<uint8_t> frame(ReadbackPixels, ReadbackPixels + ScreenPixelCount * 3);
+        std::vector<uint8_t> frame = ReadbackRgb();
         const int32_t cell[3] = {SX, SY, SZ};
         const float offsets[3] = {px, py, pz};
         EXPECT_LE(CompareWithPlain(frame, cell, offsets, "load frame " + std::to_string(compared), true),

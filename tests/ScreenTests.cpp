@@ -61,13 +61,15 @@ TEST(Screen, CompositeKeysOutOnlyTheExactClearTriplet) {
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
     clearColourKey[2] = 230;
+    // Whatever alpha the target reads back with, only the colour decides.
     for (int i = 0; i < ScreenPixelCount; i++) {
-        ReadbackPixels[i * 3] = 255;
-        ReadbackPixels[i * 3 + 1] = 0;
-        ReadbackPixels[i * 3 + 2] = 230;
+        ReadbackPixels[i * 4] = 255;
+        ReadbackPixels[i * 4 + 1] = 0;
+        ReadbackPixels[i * 4 + 2] = 230;
+        ReadbackPixels[i * 4 + 3] = static_cast<uint8_t>(i * 7);
     }
     const uint8_t nearMisses[][3] = {{255, 0, 229}, {255, 1, 230}, {254, 0, 230}, {255, 0, 231}};
-    for (int k = 0; k < 4; k++) std::memcpy(ReadbackPixels + (100 + k) * 3, nearMisses[k], 3);
+    for (int k = 0; k < 4; k++) std::memcpy(ReadbackPixels + (100 + k) * 4, nearMisses[k], 3);
     CompositeScene();
     for (int i = 0; i < ScreenPixelCount; i++) {
         const uint8_t* out = ScreenPixels + i * 4;

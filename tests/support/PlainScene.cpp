@@ -10,6 +10,7 @@
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
+#include "screen/Screen.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
 
@@ -204,4 +205,11 @@ void DrawPlainScene(uint8_t* rgb) {
     glLoadIdentity();
     glReadPixels(0, 0, 320, 240, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     ReleasePictureTarget();
+}
+
+std::vector<uint8_t> ReadbackRgb() {
+    std::vector<uint8_t> rgb(ScreenPixelCount * 3);
+    for (int i = 0; i < ScreenPixelCount; i++)
+        for (int c = 0; c < 3; c++) rgb[i * 3 + c] = ReadbackPixels[i * 4 + c];
+    return rgb;
 }

@@ -4,12 +4,16 @@
 // lights, view and textures and changes none of them.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 // Clears, draws the cube of cells around the player as the frame would (with
 // the lights as they stand, without moving the lantern or acting on keys), in
 // the frame's own target where there is one, and reads the 320 x 240 image
 // back into rgb (320 x 240 x 3 bytes, bottom row first).
 void DrawPlainScene(uint8_t* rgb);
+// The frame's read-back picture (ReadbackPixels) as DrawPlainScene gives its
+// own: 320 x 240 x 3 bytes, bottom row first.
+std::vector<uint8_t> ReadbackRgb();
 // The lights the plain drawing chose (DrawPlainScene chooses them again each
 // time; tests may set them for DrawPlainCell).
 extern int32_t plainLights[24];
