@@ -271,6 +271,48 @@ void AddFaceScreen(const ViewVolume& view, const int32_t at[3], int side, float 
 // An empty screen for AddFaceScreen to grow.
 bool IsNoScreen(const float screen[4]) { return screen[0] > screen[2] || screen[1] > screen[3]; }
 
+// AddFaceScreen for every face of side in the rectangle of cells
+// first..last (one cell thick along the side's axis, at the plane), a row of
+// cells at a time; then cuts first..last down to the faces seen. False when
+// none is.
+bool GrowByRectInSight(const ViewVolume& view, int side, float plane, int32_t first[3], int32_t last[3],
+                       float screen[4]) {
+    const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
+    if (!view.occluding) {
+        static const float whole[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
+        GrowScreen(screen, whole);
+        return true;
+    }
+    bool own, across;
+    FaceSeenFrom(view, side, plane, &own, &across);
+    const int32_t beyond = first[axis] + SideSteps[side][axis];
+    across = across && beyond >= view.low[axis] && beyond <= view.high[axis];
+    const int32_t count = last[uAxis] - first[uAxis] + 1;
+    int32_t seenFirst[2] = {count, last[vAxis]}, seenLast[2] = {-1, first[vAxis]};
+    int32_t row[3] = {first[0], first[1], first[2]};
+    for (row[vAxis] = first[vAxis]; row[vAxis] <= last[vAxis]; row[vAxis]++) {
+        int32_t rowFirst = count, rowLast = -1;
+        if (own) GrowByRowInSight(row, uAxis, count, screen, &rowFirst, &rowLast);
+        if (across) {
+            int32_t next[3] = {row[0], row[1], row[2]};
+            next[axis] = beyond;
+            GrowByRowInSight(next, uAxis, count, screen, &rowFirst, &rowLast);
+        }
+        if (rowFirst > rowLast) continue;
+        seenFirst[0] = std::min(seenFirst[0], rowFirst);
+        seenLast[0] = std::max(seenLast[0], rowLast);
+        seenFirst[1] = std::min(seenFirst[1], row[vAxis]);
+        seenLast[1] = std::max(seenLast[1], row[vAxis]);
+    }
+    if (seenFirst[0] > seenLast[0]) return false;
+    const int32_t u0 = first[uAxis];
+    first[uAxis] = u0 + seenFirst[0];
+    last[uAxis] = u0 + seenLast[0];
+    first[vAxis] = seenFirst[1];
+    last[vAxis] = seenLast[1];
+    return true;
+}
+
 // Every face of a lit chunk, in the colour of its cell, exactly as drawn
 // cell by cell.
 void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const Chunk& chunk, const int32_t low[3],
@@ -360,24 +402,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
             // of the rectangle that holds faces seen is drawn: still whole
             // faces, so the same pixels.
             float screen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
-            int32_t at[3], seenFirst[2] = {last[uAxis], last[vAxis]}, seenLast[2] = {first[uAxis], first[vAxis]};
-            at[axis] = first[axis];
-            for (at[vAxis] = first[vAxis]; at[vAxis] <= last[vAxis]; at[vAxis]++)
-                for (at[uAxis] = first[uAxis]; at[uAxis] <= last[uAxis]; at[uAxis]++) {
-                    float faceScreen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
-                    AddFaceScreen(view, at, side, plane, faceScreen);
-                    if (IsNoScreen(faceScreen)) continue;
-                    GrowScreen(screen, faceScreen);
-                    seenFirst[0] = std::min(seenFirst[0], at[uAxis]);
-                    seenLast[0] = std::max(seenLast[0], at[uAxis]);
-                    seenFirst[1] = std::min(seenFirst[1], at[vAxis]);
-                    seenLast[1] = std::max(seenLast[1], at[vAxis]);
-                }
-            if (IsNoScreen(screen)) continue;
-            first[uAxis] = seenFirst[0];
-            last[uAxis] = seenLast[0];
-            first[vAxis] = seenFirst[1];
-            last[vAxis] = seenLast[1];
+            if (!GrowByRectInSight(view, side, plane, first, last, screen)) continue;
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {

@@ -679,6 +679,22 @@ const float* CellSightScreen(int32_t x, int32_t y, int32_t z) {
     return &sight.screens[static_cast<size_t>(sight.slots[static_cast<size_t>(index)])].x0;
 }
 
+void GrowByRowInSight(const int32_t first[3], int axis, int32_t count, float screen[4], int32_t* firstSeen,
+                      int32_t* lastSeen) {
+    const int64_t step = axis == 0 ? 1 : axis == 1 ? sightSpan[0] : static_cast<int64_t>(sightSpan[0]) * sightSpan[1];
+    int64_t bit = SightIndex(first[0], first[1], first[2]);
+    for (int32_t k = 0; k < count; k++, bit += step) {
+        if (!IsMarked(sight, bit)) continue;
+        const ScreenRect& r = sight.screens[static_cast<size_t>(sight.slots[static_cast<size_t>(bit)])];
+        screen[0] = std::min(screen[0], r.x0);
+        screen[1] = std::min(screen[1], r.y0);
+        screen[2] = std::max(screen[2], r.x1);
+        screen[3] = std::max(screen[3], r.y1);
+        *firstSeen = std::min(*firstSeen, k);
+        *lastSeen = std::max(*lastSeen, k);
+    }
+}
+
 int32_t CountCellsInSight() { return static_cast<int32_t>(sight.screens.size()); }
 
 // ---------------------------------------------------------------------------

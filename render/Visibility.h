@@ -60,6 +60,13 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
 // marked cell shows its objects, and only a face seen from inside a marked
 // cell, within its rectangle, can show.
 const float* CellSightScreen(int32_t x, int32_t y, int32_t z);
+// For a row of count cells from first along axis, all of them drawn cells:
+// grows screen (x0, y0, x1, y1) to hold the rectangles of those the last
+// MarkCellsInSight marked, and narrows firstSeen..lastSeen (offsets along
+// the row) to hold them. The same as CellSightScreen cell by cell, in one
+// call.
+void GrowByRowInSight(const int32_t first[3], int axis, int32_t count, float screen[4], int32_t* firstSeen,
+                      int32_t* lastSeen);
 // How many cells the last MarkCellsInSight marked.
 int32_t CountCellsInSight();
 // Plane sets for BoxMayBeInFrustum, one bit per plane of ViewVolume::planes:
