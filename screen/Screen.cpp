@@ -238,12 +238,16 @@ void CompositeScene() {
     const uint8_t colourBytes[4] = {255, 255, 255, 0}, alphaBytes[4] = {0, 0, 0, 255};
     const uint8_t keyBytes[4] = {clearColourKey[0], clearColourKey[1], clearColourKey[2], 0};
     const uint32_t colour = PixelWord(colourBytes), alpha = PixelWord(alphaBytes), key = PixelWord(keyBytes);
-    // Whole words, so that the compiler can take several pixels at a time.
+    // Whole words, so that the compiler can take several pixels at a time;
+    // the buffers through locals, as a byte written through a global pointer
+    // could be that pointer, and the compiler would look it up at every pixel.
+    const uint8_t* from = ReadbackPixels;
+    uint8_t* to = ScreenPixels;
     for (int i = 0; i < ScreenPixelCount; i++) {
-        const uint32_t in = PixelWord(ReadbackPixels + i * 4);
-        const uint32_t out = PixelWord(ScreenPixels + i * 4);
+        const uint32_t in = PixelWord(from + i * 4);
+        const uint32_t out = PixelWord(to + i * 4);
         const uint32_t result = (in & colour) == key ? out : in | alpha;
-        std::memcpy(ScreenPixels + i * 4, &result, 4);
+        std::memcpy(to + i * 4, &result, 4);
     }
 }
 
