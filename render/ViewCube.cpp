@@ -246,35 +246,12 @@ void GrowScreen(float screen[4], const float seen[4]) {
     screen[3] = std::max(screen[3], seen[3]);
 }
 
-// Adds to screen the part of the screen through which the face of cell at on
-// side (at the plane) can be seen: through the cell when the eye is on its
-// side, through the cell across when on the other. Without occlusion, the
-// whole screen.
-void AddFaceScreen(const ViewVolume& view, const int32_t at[3], int side, float plane, float screen[4]) {
-    auto add = [screen](const float* seen) {
-        if (seen) GrowScreen(screen, seen);
-    };
-    static const float whole[4] = {-1.0f, -1.0f, 1.0f, 1.0f};
-    if (!view.occluding) return add(whole);
-    bool own, across;
-    FaceSeenFrom(view, side, plane, &own, &across);
-    if (own) add(CellSightScreen(at[0], at[1], at[2]));
-    const int axis = SideAxes[side];
-    const int32_t beyond = at[axis] + SideSteps[side][axis];
-    if (across && beyond >= view.low[axis] && beyond <= view.high[axis]) {
-        int32_t n[3] = {at[0], at[1], at[2]};
-        n[axis] = beyond;
-        add(CellSightScreen(n[0], n[1], n[2]));
-    }
-}
-
-// An empty screen for AddFaceScreen to grow.
-bool IsNoScreen(const float screen[4]) { return screen[0] > screen[2] || screen[1] > screen[3]; }
-
-// AddFaceScreen for every face of side in the rectangle of cells
-// first..last (one cell thick along the side's axis, at the plane), a row of
-// cells at a time; then cuts first..last down to the faces seen. False when
-// none is.
+// Adds to screen the part of the screen through which the faces of side in
+// the rectangle of cells first..last (one cell thick along the side's axis,
+// at the plane) can be seen: through their cells when the eye is on their
+// side, through the cells across when on the other; a row of cells at a
+// time. Then cuts first..last down to the faces seen; false when none is.
+// Without occlusion, the whole screen, every face seen.
 bool GrowByRectInSight(const ViewVolume& view, int side, float plane, int32_t first[3], int32_t last[3],
                        float screen[4]) {
     const int axis = SideAxes[side], uAxis = SliceAxes[axis][0], vAxis = SliceAxes[axis][1];
@@ -331,8 +308,8 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
                 continue;
             const float plane = static_cast<float>(at[axis] - player[axis]) + 0.5f * SideSign[side];
             float screen[4] = {1.0f, 1.0f, -1.0f, -1.0f};
-            AddFaceScreen(view, at, side, plane, screen);
-            if (IsNoScreen(screen)) continue;
+            int32_t first[3] = {at[0], at[1], at[2]}, last[3] = {at[0], at[1], at[2]};
+            if (!GrowByRectInSight(view, side, plane, first, last, screen)) continue;
             if (!visible.insideFrustum) {
                 float boxLow[3], boxHigh[3];
                 for (int a = 0; a < 3; a++) {
