@@ -62,9 +62,9 @@ double NowMilliseconds() {
 
 // Processor time used so far by every thread of the process.
 double ProcessMilliseconds() {
-    timespec t = {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_nsec) / 1e6;
+    timespec used = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) * 1000.0 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
 double Median(std::vector<double> values) {
