@@ -22,12 +22,20 @@
 // It also takes the processor time of the whole process over each frame at
 // radius 60 (every thread: the walk's two and llvmpipe's), which no number
 // of cores can take below its share per core.
+//
+// A fingerprint times nothing: it draws every viewpoint of the sweep once at
+// its own radius and once at radius 60 and writes, a line each, a hash of
+// the screen buffer (3D pass, composite and HUD); after each world, a hash of
+// that world saved as a map file in FOLDER/map/. Two builds that write the
+// same file draw and save the same:
+//   ./FrameBench --fingerprint FILE FOLDER [--count N] [--seed S]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,6 +58,7 @@
 #include "tests/support/TestWorld.h"
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
+#include "world/MapFile.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
 
@@ -308,6 +317,69 @@ void PrintProcessLine(const char* label, const std::vector<SweepRow>& rows, unsi
                 Worst(times), beyond);
 }
 
+// FNV-1a over bytes, for the fingerprint.
+uint64_t HashBytes(const uint8_t* bytes, size_t count, uint64_t hash = 14695981039346656037ull) {
+    for (size_t i = 0; i < count; i++) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return hash;
+}
+
+// Usage: FrameBench --fingerprint FILE FOLDER [--count N] [--seed S]
+int RunFingerprint(int argc, char** argv) {
+    if (argc < 4) {
+        std::printf("usage: FrameBench --fingerprint FILE FOLDER [--count N] [--seed S]\n");
+        return 2;
+    }
+    int count = 2001;
+    uint32_t seed = 16;
+    for (int i = 4; i < argc; i++) {
+        const std::string arg = argv[i];
+        if (arg == "--count" && i + 1 < argc) count = std::atoi(argv[++i]);
+        else if (arg == "--seed" && i + 1 < argc) seed = static_cast<uint32_t>(std::atol(argv[++i]));
+        else {
+            std::printf("unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    std::FILE* out = std::fopen(argv[2], "w");
+    if (!out) {
+        std::printf("cannot write %s\n", argv[2]);
+        return 1;
+    }
+    std::snprintf(saveFolder, sizeof saveFolder, "%s/", argv[3]);
+    const std::string mapFolder = std::string(argv[3]) + "/map";
+    std::filesystem::create_directories(mapFolder);
+    const int open = std::max(1, count / 3), rare = std::max(1, count / 30);
+    for (int w = 0; w < 3; w++) {
+        RegenerateWorld(w == 0 ? 0 : 1);
+        if (w == 2) ScatterOddCells(seed, 500);
+        for (const SweepView& s : MakeSweepViews(seed + static_cast<uint32_t>(w), open, rare, rare))
+            for (int32_t radius : {s.radius, 60}) {
+                StandAt(s, radius);
+                DrawFrame();
+                std::fprintf(out, "world %d view %d,%d,%d radius %d: %016llx\n", w, s.view.x, s.view.y, s.view.z,
+                             radius,
+                             static_cast<unsigned long long>(HashBytes(ScreenPixels, ScreenPixelCount * 4)));
+            }
+        if (SaveMapFile(9, [](MapStage, bool) {}) != MapDone) {
+            std::printf("cannot save a map into %s\n", mapFolder.c_str());
+            return 1;
+        }
+        std::FILE* map = std::fopen((mapFolder + "/9.map").c_str(), "rb");
+        std::vector<uint8_t> bytes(1 << 20);
+        uint64_t hash = 14695981039346656037ull;
+        size_t total = 0, n = 0;
+        while (map && (n = std::fread(bytes.data(), 1, bytes.size(), map)) > 0) {
+            hash = HashBytes(bytes.data(), n, hash);
+            total += n;
+        }
+        if (map) std::fclose(map);
+        std::fprintf(out, "world %d map %zu bytes: %016llx\n", w, total, static_cast<unsigned long long>(hash));
+    }
+    std::fclose(out);
+    std::printf("fingerprint written to %s\n", argv[2]);
+    return 0;
+}
+
 // Usage: FrameBench --sweep [--count N] [--no-plain] [--seed S] [--frames F] [--pictures PREFIX]
 // N open viewpoints over the three worlds (default 2001), a tenth as many in
 // rock and as many at chunk sides.
@@ -399,7 +471,8 @@ bool ParseFrameCount(const char* text, int* count) {
 }
 
 int main(int argc, char** argv) {
-    const bool sweep = argc > 1 && std::string(argv[1]) == "--sweep";
+    const bool fingerprint = argc > 1 && std::string(argv[1]) == "--fingerprint";
+    const bool sweep = fingerprint || (argc > 1 && std::string(argv[1]) == "--sweep");
     int fastFrames = 25, plainFrames = 2;
     // Both pictures are drawn for the comparison, so neither count may be 0.
     if (!sweep && ((argc > 1 && !ParseFrameCount(argv[1], &fastFrames)) ||
@@ -421,7 +494,7 @@ int main(int argc, char** argv) {
     }
     std::printf("3D pass drawn into %s\n", pictureTargetOpen ? "its own 320 x 240 target" : "the back buffer");
     if (sweep) {
-        const int status = RunSweep(argc, argv);
+        const int status = fingerprint ? RunFingerprint(argc, argv) : RunSweep(argc, argv);
         CloseRenderWindow();
         return status;
     }
