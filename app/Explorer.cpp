@@ -64,7 +64,7 @@ static void ShowTextureRefusals() {
 }
 
 bool StartExplorer() {
-    startMilliseconds = PlatformMilliseconds();
+    startMilliseconds = SysMilliseconds();
     AllocateTextureImages();
     FindDataFolders();
     for (int slot = 0; slot < TextureSlots; slot++) {
@@ -115,16 +115,16 @@ bool ActOnCommandKeys() {
     if (IsKeyHeld(KeyOpenBracket)) {
         viewRadius -= 1;
         if (viewRadius < 1) viewRadius = 1;
-        PlatformSleep(200);
+        SysSleep(200);
     }
     if (IsKeyHeld(KeyCloseBracket)) {
         viewRadius += 1;
         if (viewRadius > 60) viewRadius = 60;
-        PlatformSleep(200);
+        SysSleep(200);
     }
     if (IsKeyHeld('L')) {
         ScatterLights();
-        PlatformSleep(500);
+        SysSleep(500);
     }
     for (int32_t n = 1; n <= 4; n++)
         if (IsKeyPressed(KeyF1 + n - 1) && !RescaleWindow(n)) return false;
@@ -147,7 +147,7 @@ double PacedPassEnd(double previousEnd, double now, int32_t passesPerSecond) {
 // not wait for it. While minimised nothing can be seen, and such passes come
 // only MinimisedPassesPerSecond times a second.
 static void PacePass() {
-    const double now = PlatformMilliseconds();
+    const double now = SysMilliseconds();
     const int32_t rate = windowActive ? displayRefreshRate : MinimisedPassesPerSecond;
     const double end = PacedPassEnd(pacedPassEnd, now, rate);
     // Whole milliseconds, rounded down; the next pass is measured from the
@@ -155,7 +155,7 @@ static void PacePass() {
     // ShortestPaceMilliseconds is skipped (where the swap waits for the
     // display, what is left is that small, and a sleep can last longer).
     const int32_t wait = static_cast<int32_t>(end - now);
-    if (wait >= ShortestPaceMilliseconds) PlatformSleep(wait);
+    if (wait >= ShortestPaceMilliseconds) SysSleep(wait);
     pacedPassEnd = end;
 }
 
@@ -188,7 +188,7 @@ int RunMainLoop() {
         }
         PresentScreen();
         PlatformSwapBuffers();
-        if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = PlatformMilliseconds() - startMilliseconds;
+        if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = SysMilliseconds() - startMilliseconds;
         if (!ActOnCommandKeys()) return 0;
         PacePass();
     }

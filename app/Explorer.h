@@ -36,6 +36,6 @@ constexpr const char* WindowTitle = "TALVOX";
 // Milliseconds from the start of StartExplorer to the first presented frame;
 // measured for the README's figure.
 extern double firstFrameMilliseconds;
-// When the last pass that took no message ended, on PlatformMilliseconds's
+// When the last pass that took no message ended, on SysMilliseconds's
 // clock; far in the past before the first.
 extern double pacedPassEnd;

@@ -7,5 +7,5 @@
 #include "sys/Time.h"
 
 void DrawFrame() {
-    if (RenderFrame(ReadPlayerInput())) PlatformSleep(TeleportPauseMilliseconds);
+    if (RenderFrame(ReadPlayerInput())) SysSleep(TeleportPauseMilliseconds);
 }

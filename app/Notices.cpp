@@ -23,7 +23,7 @@ static void AddNoticeLine(const char* text, int32_t milliseconds) {
     }
     Notice& notice = Notices[noticeCount++];
     std::snprintf(notice.text, sizeof notice.text, "%s", text);
-    notice.until = PlatformMilliseconds() + milliseconds;
+    notice.until = SysMilliseconds() + milliseconds;
 }
 
 // Where a notice too long for one line is broken, or nullptr.
@@ -48,7 +48,7 @@ void ShowNotice(const char* text, int32_t milliseconds) {
 }
 
 void DrawNotices() {
-    const double now = PlatformMilliseconds();
+    const double now = SysMilliseconds();
     int32_t kept = 0;
     for (int32_t i = 0; i < noticeCount; i++)
         if (Notices[i].until > now) Notices[kept++] = Notices[i];

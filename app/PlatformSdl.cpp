@@ -261,12 +261,12 @@ constexpr int32_t AnswerEveryMilliseconds = 40;
 void PlatformWaitAnswering(int32_t milliseconds) {
     // Pumping moves the system's events into SDL's queue, where they wait for
     // the main loop; it also answers the window manager's pings.
-    const double end = PlatformMilliseconds() + milliseconds;
+    const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         SDL_PumpEvents();
-        const double left = end - PlatformMilliseconds();
+        const double left = end - SysMilliseconds();
         if (left <= 0.0) break;
-        PlatformSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
+        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
     }
 }
 

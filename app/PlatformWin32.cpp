@@ -210,14 +210,14 @@ static const int32_t AnswerEveryMilliseconds = 40;
 void PlatformWaitAnswering(int32_t milliseconds) {
     // Looking at the queue tells Windows the window is alive (it is not then
     // shown as not responding); PM_NOREMOVE leaves every message where it is.
-    const double end = PlatformMilliseconds() + milliseconds;
+    const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        const double left = end - PlatformMilliseconds();
+        const double left = end - SysMilliseconds();
         if (left <= 0.0) break;
         int32_t step = static_cast<int32_t>(left) + 1;
-        PlatformSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
+        SysSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
     }
 }
 

@@ -71,7 +71,7 @@ bool SaveScreenshot() {
         }
 
     const char* folder = ScreenshotFolder();
-    if (!folder[0] || !PlatformMakeFolders(folder)) return TellScreenshotOutcome(false, "folder not made");
+    if (!folder[0] || !SysMakeFolders(folder)) return TellScreenshotOutcome(false, "folder not made");
     const std::time_t now = std::time(nullptr);
     const std::tm* local = std::localtime(&now);
     char stamp[32] = "screenshot";
@@ -85,7 +85,7 @@ bool SaveScreenshot() {
         const int length = std::snprintf(path, sizeof path, "%s%s", folder, fileName);
         if (length < 0 || static_cast<size_t>(length) >= sizeof path) return TellScreenshotOutcome(false, "name too long");
         bool taken = false;
-        file = PlatformCreateNewFile(path, &taken);
+        file = SysCreateNewFile(path, &taken);
         if (!file && !taken) return TellScreenshotOutcome(false, "file not made");
     }
     if (!file) return TellScreenshotOutcome(false, "no free name");
@@ -96,7 +96,7 @@ bool SaveScreenshot() {
     const bool flushed = std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
     if (!encoded || !target.written || !flushed || !closed) {
-        PlatformRemoveFile(path);
+        SysRemoveFile(path);
         return TellScreenshotOutcome(false, "file not written");
     }
     return TellScreenshotOutcome(true, fileName);

@@ -10,7 +10,7 @@
 
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 
 ScreenBuffer ScreenPixels = nullptr;
 ScreenBuffer ReadbackPixels = nullptr;

@@ -24,7 +24,7 @@ void FormatDataPath(const char* folder, const char* relative, char (&path)[DataP
 static bool HoldsData(const char* folder) {
     char path[DataPathBytes];
     FormatDataPath(folder, TextureFolderName, path);
-    return path[0] && PlatformFolderExists(path);
+    return path[0] && SysFolderExists(path);
 }
 
 static void Copy(char (&target)[DataPathBytes], const char* source) {
@@ -35,7 +35,7 @@ static void Copy(char (&target)[DataPathBytes], const char* source) {
 // has none.
 static void SaveIntoUsersOwnFolder() {
     char folder[DataPathBytes];
-    if (PlatformUserDataFolder(folder, DataPathBytes)) {
+    if (SysUserDataFolder(folder, DataPathBytes)) {
         Copy(saveFolder, folder);
         saveFolderIsUsersOwn = true;
     } else {
@@ -47,7 +47,7 @@ static void SaveIntoUsersOwnFolder() {
 // Saves beside the data in folder when the user can write there, else into
 // the user's own folder.
 static void SaveBeside(const char* folder) {
-    if (PlatformFolderIsWritable(folder)) {
+    if (SysFolderIsWritable(folder)) {
         Copy(saveFolder, folder);
         saveFolderIsUsersOwn = false;
     } else {
@@ -81,7 +81,7 @@ void ChooseDataFolders(const char* programFolder) {
 
 void FindDataFolders() {
     char programFolder[DataPathBytes];
-    if (!PlatformProgramFolder(programFolder, DataPathBytes)) programFolder[0] = 0;
+    if (!SysProgramFolder(programFolder, DataPathBytes)) programFolder[0] = 0;
     ChooseDataFolders(programFolder);
 }
 
@@ -89,5 +89,5 @@ void MakeSaveFolder() {
     if (!saveFolderIsUsersOwn) return;
     char path[DataPathBytes];
     FormatDataPath(saveFolder, "map", path);
-    if (path[0]) PlatformMakeFolders(path);
+    if (path[0]) SysMakeFolders(path);
 }

@@ -5,7 +5,7 @@
 // it (../share/talvox/ on Linux); with none of them, the current folder. Maps
 // go into the data folder when the user can write to it; otherwise, and
 // always for an installed copy, into the user's own folder
-// (PlatformUserDataFolder), whose map/ the first save makes.
+// (SysUserDataFolder), whose map/ the first save makes.
 #pragma once
 #include <cstdint>
 

@@ -21,7 +21,7 @@
 static constexpr int TempNameTries = 100;
 
 // The save's unnamed file, kept open under a second descriptor after its
-// stream is closed, so that PlatformReplaceFile can give it the name in
+// stream is closed, so that SysReplaceFile can give it the name in
 // unnamedFileName; -1 when there is none.
 static int unnamedFile = -1;
 static char unnamedFileName[4096];
@@ -118,7 +118,7 @@ static FILE* CreateUnnamedFile(const char* targetPath, const char* tempPath) {
 #endif
 }
 
-FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPathBytes) {
+FILE* SysCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPathBytes) {
     if (tempPathBytes <= 0) return nullptr;
     CloseUnnamedFile();
     RemoveStaleTempFiles(targetPath);
@@ -133,7 +133,7 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
         if (errno != ENOENT) break;
         if (FILE* file = CreateUnnamedFile(targetPath, tempPath)) return file;
         bool taken = false;
-        FILE* file = PlatformCreateNewFile(tempPath, &taken);
+        FILE* file = SysCreateNewFile(tempPath, &taken);
         if (file) return file;
         if (!taken) break;
     }
@@ -141,7 +141,7 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
     return nullptr;
 }
 
-FILE* PlatformCreateNewFile(const char* path, bool* taken) {
+FILE* SysCreateNewFile(const char* path, bool* taken) {
     *taken = false;
     int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) {
@@ -155,7 +155,7 @@ FILE* PlatformCreateNewFile(const char* path, bool* taken) {
     return nullptr;
 }
 
-bool PlatformFlushFileToDisk(FILE* file) {
+bool SysFlushFileToDisk(FILE* file) {
     if (std::fflush(file) != 0) return false;
     int fd = fileno(file);
     while (fsync(fd) != 0) {
@@ -164,7 +164,7 @@ bool PlatformFlushFileToDisk(FILE* file) {
     return true;
 }
 
-bool PlatformFolderOfExists(const char* targetPath) {
+bool SysFolderOfExists(const char* targetPath) {
     char folder[4096];
     struct stat status;
     return FolderOf(targetPath, folder) && stat(folder, &status) == 0 && S_ISDIR(status.st_mode);
@@ -182,7 +182,7 @@ static void SyncFolderOf(const char* path) {
     close(fd);
 }
 
-bool PlatformReplaceFile(const char* tempPath, const char* targetPath) {
+bool SysReplaceFile(const char* tempPath, const char* targetPath) {
     if (unnamedFile >= 0 && std::strcmp(tempPath, unnamedFileName) == 0) {
         // The whole file gets its temporary name only now, just before the
         // rename: a kill before this leaves nothing behind.
@@ -197,7 +197,7 @@ bool PlatformReplaceFile(const char* tempPath, const char* targetPath) {
     return true;
 }
 
-void PlatformRemoveFile(const char* path) {
+void SysRemoveFile(const char* path) {
     if (unnamedFile >= 0 && std::strcmp(path, unnamedFileName) == 0) {
         // Closing its last descriptor frees an unnamed file; nothing of ours
         // has the name.
@@ -207,7 +207,7 @@ void PlatformRemoveFile(const char* path) {
     unlink(path);
 }
 
-bool PlatformRegularFileSize(FILE* file, int64_t* bytes) {
+bool SysRegularFileSize(FILE* file, int64_t* bytes) {
     struct stat status;
     if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     *bytes = static_cast<int64_t>(status.st_size);
@@ -228,7 +228,7 @@ static bool CopyFolder(char* folder, int32_t folderBytes, const char* path, cons
     return written > 0 && written < folderBytes;
 }
 
-bool PlatformProgramFolder(char* folder, int32_t folderBytes) {
+bool SysProgramFolder(char* folder, int32_t folderBytes) {
     char program[4096];
     ssize_t length = readlink("/proc/self/exe", program, sizeof program - 1);
     if (length <= 0) return false;
@@ -239,7 +239,7 @@ bool PlatformProgramFolder(char* folder, int32_t folderBytes) {
     return CopyFolder(folder, folderBytes, program, "");
 }
 
-bool PlatformUserDataFolder(char* folder, int32_t folderBytes) {
+bool SysUserDataFolder(char* folder, int32_t folderBytes) {
     // XDG: a relative XDG_DATA_HOME is invalid and ignored.
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data && data[0] == '/') return CopyFolder(folder, folderBytes, data, "talvox/");
@@ -248,14 +248,14 @@ bool PlatformUserDataFolder(char* folder, int32_t folderBytes) {
     return false;
 }
 
-bool PlatformFolderExists(const char* path) {
+bool SysFolderExists(const char* path) {
     struct stat status;
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool PlatformFolderIsWritable(const char* folder) { return access(folder[0] ? folder : ".", W_OK | X_OK) == 0; }
+bool SysFolderIsWritable(const char* folder) { return access(folder[0] ? folder : ".", W_OK | X_OK) == 0; }
 
-bool PlatformMakeFolders(const char* path) {
+bool SysMakeFolders(const char* path) {
     char partial[4096];
     int length = std::snprintf(partial, sizeof partial, "%s", path);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof partial) return false;
@@ -266,5 +266,5 @@ bool PlatformMakeFolders(const char* path) {
         *p = '/';
     }
     mkdir(partial, 0755);
-    return PlatformFolderExists(partial);
+    return SysFolderExists(partial);
 }

@@ -79,7 +79,7 @@ static void RemoveStaleTempFiles(const char* targetPath) {
     FindClose(listing);
 }
 
-FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPathBytes) {
+FILE* SysCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPathBytes) {
     if (tempPathBytes <= 0) return nullptr;
     RemoveStaleTempFiles(targetPath);
     unsigned long pid = static_cast<unsigned long>(GetCurrentProcessId());
@@ -89,7 +89,7 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
             : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu-%d", targetPath, pid, attempt);
         if (length < 0 || length >= tempPathBytes) break;
         bool taken = false;
-        FILE* file = PlatformCreateNewFile(tempPath, &taken);
+        FILE* file = SysCreateNewFile(tempPath, &taken);
         if (file) return file;
         if (!taken) break;
     }
@@ -97,7 +97,7 @@ FILE* PlatformCreateTempFile(const char* targetPath, char* tempPath, int32_t tem
     return nullptr;
 }
 
-FILE* PlatformCreateNewFile(const char* path, bool* taken) {
+FILE* SysCreateNewFile(const char* path, bool* taken) {
     *taken = false;
     HANDLE handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -118,14 +118,14 @@ FILE* PlatformCreateNewFile(const char* path, bool* taken) {
     return nullptr;
 }
 
-bool PlatformFlushFileToDisk(FILE* file) {
+bool SysFlushFileToDisk(FILE* file) {
     if (std::fflush(file) != 0) return false;
     HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (handle == INVALID_HANDLE_VALUE) return false;
     return FlushFileBuffers(handle) != 0;
 }
 
-bool PlatformReplaceFile(const char* tempPath, const char* targetPath) {
+bool SysReplaceFile(const char* tempPath, const char* targetPath) {
     for (int attempt = 0; attempt < ReplaceTries; attempt++) {
         if (MoveFileExA(tempPath, targetPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
         DWORD error = GetLastError();
@@ -136,7 +136,7 @@ bool PlatformReplaceFile(const char* tempPath, const char* targetPath) {
     return false;
 }
 
-bool PlatformFolderOfExists(const char* targetPath) {
+bool SysFolderOfExists(const char* targetPath) {
     char folder[MAX_PATH];
     const char* slash = std::strrchr(targetPath, '/');
     const char* backslash = std::strrchr(targetPath, '\\');
@@ -148,9 +148,9 @@ bool PlatformFolderOfExists(const char* targetPath) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void PlatformRemoveFile(const char* path) { DeleteFileA(path); }
+void SysRemoveFile(const char* path) { DeleteFileA(path); }
 
-bool PlatformRegularFileSize(FILE* file, int64_t* bytes) {
+bool SysRegularFileSize(FILE* file, int64_t* bytes) {
     HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) return false;
     BY_HANDLE_FILE_INFORMATION information;
@@ -166,7 +166,7 @@ bool PlatformRegularFileSize(FILE* file, int64_t* bytes) {
 // A Windows program keeps its data beside itself.
 const char* const InstalledDataFolder = nullptr;
 
-bool PlatformProgramFolder(char* folder, int32_t folderBytes) {
+bool SysProgramFolder(char* folder, int32_t folderBytes) {
     char program[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
     if (length == 0 || length >= sizeof program) return false;
@@ -179,7 +179,7 @@ bool PlatformProgramFolder(char* folder, int32_t folderBytes) {
     return written > 0 && written < folderBytes;
 }
 
-bool PlatformUserDataFolder(char* folder, int32_t folderBytes) {
+bool SysUserDataFolder(char* folder, int32_t folderBytes) {
     const char* local = std::getenv("LOCALAPPDATA");
     if (!local || !local[0]) return false;
     size_t length = std::strlen(local);
@@ -188,12 +188,12 @@ bool PlatformUserDataFolder(char* folder, int32_t folderBytes) {
     return written > 0 && written < folderBytes;
 }
 
-bool PlatformFolderExists(const char* path) {
+bool SysFolderExists(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool PlatformFolderIsWritable(const char* folder) {
+bool SysFolderIsWritable(const char* folder) {
     // Folder attributes say nothing about the user's rights: a file made and
     // gone at once does.
     char probe[MAX_PATH];
@@ -207,7 +207,7 @@ bool PlatformFolderIsWritable(const char* folder) {
     return true;
 }
 
-bool PlatformMakeFolders(const char* path) {
+bool SysMakeFolders(const char* path) {
     char partial[MAX_PATH];
     int length = std::snprintf(partial, sizeof partial, "%s", path);
     if (length <= 0 || static_cast<size_t>(length) >= sizeof partial) return false;
@@ -220,5 +220,5 @@ bool PlatformMakeFolders(const char* path) {
         *p = separator;
     }
     CreateDirectoryA(partial, nullptr);
-    return PlatformFolderExists(partial);
+    return SysFolderExists(partial);
 }

@@ -10,7 +10,7 @@
 #define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
 #endif
 
-void PlatformSleep(int32_t milliseconds) {
+void SysSleep(int32_t milliseconds) {
     if (milliseconds <= 0) return;
     // Sleep ends on the system's timer tick (often 15.6 ms), too coarse for
     // pacing frames; a high-resolution timer (Windows 10 1803 and later) is
@@ -25,7 +25,7 @@ void PlatformSleep(int32_t milliseconds) {
     Sleep(static_cast<DWORD>(milliseconds));
 }
 
-double PlatformMilliseconds() {
+double SysMilliseconds() {
     LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);

@@ -25,7 +25,7 @@
 #include "tests/support/TestState.h"
 #include "world/Player.h"
 #include "tests/support/TestWorld.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 
 namespace {

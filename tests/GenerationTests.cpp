@@ -10,7 +10,7 @@
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
 #include "world/Generation.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "screen/Screen.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 
 TEST(Random, FirstDrawsAfterSeed24GiveTheFirstBox) {
     ResetProgramState();

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 
 // Number of carvings every regeneration makes.

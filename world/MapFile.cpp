@@ -43,11 +43,11 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
     FormatMapFileName(n, filename);
     MakeSaveFolder();
     errno = 0;
-    FILE* file = PlatformCreateTempFile(filename, tempname, static_cast<int32_t>(sizeof tempname));
+    FILE* file = SysCreateTempFile(filename, tempname, static_cast<int32_t>(sizeof tempname));
     if (!file) {
         // The system's reason, where the failed creation left one in errno.
         const int failure = errno;
-        if (!PlatformFolderOfExists(filename)) return MapNoFolder;
+        if (!SysFolderOfExists(filename)) return MapNoFolder;
         if (failure == EROFS || failure == EACCES || failure == EPERM) return MapFolderReadOnly;
 #ifdef EDQUOT
         if (failure == EDQUOT) return MapDiskFull;
@@ -59,13 +59,13 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
                  TransferVolume(file, FlagMap, true, false, progress);
     if (saved) {
         progress(MapAllMoved, false);
-        saved = PlatformFlushFileToDisk(file);
+        saved = SysFlushFileToDisk(file);
     }
     // Closing flushes too, so its result counts even after a failure above.
     if (std::fclose(file) != 0) saved = false;
-    if (saved) saved = PlatformReplaceFile(tempname, filename);
+    if (saved) saved = SysReplaceFile(tempname, filename);
     if (!saved) {
-        PlatformRemoveFile(tempname);
+        SysRemoveFile(tempname);
         return MapNotWritten;
     }
     return MapDone;
@@ -78,10 +78,10 @@ MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
     FILE* file = std::fopen(filename, "rb");
     if (!file) {
         if (errno != ENOENT) return MapNotReadable;
-        return PlatformFolderOfExists(filename) ? MapNoMap : MapNoFolder;
+        return SysFolderOfExists(filename) ? MapNoMap : MapNoFolder;
     }
     int64_t fileBytes = 0;
-    if (!PlatformRegularFileSize(file, &fileBytes)) {
+    if (!SysRegularFileSize(file, &fileBytes)) {
         std::fclose(file);
         return MapNotReadable;
     }

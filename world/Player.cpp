@@ -2,7 +2,7 @@
 // that follow the player, and the teleport to a random open cell.
 #include "world/Player.h"
 
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 
 float yaw = 0.0f;

@@ -112,14 +112,14 @@ void* PlatformGlFunction(const char* name) {
     return windowOpen && scriptedContext.function ? scriptedContext.function(name) : nullptr;
 }
 
-void PlatformSleep(int32_t milliseconds) {
+void SysSleep(int32_t milliseconds) {
     scriptedSleeps.push_back(milliseconds);
     scriptedClock += milliseconds;
 }
 
 // A wait that answers the desktop is a pause like any other here: no message
 // is taken meanwhile.
-void PlatformWaitAnswering(int32_t milliseconds) { PlatformSleep(milliseconds); }
+void PlatformWaitAnswering(int32_t milliseconds) { SysSleep(milliseconds); }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     *x = scriptedCursorX;
@@ -143,4 +143,4 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() { scriptedCursorShows++; }
 
-double PlatformMilliseconds() { return scriptedClock; }
+double SysMilliseconds() { return scriptedClock; }

@@ -14,7 +14,7 @@
 #include "screen/Screen.h"
 #include "sys/DataFolders.h"
 #include "tests/support/ScriptedPlatform.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 #include "render/Blocks.h"
 #include "world/Player.h"

@@ -11,7 +11,7 @@
 #include "render/Frame.h"
 #include "render/Textures.h"
 #include "world/Generation.h"
-#include "world/Random.h"
+#include "sys/Random.h"
 #include "world/WorldState.h"
 #include "world/Player.h"
 

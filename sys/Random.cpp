@@ -1,5 +1,5 @@
 // The shared generator: state × 214013 + 2531011, result bits 16 to 30.
-#include "world/Random.h"
+#include "sys/Random.h"
 
 uint32_t randomState = 1;
 
