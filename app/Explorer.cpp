@@ -163,10 +163,10 @@ int RunMainLoop() {
     bool done = false;
     int exitCode = 0;
     while (!done) {
-        uintptr_t wParam = 0;
-        PlatformMessageKind kind = PlatformTakeMessage(&wParam);
+        int32_t quitCode = 0;
+        PlatformMessageKind kind = PlatformTakeMessage(&quitCode);
         if (kind == PlatformQuitMessage) {
-            exitCode = static_cast<int>(wParam);
+            exitCode = quitCode;
             done = true;
             continue;
         }

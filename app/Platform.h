@@ -7,23 +7,49 @@
 #pragma once
 #include <cstdint>
 
-enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuitMessage };
+// What happened to the window, in the program's own words: every backend
+// turns its platform's events into these records and hands each to
+// HandleWindowEvent (app/Window.h).
+enum WindowEventKind {
+    WindowKeyDown,      // key went down, or repeats while held
+    WindowKeyUp,        // key went up
+    WindowSystemKey,    // key went down or up as one of the system's own (with Alt held, F10)
+    WindowMouseMove,    // the pointer is at x, y in client pixels
+    WindowButtonDown,   // the mouse button key (KeyLeftButton, ...) went down
+    WindowButtonUp,     // the mouse button key went up
+    WindowActivate,     // the window was minimised, restored, focused or left: minimised, focused
+    WindowResize,       // the client area is x wide and y high now
+    WindowScreenSaver,  // the system is about to start the screen saver or power the display down
+    WindowClose,        // the user asks the window to close
+};
 
-// Called by OpenRenderWindow: creates the borderless window titled title at
-// the screen's top-left with a client area of width x height, and a
+struct WindowEvent {
+    WindowEventKind kind;
+    int32_t key;     // our key code (app/KeyCodes.h) of key and button events
+    int32_t x, y;    // mouse moves and resizes
+    bool minimised;  // activation: the window is minimised now
+    bool focused;    // activation: the window has the keyboard focus now
+};
+
+// When the window opens: creates the borderless window titled title at the
+// screen's top-left with a client area of width x height, and a
 // double-buffered GL context (colourBits colour, 16 depth bits asked for),
 // current on this thread, with swaps synchronised to the display where the
 // driver allows it; shows it and gives it the keyboard focus.
 // Returns false after releasing whatever it made.
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits);
-// Called by CloseRenderWindow: releases context and window; safe when some or
-// all of them are missing.
+// When the window closes: releases context and window; safe when some or all
+// of them are missing.
 void PlatformCloseWindow();
-// Called once per main-loop pass: takes at most one pending message and, unless
-// it is the quit message, dispatches it to MainWindowProc. *wParam receives
-// the message's parameter (the exit code for the quit message).
-PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam);
-// Called by MainWindowProc on a close request: queues the quit message.
+
+enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuitMessage };
+
+// Called once per main-loop pass: takes at most one pending event of the
+// platform and, unless it is the quit, hands what it means to
+// HandleWindowEvent. *exitCode receives the quit's exit code.
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode);
+// Called on a close request: queues the quit, which PlatformTakeMessage
+// returns after the events already waiting.
 void PlatformPostQuit(int32_t exitCode);
 // Called by IsKeyHeld: whether the key or mouse button (virtual-key code) is
 // physically down now. Counts only while our window has the keyboard focus.

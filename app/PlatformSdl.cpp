@@ -1,6 +1,6 @@
 // The SDL2 backend of the platform seam (Linux and anywhere SDL2 runs): one
 // borderless window with a compatibility GL context, SDL events translated
-// into the window messages and virtual-key codes the shell speaks.
+// into the program's window events and key codes.
 #include <SDL.h>
 
 #include <algorithm>
@@ -120,79 +120,71 @@ void PlatformCloseWindow() {
 // ---------------------------------------------------------------------------
 // Messages
 
-// The activation message's parameter: high word set while minimised.
-static uintptr_t ActivationParameter(uintptr_t lowWord) {
-    bool minimised = sdlWindow && (SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_MINIMIZED);
-    return (minimised ? (uintptr_t{1} << 16) : 0) | lowWord;
+// The window's state as an activation event.
+static WindowEvent ActivationEvent() {
+    WindowEvent event = {WindowActivate, 0, 0, 0, false, false};
+    if (sdlWindow) {
+        const uint32_t flags = SDL_GetWindowFlags(sdlWindow);
+        event.minimised = (flags & SDL_WINDOW_MINIMIZED) != 0;
+        event.focused = (flags & SDL_WINDOW_INPUT_FOCUS) != 0;
+    }
+    return event;
 }
 
-// Turns one SDL event into a window message for MainWindowProc; false when
-// the event has no message.
-static bool TranslateEvent(const SDL_Event& event, uint32_t* message, uintptr_t* wParam, intptr_t* lParam) {
-    *wParam = 0;
-    *lParam = 0;
-    switch (event.type) {
+// Turns one SDL event into a window event; false when it has none.
+static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
+    *event = {WindowClose, 0, 0, 0, false, false};
+    switch (sdl.type) {
     case SDL_QUIT:
-        *message = MessageClose;
         return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        int32_t key = VirtualKeyOf(event.key.keysym);
+        const int32_t key = VirtualKeyOf(sdl.key.keysym);
         if (key == 0) return false;
-        bool down = event.type == SDL_KEYDOWN;
-        // With Alt held, or for F10, Windows sends system-key messages, which
-        // are not recorded; its default processing turns Alt+F4 into a close.
-        if ((event.key.keysym.mod & KMOD_ALT) || key == KeyF10 || key == KeyAlt) {
-            if (down && key == KeyF1 + 3) {
-                *message = MessageClose;
-                return true;
-            }
-            *message = down ? MessageSysKeyDown : MessageSysKeyUp;
-            *wParam = static_cast<uintptr_t>(key);
-            return true;
-        }
-        *message = down ? MessageKeyDown : MessageKeyUp;
-        *wParam = static_cast<uintptr_t>(key);
+        const bool down = sdl.type == SDL_KEYDOWN;
+        // Alt+F4 closes the window, as desktops have it.
+        if (down && key == KeyF4 && (sdl.key.keysym.mod & KMOD_ALT)) return true;
+        // With Alt held, and F10 and Alt themselves, keys are the system's.
+        const bool system = (sdl.key.keysym.mod & KMOD_ALT) || key == KeyF10 || key == KeyAlt;
+        event->kind = system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp;
+        event->key = key;
         return true;
     }
     case SDL_MOUSEMOTION: {
-        // Only positions inside the client area, as Win32 reports them.
+        // Only positions inside the client area.
         int width = 0, height = 0;
         if (sdlWindow) SDL_GetWindowSize(sdlWindow, &width, &height);
-        if (event.motion.x < 0 || event.motion.y < 0 || event.motion.x >= width || event.motion.y >= height)
-            return false;
-        *message = MessageMouseMove;
-        *lParam = static_cast<intptr_t>((static_cast<uint32_t>(event.motion.y) & 0xFFFF) << 16 |
-                                        (static_cast<uint32_t>(event.motion.x) & 0xFFFF));
+        if (sdl.motion.x < 0 || sdl.motion.y < 0 || sdl.motion.x >= width || sdl.motion.y >= height) return false;
+        event->kind = WindowMouseMove;
+        event->x = sdl.motion.x;
+        event->y = sdl.motion.y;
         return true;
     }
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP: {
-        bool down = event.type == SDL_MOUSEBUTTONDOWN;
-        if (event.button.button == SDL_BUTTON_LEFT) *message = down ? MessageLeftButtonDown : MessageLeftButtonUp;
-        else if (event.button.button == SDL_BUTTON_RIGHT) *message = down ? MessageRightButtonDown : MessageRightButtonUp;
-        else if (event.button.button == SDL_BUTTON_MIDDLE) *message = down ? MessageMiddleButtonDown : MessageMiddleButtonUp;
-        else return false;
+    case SDL_MOUSEBUTTONUP:
+        switch (sdl.button.button) {
+        case SDL_BUTTON_LEFT: event->key = KeyLeftButton; break;
+        case SDL_BUTTON_RIGHT: event->key = KeyRightButton; break;
+        case SDL_BUTTON_MIDDLE: event->key = KeyMiddleButton; break;
+        default: return false;
+        }
+        event->kind = sdl.type == SDL_MOUSEBUTTONDOWN ? WindowButtonDown : WindowButtonUp;
         return true;
-    }
     case SDL_WINDOWEVENT:
-        switch (event.window.event) {
+        switch (sdl.window.event) {
         case SDL_WINDOWEVENT_MINIMIZED:
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            *message = MessageActivate;
-            *wParam = ActivationParameter(event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1 : 0);
-            return true;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            *message = MessageActivate;
-            *wParam = ActivationParameter(0);
+            *event = ActivationEvent();
             return true;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            *message = MessageSize;
+            event->kind = WindowResize;
+            event->x = sdl.window.data1;
+            event->y = sdl.window.data2;
             return true;
         case SDL_WINDOWEVENT_CLOSE:
-            *message = MessageClose;
             return true;
         default:
             return false;
@@ -202,18 +194,17 @@ static bool TranslateEvent(const SDL_Event& event, uint32_t* message, uintptr_t*
     }
 }
 
-PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
-    *wParam = 0;
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
+    *exitCode = 0;
     if (quitPosted) {
         quitPosted = false;
-        *wParam = static_cast<uintptr_t>(quitCode);
+        *exitCode = quitCode;
         return PlatformQuitMessage;
     }
-    SDL_Event event;
-    if (!SDL_PollEvent(&event)) return PlatformNoMessage;
-    uint32_t message = 0;
-    intptr_t lParam = 0;
-    if (TranslateEvent(event, &message, wParam, &lParam)) MainWindowProc(message, *wParam, lParam);
+    SDL_Event sdl;
+    if (!SDL_PollEvent(&sdl)) return PlatformNoMessage;
+    WindowEvent event;
+    if (TranslateEvent(sdl, &event)) HandleWindowEvent(event);
     return PlatformMessageTaken;
 }
 

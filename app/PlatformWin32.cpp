@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include "app/Explorer.h"
+#include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "sys/Time.h"
@@ -33,10 +34,65 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunExplorer(); }
 // ---------------------------------------------------------------------------
 // Window procedure
 
-// The class's window procedure: the shared message table first, the system's
-// default processing for whatever it leaves.
-static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (MainWindowProc(message, static_cast<uintptr_t>(wParam), static_cast<intptr_t>(lParam))) return 0;
+// Turns one window message into a window event; false for the messages the
+// program leaves to the system's default processing (double-clicks, other
+// system commands, everything not listed).
+static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEvent* event) {
+    *event = {WindowClose, 0, 0, 0, false, false};
+    switch (message) {
+    case WM_ACTIVATE:
+        // The low word says active or inactive, the high word minimised.
+        event->kind = WindowActivate;
+        event->minimised = HIWORD(wParam) != 0;
+        event->focused = LOWORD(wParam) != WA_INACTIVE;
+        return true;
+    case WM_SYSCOMMAND:
+        event->kind = WindowScreenSaver;
+        return wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER;
+    case WM_CLOSE:
+        return true;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        event->kind = message == WM_KEYDOWN ? WindowKeyDown : message == WM_KEYUP ? WindowKeyUp : WindowSystemKey;
+        // Codes beyond any key table stay beyond it.
+        event->key = wParam > 0xFFFF ? -1 : static_cast<int32_t>(wParam);
+        return true;
+    case WM_SIZE:
+        event->kind = WindowResize;
+        event->x = LOWORD(lParam);
+        event->y = HIWORD(lParam);
+        return true;
+    case WM_MOUSEMOVE:
+        // Both words unsigned, as the message has them.
+        event->kind = WindowMouseMove;
+        event->x = LOWORD(lParam);
+        event->y = HIWORD(lParam);
+        return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        event->kind = message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN
+                          ? WindowButtonDown
+                          : WindowButtonUp;
+        event->key = message == WM_LBUTTONDOWN || message == WM_LBUTTONUP   ? KeyLeftButton
+                     : message == WM_RBUTTONDOWN || message == WM_RBUTTONUP ? KeyRightButton
+                                                                            : KeyMiddleButton;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The class's window procedure: a message the window handling takes returns
+// 0; everything else goes to the system's default processing.
+static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    WindowEvent event;
+    if (EventOfMessage(message, wParam, lParam, &event) && HandleWindowEvent(event)) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -95,7 +151,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     WNDCLASSA windowClass;
     ZeroMemory(&windowClass, sizeof windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.lpfnWndProc = MainWindowProc;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = instanceHandle;
@@ -169,14 +225,14 @@ void PlatformCloseWindow() {
 // ---------------------------------------------------------------------------
 // Messages
 
-PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        *wParam = 0;
-        return PlatformNoMessage;
+    *exitCode = 0;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PlatformNoMessage;
+    if (msg.message == WM_QUIT) {
+        *exitCode = static_cast<int32_t>(msg.wParam);
+        return PlatformQuitMessage;
     }
-    *wParam = static_cast<uintptr_t>(msg.wParam);
-    if (msg.message == WM_QUIT) return PlatformQuitMessage;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return PlatformMessageTaken;

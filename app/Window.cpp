@@ -1,5 +1,5 @@
 // Window opening and closing around the platform, the fixed GL state, and the
-// window procedure's message table.
+// table of what each window event does.
 #include "app/Window.h"
 
 #include "app/Platform.h"
@@ -77,37 +77,38 @@ void ForgetKeyTaps() {
     for (uint8_t& tap : KeyTapped) tap = 0;
 }
 
-bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    switch (message) {
-    case MessageActivate:
+bool HandleWindowEvent(const WindowEvent& event) {
+    const bool inTable = event.key >= 0 && event.key < static_cast<int32_t>(sizeof KeyDown);
+    switch (event.kind) {
+    case WindowActivate:
         // Only minimising stops frames; losing the focus does not.
-        windowActive = ((wParam >> 16) & 0xFFFF) == 0 ? 1 : 0;
+        windowActive = event.minimised ? 0 : 1;
         return true;
-    case MessageSysCommand:
-        return wParam == CommandScreenSave || wParam == CommandMonitorPower;
-    case MessageClose:
+    case WindowScreenSaver:
+        // Refused: neither the screen saver nor the display's power-down
+        // starts through this window.
+        return true;
+    case WindowClose:
         PlatformPostQuit(0);
         return true;
-    case MessageKeyDown:
-        if (wParam < sizeof KeyDown) KeyDown[wParam] = KeyTapped[wParam] = 1;
+    case WindowKeyDown:
+        if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
         return true;
-    case MessageKeyUp:
-        if (wParam < sizeof KeyDown) KeyDown[wParam] = KeyTaken[wParam] = 0;
+    case WindowKeyUp:
+        if (inTable) KeyDown[event.key] = KeyTaken[event.key] = 0;
         return true;
-    case MessageSize:
-        return true;
-    case MessageMouseMove:
-        mouseX = static_cast<int32_t>(static_cast<uintptr_t>(lParam) & 0xFFFF);
-        mouseY = static_cast<int32_t>((static_cast<uintptr_t>(lParam) >> 16) & 0xFFFF);
-        return true;
-    case MessageLeftButtonDown:
-    case MessageLeftButtonUp:
-    case MessageRightButtonDown:
-    case MessageRightButtonUp:
-    case MessageMiddleButtonDown:
-    case MessageMiddleButtonUp:
-        return true;
-    default:
+    case WindowSystemKey:
+        // Not recorded: the system's default processing has them (Alt+F4
+        // closes the window that way).
         return false;
+    case WindowMouseMove:
+        mouseX = event.x;
+        mouseY = event.y;
+        return true;
+    case WindowResize:
+    case WindowButtonDown:
+    case WindowButtonUp:
+        return true;
     }
+    return false;
 }

@@ -1,26 +1,9 @@
-// The render window, its GL state, and the window procedure that turns
-// window messages into key, mouse and activity state.
+// The render window, its GL state, and the window handling that turns the
+// backends' window events into key, mouse and activity state.
 #pragma once
 #include <cstdint>
 
-// Window messages, by their Windows numbers; every backend speaks them.
-constexpr uint32_t MessageSize = 0x0005;
-constexpr uint32_t MessageActivate = 0x0006;
-constexpr uint32_t MessageClose = 0x0010;
-constexpr uint32_t MessageKeyDown = 0x0100;
-constexpr uint32_t MessageKeyUp = 0x0101;
-constexpr uint32_t MessageSysKeyDown = 0x0104;
-constexpr uint32_t MessageSysKeyUp = 0x0105;
-constexpr uint32_t MessageSysCommand = 0x0112;
-constexpr uint32_t MessageMouseMove = 0x0200;
-constexpr uint32_t MessageLeftButtonDown = 0x0201;
-constexpr uint32_t MessageLeftButtonUp = 0x0202;
-constexpr uint32_t MessageRightButtonDown = 0x0204;
-constexpr uint32_t MessageRightButtonUp = 0x0205;
-constexpr uint32_t MessageMiddleButtonDown = 0x0207;
-constexpr uint32_t MessageMiddleButtonUp = 0x0208;
-constexpr uintptr_t CommandScreenSave = 0xF140;
-constexpr uintptr_t CommandMonitorPower = 0xF170;
+struct WindowEvent;
 
 extern uint8_t KeyDown[256];
 // 1 from a key-down message until the command keys have acted once, so that a
@@ -55,6 +38,7 @@ bool IsKeyPressed(int32_t virtualKey);
 bool TakeKeyPress(int32_t virtualKey);
 // Called once the command keys have acted: every tap has then had its effect.
 void ForgetKeyTaps();
-// The window procedure: true when the message was handled here (it then
-// returns 0), false when it needs the platform's default processing.
-bool MainWindowProc(uint32_t message, uintptr_t wParam, intptr_t lParam);
+// Turns one window event into key, mouse and activity state: true when it was
+// handled here, false when it is left to the platform's default processing
+// (system keys, and whatever the platform has beyond these events).
+bool HandleWindowEvent(const WindowEvent& event);

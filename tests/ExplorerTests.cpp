@@ -85,8 +85,8 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     scriptedDisplayWidth = 1720;
     scriptedDisplayHeight = 1250;
     auto pressF11 = [] {
-        MainWindowProc(MessageKeyUp, KeyF11, 0);
-        MainWindowProc(MessageKeyDown, KeyF11, 0);
+        HandleWindowEvent(KeyEvent(KeyF11, false));
+        HandleWindowEvent(KeyEvent(KeyF11, true));
         return ActOnCommandKeys();
     };
     ASSERT_TRUE(pressF11());
@@ -98,7 +98,7 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     EXPECT_EQ(picturePlacement.top, 25);
     EXPECT_EQ(picturePlacement.bottom, 25);
     // The key's repeats while it is held are not presses.
-    MainWindowProc(MessageKeyDown, KeyF11, 0);
+    HandleWindowEvent(KeyEvent(KeyF11, true));
     ASSERT_TRUE(ActOnCommandKeys());
     ASSERT_TRUE(ActOnCommandKeys());
     EXPECT_EQ(picturePlacement.zoom, 5);
@@ -190,9 +190,9 @@ TEST(MainLoop, InactiveWindowPresentsWithoutFramesAndKeysStillAct) {
 
 TEST(MainLoop, MessagesAreHandledAheadOfFrames) {
     OpenForTest();
-    QueueMessage(MessageMouseMove, 0, (20 << 16) | 10);
-    QueueMessage(MessageKeyDown, KeyF5 + 2);
-    QueueMessage(MessageActivate, 1);
+    QueueEvent(MouseMoveEvent(10, 20));
+    QueueEvent(KeyEvent(KeyF5 + 2, true));
+    QueueEvent(ActivateEvent(false, true));
     scriptedOnSwap = [](int swaps) {
         if (swaps == 1) {
             EXPECT_EQ(frameCounter, 1);
@@ -210,7 +210,7 @@ TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {
     ResetProgramState();
     scriptedRefreshRate = 50;  // a 20 ms interval
     ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
-    for (int i = 0; i < 100; i++) QueueMessage(MessageMouseMove, 0, i);
+    for (int i = 0; i < 100; i++) QueueEvent(MouseMoveEvent(i, 0));
     scriptedOnSwap = [](int swaps) {
         if (swaps == 1) {
             EXPECT_TRUE(scriptedSleeps.empty()) << "a pass that took a message slept";
@@ -247,7 +247,7 @@ TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {
 TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
     OpenForTest();
     scriptedOnSwap = [](int swaps) {
-        if (swaps == 2) QueueMessage(MessageClose);
+        if (swaps == 2) QueueEvent(CloseEvent());
     };
     EXPECT_EQ(RunMainLoop(), 0);
     EXPECT_EQ(scriptedSwaps, 2);
@@ -258,18 +258,18 @@ TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
 TEST(MainLoop, FailedRescaleReturnsZeroWithoutClosingAgain) {
     OpenForTest();
     scriptedOpensBeforeFailure = 0;
-    QueueMessage(MessageKeyDown, KeyF1);
+    QueueEvent(KeyEvent(KeyF1, true));
     EXPECT_EQ(RunMainLoop(), 0);
     EXPECT_EQ(scriptedCloseCount, 1);
 }
 
 TEST(MainLoop, MinimisingStopsFramesAndRestoringResumesThem) {
     OpenForTest();
-    QueueMessage(MessageActivate, uintptr_t{1} << 16);
+    QueueEvent(ActivateEvent(true, false));
     scriptedOnSwap = [](int swaps) {
         if (swaps == 2) {
             EXPECT_EQ(frameCounter, 0);
-            QueueMessage(MessageActivate, 0);  // restored, though not focused
+            QueueEvent(ActivateEvent(false, false));  // restored, though not focused
         }
         if (swaps == 4) KeyDown[KeyEscape] = 1;
     };

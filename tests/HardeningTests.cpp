@@ -185,12 +185,12 @@ TEST_F(FileFaults, MinimisingAndRescalingDuringASaveActAfterItsWholeMap) {
             // Let go, minimise and tap F2 while the save runs: its key-up is
             // taken before the next pass that acts on keys.
             scriptedKeys[KeyControl] = scriptedKeys['S'] = false;
-            QueueMessage(MessageActivate, uintptr_t{1} << 16);
-            QueueMessage(MessageKeyDown, KeyF1 + 1);
-            QueueMessage(MessageKeyUp, KeyF1 + 1);
+            QueueEvent(ActivateEvent(true, false));
+            QueueEvent(KeyEvent(KeyF1 + 1, true));
+            QueueEvent(KeyEvent(KeyF1 + 1, false));
         }
         if (swaps == 20) framesAfterSave = frameCounter;  // the first idle pass after the save
-        if (swaps == 22) QueueMessage(MessageKeyDown, KeyEscape);
+        if (swaps == 22) QueueEvent(KeyEvent(KeyEscape, true));
     };
     EXPECT_EQ(RunMainLoop(), 0);
     EXPECT_TRUE(ReadFileBytes("map/0.map") == expected) << "the map is not whole";
@@ -211,7 +211,7 @@ TEST_F(FileFaults, CloseRequestDuringALoadEndsTheLoopAfterIt) {
     scriptedOnSwap = [&](int swaps) {
         if (swaps == 2) {  // the load's first progress picture
             scriptedKeys[KeyControl] = scriptedKeys['L'] = false;
-            QueueMessage(MessageClose);
+            QueueEvent(CloseEvent());
         }
     };
     EXPECT_EQ(RunMainLoop(), 0);

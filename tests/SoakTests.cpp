@@ -78,7 +78,7 @@ uint32_t CoordinateWord(SoakRandom& random) {
 
 struct SoakCounts {
     int64_t swaps = 0, keyHolds = 0, functionKeys = 0, mouseMoves = 0, minimises = 0, restores = 0;
-    int64_t oddMessages = 0, unfocused = 0, saves = 0, loads = 0, failedLoads = 0, missingFolderSaves = 0;
+    int64_t oddEvents = 0, unfocused = 0, saves = 0, loads = 0, failedLoads = 0, missingFolderSaves = 0;
     int64_t closes = 0, closesMidSave = 0, regenerations = 0, wideFrames = 0;
 };
 
@@ -153,30 +153,19 @@ void HoldKey(int32_t key, int32_t swaps) {
     soak->counts.keyHolds++;
 }
 
-// One odd window message: unknown numbers, key codes beyond the table, sizes
-// and system commands with garbage parameters. Never Escape or close.
-void QueueOddMessage(SoakRandom& random) {
-    soak->counts.oddMessages++;
-    uintptr_t wide = static_cast<uintptr_t>(random.Next());
-    intptr_t lParam = static_cast<intptr_t>(random.Next());
-    switch (random.Below(7)) {
-        case 0: {
-            uint32_t message = static_cast<uint32_t>(random.Below(0x10000));
-            if (message == MessageClose || message == MessageKeyDown) message = 0x0400;
-            QueueMessage(message, wide, lParam);
-            break;
-        }
-        case 1: QueueMessage(MessageKeyDown, 256 + static_cast<uintptr_t>(random.Below(100000)), lParam); break;
-        case 2: QueueMessage(MessageKeyUp, wide, lParam); break;
-        case 3: QueueMessage(MessageSize, wide, lParam); break;
-        case 4: QueueMessage(MessageSysCommand, wide, lParam); break;
-        case 5: QueueMessage(MessageSysKeyDown, KeyF4, lParam); break;
-        default: {
-            static const uint32_t buttons[] = {MessageLeftButtonDown, MessageLeftButtonUp, MessageRightButtonDown,
-                                               MessageRightButtonUp, MessageMiddleButtonDown, MessageMiddleButtonUp};
-            QueueMessage(buttons[random.Below(6)], wide, lParam);
-            break;
-        }
+// One odd window event: key codes beyond the table, sizes and buttons with
+// garbage in them, system keys and screen-saver requests. Never Escape or
+// close.
+void QueueOddEvent(SoakRandom& random) {
+    soak->counts.oddEvents++;
+    const int32_t wide = static_cast<int32_t>(random.Next());
+    switch (random.Below(6)) {
+        case 0: QueueEvent({WindowSystemKey, wide, 0, 0, false, false}); break;
+        case 1: QueueEvent(KeyEvent(256 + random.Below(100000), true)); break;
+        case 2: QueueEvent(KeyEvent(wide, false)); break;
+        case 3: QueueEvent({WindowResize, wide, wide, static_cast<int32_t>(random.Next()), false, false}); break;
+        case 4: QueueEvent({WindowScreenSaver, wide, 0, 0, false, false}); break;
+        default: QueueEvent({random.Chance(50) ? WindowButtonDown : WindowButtonUp, wide, wide, wide, false, false}); break;
     }
 }
 
@@ -239,7 +228,7 @@ void Drive() {
         scriptedKeys[KeyControl] = scriptedKeys['S'] = false;
         s.chordHeld = s.closeAfterChord = false;
         if (!transferring) Fail("the save did not start");
-        QueueMessage(MessageClose);
+        QueueEvent(CloseEvent());
         s.closeQueued = s.closedMidSave = true;
         s.counts.closesMidSave++;
         return;
@@ -248,9 +237,9 @@ void Drive() {
     if (!s.failure.empty() || frameCounter >= s.targetFrames) {
         // The end: nothing held, windows restored, then Escape.
         ReleaseEverything();
-        scriptedMessages.clear();
-        QueueMessage(MessageActivate, 0);
-        QueueMessage(MessageKeyDown, KeyEscape);
+        scriptedEvents.clear();
+        QueueEvent(ActivateEvent(false, false));
+        QueueEvent(KeyEvent(KeyEscape, true));
         s.ending = true;
         return;
     }
@@ -259,13 +248,13 @@ void Drive() {
         // opens the window again and goes on. The second one comes while a
         // save is running: the save finishes first.
         ReleaseEverything();
-        scriptedMessages.clear();
+        scriptedEvents.clear();
         if (s.nextClose == 1) {
             fs::create_directories("map");
             scriptedKeys[KeyControl] = scriptedKeys['S'] = true;
             s.closeAfterChord = true;
         } else {
-            QueueMessage(MessageClose);
+            QueueEvent(CloseEvent());
             s.closeQueued = true;
             s.counts.closes++;
         }
@@ -333,23 +322,23 @@ void Drive() {
             if (key == 'L' || key == 'T') swaps = random.Between(1, 4);
             HoldKey(key, swaps);
         } else if (roll < 500) {
-            QueueMessage(MessageMouseMove, 0, static_cast<intptr_t>(CoordinateWord(random) << 16 | CoordinateWord(random)));
+            QueueEvent(MouseMoveEvent(static_cast<int32_t>(CoordinateWord(random)), static_cast<int32_t>(CoordinateWord(random))));
             s.counts.mouseMoves++;
         } else if (roll < 560) {
             // F1..F9 as key messages; F5..F9 stay down until their key-up.
             int32_t n = random.Below(9);
             if (n < 4 && !random.Chance(40)) n += 4;  // rescales are slower than the rest
-            QueueMessage(MessageKeyDown, static_cast<uintptr_t>(KeyF1 + n));
-            if (random.Chance(60)) QueueMessage(MessageKeyUp, static_cast<uintptr_t>(KeyF1 + n));
+            QueueEvent(KeyEvent(static_cast<uintptr_t>(KeyF1 + n), true));
+            if (random.Chance(60)) QueueEvent(KeyEvent(static_cast<uintptr_t>(KeyF1 + n), false));
             s.counts.functionKeys++;
         } else if (roll < 600) {
-            QueueMessage(MessageActivate, uintptr_t{1} << 16 | static_cast<uintptr_t>(random.Below(3)));
+            QueueEvent(ActivateEvent(true, random.Chance(50)));
             s.counts.minimises++;
         } else if (roll < 680) {
-            QueueMessage(MessageActivate, static_cast<uintptr_t>(random.Below(3)));
+            QueueEvent(ActivateEvent(false, random.Chance(50)));
             s.counts.restores++;
         } else if (roll < 800) {
-            QueueOddMessage(random);
+            QueueOddEvent(random);
         } else if (roll < 830) {
             // Keys typed into another program: held while the focus is away.
             scriptedFocus = false;
@@ -438,16 +427,16 @@ TEST_F(Soaking, ALongRandomSessionNeverBreaksTheProgram) {
     EXPECT_EQ(runs, 4);
     EXPECT_EQ(state.counts.saves + state.counts.missingFolderSaves, state.maxSaves);
     EXPECT_EQ(state.counts.loads + state.counts.failedLoads, state.maxLoads);
-    EXPECT_TRUE(scriptedMessages.empty());
+    EXPECT_TRUE(scriptedEvents.empty());
     const SoakCounts& c = state.counts;
     std::printf("soak: %d frames, %lld swaps in %.1f s (%.0f frames/s); %lld key holds, %lld F-keys, %lld mouse moves, "
-                "%lld minimises, %lld restores, %lld odd messages, %lld unfocused spells, %lld saves "
+                "%lld minimises, %lld restores, %lld odd events, %lld unfocused spells, %lld saves "
                 "(+%lld into a missing folder), %lld loads (+%lld of a short map), %lld closes (%lld mid-save), "
                 "%lld regenerations, %lld wide-radius spells; fake clock %.0f s\n",
                 frameCounter, static_cast<long long>(c.swaps), seconds, frameCounter / seconds,
                 static_cast<long long>(c.keyHolds), static_cast<long long>(c.functionKeys),
                 static_cast<long long>(c.mouseMoves), static_cast<long long>(c.minimises),
-                static_cast<long long>(c.restores), static_cast<long long>(c.oddMessages),
+                static_cast<long long>(c.restores), static_cast<long long>(c.oddEvents),
                 static_cast<long long>(c.unfocused), static_cast<long long>(c.saves),
                 static_cast<long long>(c.missingFolderSaves), static_cast<long long>(c.loads),
                 static_cast<long long>(c.failedLoads), static_cast<long long>(c.closes + c.closesMidSave),

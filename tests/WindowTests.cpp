@@ -1,4 +1,4 @@
-// The window procedure's message table.
+// What each window event does to the key, mouse and activity state.
 #include <gtest/gtest.h>
 
 #include "app/KeyCodes.h"
@@ -8,55 +8,55 @@
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
-TEST(WindowProc, ActivationFollowsTheMinimisedWordOnly) {
+TEST(WindowEvents, ActivationFollowsTheMinimisedStateOnly) {
     ResetProgramState();
-    EXPECT_TRUE(MainWindowProc(MessageActivate, (1u << 16) | 1u, 0));
+    EXPECT_TRUE(HandleWindowEvent(ActivateEvent(true, true)));
     EXPECT_EQ(windowActive, 0);
-    EXPECT_TRUE(MainWindowProc(MessageActivate, 0, 0));  // inactive but not minimised
+    EXPECT_TRUE(HandleWindowEvent(ActivateEvent(false, false)));  // inactive but not minimised
     EXPECT_EQ(windowActive, 1);
 }
 
-TEST(WindowProc, KeysSetAndClearTheirEntries) {
+TEST(WindowEvents, KeysSetAndClearTheirEntries) {
     ResetProgramState();
-    EXPECT_TRUE(MainWindowProc(MessageKeyDown, KeyEscape, 0));
+    EXPECT_TRUE(HandleWindowEvent(KeyEvent(KeyEscape, true)));
     EXPECT_EQ(KeyDown[KeyEscape], 1);
-    EXPECT_TRUE(MainWindowProc(MessageKeyUp, KeyEscape, 0));
+    EXPECT_TRUE(HandleWindowEvent(KeyEvent(KeyEscape, false)));
     EXPECT_EQ(KeyDown[KeyEscape], 0);
     // Codes beyond the table are taken and ignored.
-    EXPECT_TRUE(MainWindowProc(MessageKeyDown, 256, 0));
-    EXPECT_TRUE(MainWindowProc(MessageKeyDown, ~uintptr_t{0}, 0));
+    EXPECT_TRUE(HandleWindowEvent(KeyEvent(256, true)));
+    EXPECT_TRUE(HandleWindowEvent(KeyEvent(-1, true)));
     // System keys go to the default processing and are not recorded.
-    EXPECT_FALSE(MainWindowProc(MessageSysKeyDown, KeyF10, 0));
+    EXPECT_FALSE(HandleWindowEvent({WindowSystemKey, KeyF10, 0, 0, false, false}));
     EXPECT_EQ(KeyDown[KeyF10], 0);
 }
 
-TEST(WindowProc, MouseMoveTakesBothWordsUnsigned) {
+TEST(WindowEvents, MouseMoveTakesThePositionAsGiven) {
     ResetProgramState();
-    EXPECT_TRUE(MainWindowProc(MessageMouseMove, 0, static_cast<intptr_t>(0xFFFF0005u)));
+    EXPECT_TRUE(HandleWindowEvent(MouseMoveEvent(5, 65535)));
     EXPECT_EQ(mouseX, 5);
     EXPECT_EQ(mouseY, 65535);
 }
 
-TEST(WindowProc, CloseQueuesTheQuitWithCodeZero) {
+TEST(WindowEvents, CloseQueuesTheQuitWithCodeZero) {
     ResetProgramState();
-    EXPECT_TRUE(MainWindowProc(MessageClose, 0, 0));
-    uintptr_t wParam = 99;
-    EXPECT_EQ(PlatformTakeMessage(&wParam), PlatformQuitMessage);
-    EXPECT_EQ(wParam, 0u);
+    EXPECT_TRUE(HandleWindowEvent(CloseEvent()));
+    int32_t exitCode = 99;
+    EXPECT_EQ(PlatformTakeMessage(&exitCode), PlatformQuitMessage);
+    EXPECT_EQ(exitCode, 0);
 }
 
-TEST(WindowProc, ScreenSaverAndMonitorPowerAreSwallowed) {
+TEST(WindowEvents, ScreenSaverAndMonitorPowerAreSwallowed) {
     ResetProgramState();
-    EXPECT_TRUE(MainWindowProc(MessageSysCommand, CommandScreenSave, 0));
-    EXPECT_TRUE(MainWindowProc(MessageSysCommand, CommandMonitorPower, 0));
-    EXPECT_FALSE(MainWindowProc(MessageSysCommand, 0xF060, 0));  // SC_CLOSE goes on
+    EXPECT_TRUE(HandleWindowEvent({WindowScreenSaver, 0, 0, 0, false, false}));
 }
 
-TEST(WindowProc, SizeAndButtonsAreConsumedWithoutEffect) {
+TEST(WindowEvents, SizeAndButtonsAreConsumedWithoutEffect) {
     ResetProgramState();
-    for (uint32_t message : {MessageSize, MessageLeftButtonDown, MessageLeftButtonUp, MessageRightButtonDown,
-                             MessageRightButtonUp, MessageMiddleButtonDown, MessageMiddleButtonUp})
-        EXPECT_TRUE(MainWindowProc(message, 1, 1)) << message;
+    for (WindowEventKind kind : {WindowResize, WindowButtonDown, WindowButtonUp})
+        for (int32_t key : {KeyLeftButton, KeyRightButton, KeyMiddleButton}) {
+            EXPECT_TRUE(HandleWindowEvent({kind, key, 1, 1, false, false})) << kind;
+            EXPECT_EQ(KeyDown[key], 0) << kind;
+        }
     EXPECT_EQ(windowActive, 1);
-    EXPECT_FALSE(MainWindowProc(0x0203, 0, 0));  // double-click: default processing
+    EXPECT_EQ(mouseX, 0);
 }

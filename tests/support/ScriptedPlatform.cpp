@@ -7,7 +7,7 @@
 #include "app/Window.h"
 #include "sys/Time.h"
 
-std::deque<ScriptedMessage> scriptedMessages;
+std::deque<WindowEvent> scriptedEvents;
 bool scriptedKeys[256] = {};
 bool scriptedFocus = true;
 ScriptedContextCalls scriptedContext = {nullptr, nullptr, nullptr, nullptr};
@@ -31,7 +31,7 @@ static int32_t quitCode = 0;
 
 void ResetScriptedPlatform() {
     PlatformCloseWindow();
-    scriptedMessages.clear();
+    scriptedEvents.clear();
     for (bool& key : scriptedKeys) key = false;
     scriptedFocus = true;
     scriptedContext = {nullptr, nullptr, nullptr, nullptr};
@@ -51,9 +51,12 @@ void ResetScriptedPlatform() {
     quitCode = 0;
 }
 
-void QueueMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    scriptedMessages.push_back({message, wParam, lParam});
-}
+void QueueEvent(const WindowEvent& event) { scriptedEvents.push_back(event); }
+
+WindowEvent KeyEvent(int32_t key, bool down) { return {down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false}; }
+WindowEvent MouseMoveEvent(int32_t x, int32_t y) { return {WindowMouseMove, 0, x, y, false, false}; }
+WindowEvent ActivateEvent(bool minimised, bool focused) { return {WindowActivate, 0, 0, 0, minimised, focused}; }
+WindowEvent CloseEvent() { return {WindowClose, 0, 0, 0, false, false}; }
 
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
     if (scriptedOpensBeforeFailure == 0) return false;
@@ -76,18 +79,17 @@ void PlatformCloseWindow() {
     windowOpen = false;
 }
 
-PlatformMessageKind PlatformTakeMessage(uintptr_t* wParam) {
-    *wParam = 0;
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
+    *exitCode = 0;
     if (quitPosted) {
         quitPosted = false;
-        *wParam = static_cast<uintptr_t>(quitCode);
+        *exitCode = quitCode;
         return PlatformQuitMessage;
     }
-    if (scriptedMessages.empty()) return PlatformNoMessage;
-    ScriptedMessage next = scriptedMessages.front();
-    scriptedMessages.pop_front();
-    *wParam = next.wParam;
-    MainWindowProc(next.message, next.wParam, next.lParam);
+    if (scriptedEvents.empty()) return PlatformNoMessage;
+    const WindowEvent next = scriptedEvents.front();
+    scriptedEvents.pop_front();
+    HandleWindowEvent(next);
     return PlatformMessageTaken;
 }
 

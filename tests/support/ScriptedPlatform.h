@@ -1,4 +1,4 @@
-// The scripted backend of the platform seam: window messages, held keys, the
+// The scripted backend of the platform seam: window events, held keys, the
 // cursor and the clock are played back from what a test sets up, so that the
 // shell runs deterministically. It needs no display and no SDL: tests, the
 // benchmarks and the fuzz programs all link it. A program that draws asks for
@@ -10,11 +10,7 @@
 #include <functional>
 #include <vector>
 
-struct ScriptedMessage {
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-};
+#include "app/Platform.h"
 
 // The real GL context behind the scripted window: made when the window opens
 // (false when it cannot be), shown on every swap, released when it closes,
@@ -27,7 +23,7 @@ struct ScriptedContextCalls {
     void* (*function)(const char* name);
 };
 
-extern std::deque<ScriptedMessage> scriptedMessages;
+extern std::deque<WindowEvent> scriptedEvents;
 extern bool scriptedKeys[256];
 extern bool scriptedFocus;
 extern ScriptedContextCalls scriptedContext;
@@ -50,11 +46,16 @@ extern std::vector<int32_t> scriptedSleeps;
 // to change keys and messages as the loop runs.
 extern std::function<void(int)> scriptedOnSwap;
 
-// Puts the scripted platform back to its start: window closed, no messages,
+// Puts the scripted platform back to its start: window closed, no events,
 // no keys, focus, no real GL, nothing recorded.
 void ResetScriptedPlatform();
-// Queues a window message for the loop to take.
-void QueueMessage(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
+// Queues a window event for the loop to take.
+void QueueEvent(const WindowEvent& event);
+// The events tests queue most, as records.
+WindowEvent KeyEvent(int32_t key, bool down);
+WindowEvent MouseMoveEvent(int32_t x, int32_t y);
+WindowEvent ActivateEvent(bool minimised, bool focused);
+WindowEvent CloseEvent();
 // From the next opening on until the next reset, gives the scripted window a
 // real, hidden GL context from SDL2 (defined in ScriptedContext.cpp).
 void UseRealContext();
