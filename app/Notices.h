@@ -21,12 +21,10 @@ constexpr int32_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
 // The lines text takes as a notice: one, or two when it is too long for one
 // and has a ": " to break after.
 int32_t NoticeLinesOf(const char* text);
-// Called by whatever has something to say: shows text over every frame drawn
-// during the next milliseconds; text too long for a line is broken after its
+// Shows text over every frame drawn during the next milliseconds; text too long for a line is broken after its
 // ": ", the rest on an indented second line.
 void ShowNotice(const char* text, int32_t milliseconds);
-// Called by the main loop after a frame is drawn and before it is presented:
-// draws the lines still due over ScreenPixels and drops those that are over.
+// Draws the lines still due over ScreenPixels and drops those that are over.
 void DrawNotices();
-// Called by tests: forgets every line.
+// Forgets every line.
 void ClearNotices();

@@ -44,36 +44,34 @@ void PlatformCloseWindow();
 
 enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuitMessage };
 
-// Called once per main-loop pass: takes at most one pending event of the
-// platform and, unless it is the quit, hands what it means to
-// HandleWindowEvent. *exitCode receives the quit's exit code.
+// Takes at most one pending event of the platform and, unless it is the
+// quit, hands what it means to HandleWindowEvent. *exitCode receives the
+// quit's exit code.
 PlatformMessageKind PlatformTakeMessage(int32_t* exitCode);
-// Called on a close request: queues the quit, which PlatformTakeMessage
-// returns after the events already waiting.
+// Queues the quit, which a later PlatformTakeMessage returns.
 void PlatformPostQuit(int32_t exitCode);
-// Called by IsKeyHeld: whether the key or mouse button (virtual-key code) is
-// physically down now. Counts only while our window has the keyboard focus.
+// Whether the key or mouse button (our key code) is physically down now;
+// false while another window has the keyboard focus.
 bool PlatformKeyHeld(int32_t virtualKey);
-// Called after each presentation: shows the back buffer.
+// After each presentation: shows the back buffer.
 void PlatformSwapBuffers();
-// Called by OpenRenderWindow: the address of the current context's GL
-// function name (an extension's), null when the context has none.
+// The address of the current context's GL function name (an extension's),
+// null when the context has none.
 void* PlatformGlFunction(const char* name);
-// Called by OpenRenderWindow: the display's refresh rate in hertz, 0 when the
-// platform cannot tell.
+// The display's refresh rate in hertz, 0 when the platform cannot tell.
 int32_t PlatformRefreshRate();
-// Called for the pauses of map saving and loading: waits about milliseconds
-// while the platform keeps answering the desktop (so the window is never shown
-// as not responding), without taking any message out of the queue.
+// For the pauses of map saving and loading: waits about milliseconds while
+// the platform keeps answering the desktop (so the window is never shown as
+// not responding), without taking any event out of the queue.
 void PlatformWaitAnswering(int32_t milliseconds);
-// Called by the 'M' key: the cursor's position on the screen.
+// The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
-// Called by the 'M' key: moves the window's top-left corner to (x, y) with a
-// client area of width x height, and repaints.
+// Moves the window's top-left corner to (x, y) with a client area of width
+// x height, and repaints.
 void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height);
-// Called by F11: moves and sizes the open window, borderless, to cover the
-// display that holds it, in front of other windows; *width and *height
-// receive its client size then. False, with nothing changed, when it cannot.
+// Moves and sizes the open window, borderless, to cover the display that
+// holds it, in front of other windows; *width and *height receive its client
+// size then. False, with nothing changed, when it cannot.
 bool PlatformCoverDisplay(int32_t* width, int32_t* height);
-// Called at start-up and by the 'M' key: shows the mouse cursor.
+// Shows the mouse pointer over the window.
 void PlatformShowCursor();

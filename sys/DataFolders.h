@@ -27,7 +27,7 @@ void FindDataFolders();
 // The rule itself, for a program in programFolder (a path ending in a
 // separator; "" or nullptr when unknown).
 void ChooseDataFolders(const char* programFolder);
-// Called by a save before it makes its file: makes saveFolder's map/ (and the
+// Makes saveFolder's map/ (and the
 // folders above it) when saveFolder is the user's own; nothing otherwise.
 void MakeSaveFolder();
 // folder followed by relative into path; an empty path when it does not fit.

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-// Called by a save before its first write: creates a new, empty temporary
+// Creates a new, empty temporary
 // file in targetPath's folder, open for binary writing, and puts in tempPath
 // (tempPathBytes bytes) a name after targetPath unique to this process (never
 // an existing file). On Linux the file has no name until SysReplaceFile,
@@ -36,7 +36,7 @@ bool SysFolderOfExists(const char* targetPath);
 // Called when a save gives up: removes the file (the temporary file, named or
 // not); nothing happens if it is gone.
 void SysRemoveFile(const char* path);
-// Called by a load after opening: the size in bytes of an open regular file.
+// The size in bytes of an open regular file.
 // Returns false for anything else (a folder, a device) or when the system
 // cannot tell.
 bool SysRegularFileSize(FILE* file, int64_t* bytes);

@@ -7,6 +7,5 @@
 // Called for the pauses after keys and the teleport, and to pace the main
 // loop: blocks the calling thread for about milliseconds.
 void SysSleep(int32_t milliseconds);
-// Called by benchmarks and start-up timing: milliseconds from an arbitrary
-// start, never going back.
+// Milliseconds from an arbitrary start, never going back.
 double SysMilliseconds();
