@@ -10,6 +10,8 @@ if [ "${1:-run}" = test ]; then
   # The hardening run: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer for readable sanitizer reports.
   packages+=(clang libclang-rt-14-dev llvm)
+  # The format check.
+  packages+=(clang-format)
   # The Debian package's test: CPack finds the library packages the program
   # needs with dpkg-shlibdeps (dpkg-dev), which reads binaries with file.
   packages+=(dpkg-dev file)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds TALVOX for Linux and (cross) for Windows,
-# runs the sanitizer build, the fuzzers and the soak, and then the whole test
-# suite under Xvfb, ending with CTest's summary.
+# Installs what is missing, checks the formatting, builds TALVOX for Linux
+# and (cross) for Windows, runs the sanitizer build, the fuzzers and the
+# soak, and then the whole test suite under Xvfb, ending with CTest's summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
+# A formatting slip fails here, with the files named.
+bash scripts/check-format.sh
 bash scripts/build.sh -DTALVOX_TESTS=ON
 if [ -f scripts/build-windows.sh ]; then bash scripts/build-windows.sh; fi
 bash scripts/test-hardening.sh
