@@ -11,9 +11,9 @@
 constexpr int32_t NoticeX = 20;
 constexpr int32_t NoticeY = 100;
 constexpr int32_t NoticeLineStep = 12;
-// At most this many lines are shown at once (further down they would cover
-// the HUD's status lines); a new one pushes out the oldest.
-constexpr int32_t NoticeLines = 4;
+// At most this many lines are shown at once (a fourth, at y = 64, would put
+// its descenders on the HUD's block line); a new one pushes out the oldest.
+constexpr int32_t NoticeLines = 3;
 
 // Characters of a notice line that fit across the picture.
 constexpr int32_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
@@ -21,8 +21,9 @@ constexpr int32_t NoticeColumns = (ScreenWidth - NoticeX) / GlyphColumns;
 // The lines text takes as a notice: one, or two when it is too long for one
 // and has a ": " to break after.
 int32_t NoticeLinesOf(const char* text);
-// Shows text over every frame drawn during the next milliseconds; text too long for a line is broken after its
-// ": ", the rest on an indented second line.
+// Shows text over every frame drawn during the next milliseconds; text too
+// long for a line is broken after its ": ", the rest on an indented second
+// line.
 void ShowNotice(const char* text, int32_t milliseconds);
 // Draws the lines still due over ScreenPixels and drops those that are over.
 void DrawNotices();

@@ -213,4 +213,11 @@ TEST(Hud, NoticesStackDownFromTheMapLineInYellowBrokenToFitAndGoWhenTheirTimeIsO
         lines.insert(line.begin(), line.end());
     }
     EXPECT_EQ(YellowPixels(), lines);
+    // Even the lowest line, with its descenders, stays clear of the HUD's
+    // highest line of text (the block line).
+    const PixelSet blockLine = LinePixels(Format(BlockFormat, 255, 60), 9, 54);
+    int32_t hudTop = 0, noticesBottom = ScreenHeight;
+    for (const auto& pixel : blockLine) hudTop = std::max(hudTop, pixel.second);
+    for (const auto& pixel : YellowPixels()) noticesBottom = std::min(noticesBottom, pixel.second);
+    EXPECT_GT(noticesBottom, hudTop + 1) << "the notices touch the HUD";
 }
