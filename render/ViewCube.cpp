@@ -28,6 +28,7 @@
 #include <cmath>
 #include <vector>
 
+#include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Chunks.h"
 #include "render/RenderCounts.h"

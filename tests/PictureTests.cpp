@@ -16,6 +16,7 @@
 #include "app/Frames.h"
 #include "app/Maps.h"
 #include "app/Window.h"
+#include "render/Bitmaps.h"
 #include "render/Chunks.h"
 #include "render/Frame.h"
 #include "render/RenderCounts.h"
