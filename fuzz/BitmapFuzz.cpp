@@ -14,7 +14,6 @@
 
 #include "render/Bitmaps.h"
 #include "tests/support/TestFiles.h"
-#include "world/WorldState.h"
 
 static std::string bitmapPath;
 
