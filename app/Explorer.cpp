@@ -14,6 +14,7 @@
 #include "app/Platform.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
+#include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"

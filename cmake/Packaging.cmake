@@ -36,7 +36,7 @@ else()
 
   # The icon, drawn by our own tool from the bitmaps of the run folder.
   add_executable(talvox_make_icon tools/MakeIcon.cpp)
-  target_link_libraries(talvox_make_icon PRIVATE talvox_render)
+  target_link_libraries(talvox_make_icon PRIVATE talvox_bitmaps)
   target_include_directories(talvox_make_icon SYSTEM PRIVATE ${TALVOX_STB_INCLUDE_DIR})
   set(TALVOX_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
   file(MAKE_DIRECTORY ${TALVOX_ICON_DIR})

@@ -12,9 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "render/Textures.h"
+#include "render/Bitmaps.h"
 #include "tests/support/TestFiles.h"
-#include "world/WorldState.h"
 
 static std::string bitmapPath;
 

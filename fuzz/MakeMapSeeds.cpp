@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/Maps.h"
-#include "render/Textures.h"
+#include "render/Bitmaps.h"
 #include "screen/Screen.h"
 #include "tests/support/TestFiles.h"
 #include "world/Generation.h"

@@ -16,6 +16,7 @@
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
+#include "render/Bitmaps.h"
 #include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "render/Bitmaps.h"
 #include "render/RenderCounts.h"
-#include "render/Textures.h"
 #include "world/WorldState.h"
 
 int64_t chunkBuilds = 0;

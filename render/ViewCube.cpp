@@ -14,7 +14,7 @@
 // case (see DrawNeedsClipping).
 //
 // Only faces seen from cells in sight, inside the screen those cells are
-// seen through, are drawn (see Visibility). Faces that no light reaches are
+// seen through, are drawn (see SightWalk). Faces that no light reaches are
 // black whatever their texture: in chunks no light reaches, the faces of a
 // side are merged into rectangles (kept with the chunk) and drawn
 // untextured, and only the edges of such rectangles can cover a pixel
@@ -28,9 +28,11 @@
 #include <cmath>
 #include <vector>
 
+#include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Chunks.h"
 #include "render/RenderCounts.h"
+#include "render/SightWalk.h"
 #include "render/Textures.h"
 #include "render/Visibility.h"
 #include "screen/OpenGL.h"

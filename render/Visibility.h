@@ -1,7 +1,7 @@
-// What the 3D pass draws of the view cube: the chunks the view frustum
-// touches and, when the camera is a point, only the cells that a line of
-// sight from the eye can reach before it meets a face, each with the part
-// of the screen through which it can be seen.
+// The view of the 3D pass and what it draws of the view cube: the view
+// volume from the GL's matrices, the frustum's box tests, and the chunks
+// the frustum touches, cut down, when the camera is a point, to the cells
+// the sight walk (SightWalk.h) marked and their neighbours.
 // Conservative: no face that could show a pixel is left out.
 #pragma once
 #include <cstdint>
@@ -47,28 +47,10 @@ struct VisibleChunk {
 // Sets up view from the current modelview and projection matrices, the
 // player cell and viewRadius; false when the cube holds no drawn cell.
 bool PrepareViewVolume(ViewVolume& view);
-// When the view occludes: marks every cell that a line of sight from the eye
-// can pass through on its way to a face, with the screen it is seen through.
-void MarkCellsInSight(const ViewVolume& view);
 // Lists the chunks to draw, nearest first: when the view occludes, those
 // holding or bordering cells of the last MarkCellsInSight, each cut down to
 // the box of those cells and their neighbours.
 void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visible);
-// The screen rectangle (normalised device x0, y0, x1, y1) through which cell
-// (x, y, z), one of the drawn cells, can be seen, as the last
-// MarkCellsInSight found it; null when no line of sight reaches it. Only a
-// marked cell shows its objects, and only a face seen from inside a marked
-// cell, within its rectangle, can show.
-const float* CellSightScreen(int32_t x, int32_t y, int32_t z);
-// For a row of count cells from first along axis, all of them drawn cells:
-// grows screen (x0, y0, x1, y1) to hold the rectangles of those the last
-// MarkCellsInSight marked, and narrows firstSeen..lastSeen (offsets along
-// the row) to hold them. The same as CellSightScreen cell by cell, in one
-// call.
-void GrowByRowInSight(const int32_t first[3], int axis, int32_t count, float screen[4], int32_t* firstSeen,
-                      int32_t* lastSeen);
-// How many cells the last MarkCellsInSight marked.
-int32_t CountCellsInSight();
 // Plane sets for BoxMayBeInFrustum, one bit per plane of ViewVolume::planes:
 // all six, or all but the near plane (lines of sight start at the eye, in
 // front of it).
@@ -77,3 +59,14 @@ constexpr uint8_t SightFrustumPlanes = 0x2F;
 // Whether the box of draw coordinates low..high may show inside the planes
 // of the set: the one box test of the frustum, with room for rounding.
 bool BoxMayBeInFrustum(const ViewVolume& view, const float low[3], const float high[3], uint8_t planes);
+// The player's cell along axis 0, 1 or 2 (SX, SY or SZ): cell c lies at draw
+// coordinate c - PlayerCell(axis).
+const int32_t& PlayerCell(int axis);
+// The draw-coordinate box of the cells low..high, inclusive on each axis.
+void CellBox(const int32_t low[3], const int32_t high[3], float boxLow[3], float boxHigh[3]);
+// The range of chunks, inclusive chunk coordinates, that holds view's drawn
+// cells.
+void ChunkRange(const ViewVolume& view, int32_t low[3], int32_t high[3]);
+// Extra room, in draw units, around the part of the frustum the near plane
+// cuts off: the cells sight starts from are taken that much larger.
+constexpr double NearMargin = 0.01;

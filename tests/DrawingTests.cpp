@@ -17,6 +17,7 @@
 #include "app/Window.h"
 #include "render/Blocks.h"
 #include "render/Frame.h"
+#include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"

@@ -18,6 +18,7 @@
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
+#include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/OpenGL.h"

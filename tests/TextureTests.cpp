@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/Textures.h"
+#include "render/Bitmaps.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"

@@ -13,7 +13,7 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
 
-#include "render/Textures.h"
+#include "render/Bitmaps.h"
 
 // The texture's colour at (u, v) in 0..1 (v downwards), scaled by light.
 // The record holds rows bottom first.

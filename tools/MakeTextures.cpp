@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "render/Textures.h"
+#include "render/Bitmaps.h"
 
 // ---------------------------------------------------------------------------
 // Pictures and files

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"

@@ -9,6 +9,7 @@
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Frame.h"
+#include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
