@@ -25,6 +25,9 @@
 
 double firstFrameMilliseconds = -1.0;
 double pacedPassEnd = -1.0e9;
+SwapPace swapPace = SwapPaceUnknown;
+static int32_t swapsJudged = 0;
+static int32_t swapsWaited = 0;
 // The shortest wait PacePass sleeps.
 constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
@@ -77,6 +80,7 @@ bool StartExplorer() {
     AllocateVolumes();
     AllocateLights();
     RegenerateWorld(0);
+    ForgetSwapPace();
     if (!OpenRenderWindow(WindowTitle, 320 * screenScale, 240 * screenScale, 16)) return false;
     PrepareScreenBuffers();
     PlatformShowCursor();
@@ -88,6 +92,7 @@ bool RescaleWindow(int32_t n) {
     screenScale = n;
     picturePlacement = {};
     CloseRenderWindow();
+    ForgetSwapPace();
     if (!OpenRenderWindow(WindowTitle, 320 * n, 240 * n, 16)) return false;
     KeyDown[KeyF1 + n - 1] = KeyTapped[KeyF1 + n - 1] = 0;
     return true;
@@ -143,12 +148,44 @@ double PacedPassEnd(double previousEnd, double now, int32_t passesPerSecond) {
     return end > now ? end : now;
 }
 
+void ForgetSwapPace() {
+    swapPace = SwapPaceUnknown;
+    swapsJudged = swapsWaited = 0;
+}
+
+void JudgeSwap(double workBegan, double swapBegan, double swapEnded) {
+    if (swapPace == SwapDoesNotWait) return;
+    const double interval = 1000.0 / displayRefreshRate;
+    const double left = interval - (swapBegan - workBegan);
+    // A pass that worked most of an interval leaves the swap too little to
+    // tell waiting from working.
+    if (left < interval / 4) return;
+    const bool waited = swapEnded - swapBegan >= 0.75 * left;
+    if (swapPace == SwapPaceUnknown) {
+        swapsJudged++;
+        if (waited) swapsWaited++;
+        if (swapsJudged == SwapsToJudge)
+            swapPace = swapsWaited >= WaitingSwapsNeeded ? SwapWaitsForDisplay : SwapDoesNotWait;
+        return;
+    }
+    // Waiting so far: SwapsToJudge swaps in a row that did not wait end it.
+    swapsJudged = waited ? 0 : swapsJudged + 1;
+    if (swapsJudged >= SwapsToJudge) swapPace = SwapDoesNotWait;
+}
+
 // Sleeps what is left of the interval since the last pass that took no
-// message, so that frames come at the display's rate even where the swap does
-// not wait for it. While minimised nothing can be seen, and such passes come
-// only MinimisedPassesPerSecond times a second.
+// message, so that frames come at the display's rate where the swap does not
+// wait for it. Where it does, the display paces the loop, and sleeping to the
+// whole-number rate it reports as well would drift against the display's
+// true rate (59.94 Hz reported as 59) and drop frames. While minimised
+// nothing can be seen, and such passes come only MinimisedPassesPerSecond
+// times a second.
 static void PacePass() {
     const double now = SysMilliseconds();
+    if (windowActive && swapPace == SwapWaitsForDisplay) {
+        pacedPassEnd = now;
+        return;
+    }
     const int32_t rate = windowActive ? displayRefreshRate : MinimisedPassesPerSecond;
     const double end = PacedPassEnd(pacedPassEnd, now, rate);
     // Whole milliseconds, rounded down; the next pass is measured from the
@@ -163,6 +200,7 @@ static void PacePass() {
 int RunMainLoop() {
     bool done = false;
     int exitCode = 0;
+    double workBegan = SysMilliseconds();
     while (!done) {
         int32_t quitCode = 0;
         PlatformMessageKind kind = PlatformTakeMessage(&quitCode);
@@ -188,10 +226,14 @@ int RunMainLoop() {
             continue;
         }
         PresentScreen();
+        const double swapBegan = SysMilliseconds();
         PlatformSwapBuffers();
-        if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = SysMilliseconds() - startMilliseconds;
+        const double swapEnded = SysMilliseconds();
+        if (windowActive) JudgeSwap(workBegan, swapBegan, swapEnded);
+        if (firstFrameMilliseconds < 0.0) firstFrameMilliseconds = swapEnded - startMilliseconds;
         if (!ActOnCommandKeys()) return 0;
         PacePass();
+        workBegan = SysMilliseconds();
     }
     CloseRenderWindow();
     return exitCode;

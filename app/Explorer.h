@@ -39,3 +39,20 @@ extern double firstFrameMilliseconds;
 // When the last pass that took no message ended, on SysMilliseconds's
 // clock; far in the past before the first.
 extern double pacedPassEnd;
+
+// What the swaps have shown since the window opened: whether each waits for
+// the display, which then paces the loop by itself.
+enum SwapPace { SwapPaceUnknown, SwapWaitsForDisplay, SwapDoesNotWait };
+extern SwapPace swapPace;
+// Swaps measured to judge swapPace, and of those how many waited.
+constexpr int32_t SwapsToJudge = 8;
+constexpr int32_t WaitingSwapsNeeded = 6;
+// Called after each swap of a pass that drew, with when the pass's work
+// began (after the last pace), when the swap began and when it returned:
+// a swap that took most of what was left of the display's interval waited
+// for the display. Judges swapPace from the first SwapsToJudge such swaps
+// after the window opened, and gives up waiting once SwapsToJudge in a row
+// did not wait.
+void JudgeSwap(double workBegan, double swapBegan, double swapEnded);
+// Forgets what the swaps have shown: the window (and its context) is new.
+void ForgetSwapPace();

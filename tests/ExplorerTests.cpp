@@ -1,6 +1,8 @@
 // The main loop and its command keys, driven through the scripted platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -235,6 +237,31 @@ TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {
     };
     EXPECT_EQ(RunMainLoop(), 0);
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>(4, 97));
+
+    // Where the swap waits for a display of 59.94 Hz, reported as 59 or as
+    // 60, the loop does not sleep on top of it: sleeping to the reported
+    // rate would drift against the display and drop a frame every second.
+    for (int32_t reported : {59, 60}) {
+        ResetProgramState();
+        scriptedRefreshRate = reported;
+        ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+        static std::vector<double> swapTimes;
+        swapTimes.clear();
+        scriptedOnSwap = [](int swaps) {
+            // 3 ms of work before the swap, which returns at the display's
+            // next refresh.
+            constexpr double refresh = 1000.0 / 59.94;
+            scriptedClock = (std::floor((scriptedClock + 3.0) / refresh) + 1.0) * refresh;
+            swapTimes.push_back(scriptedClock);
+            if (swaps == 600) KeyDown[KeyEscape] = 1;
+        };
+        EXPECT_EQ(RunMainLoop(), 0);
+        ASSERT_EQ(swapTimes.size(), 600u);
+        double longest = 0.0;
+        for (size_t i = 1; i < swapTimes.size(); i++) longest = std::max(longest, swapTimes[i] - swapTimes[i - 1]);
+        EXPECT_LT(longest, 25.0) << "a frame was dropped at a reported " << reported << " Hz";
+        EXPECT_EQ(swapPace, SwapWaitsForDisplay);
+    }
 
     // A rate the platform cannot tell counts as 60 hertz.
     ResetProgramState();

@@ -46,6 +46,7 @@ void ResetProgramState() {
     screenshotDue = false;
     displayRefreshRate = 60;
     pacedPassEnd = -1.0e9;
+    ForgetSwapPace();
     mouseX = mouseY = 0;
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
