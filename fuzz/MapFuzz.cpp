@@ -16,7 +16,6 @@
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
-#include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"

@@ -7,7 +7,6 @@
 
 #include "app/Input.h"
 #include "app/KeyCodes.h"
-#include "render/Frame.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
