@@ -1,6 +1,6 @@
-// One frame of the shell, step by step: the keys and mouse read once, the
-// picture begun, the player's rules (world) between the drawing steps
-// (render), the picture finished, and the teleport's pause.
+// One frame of the shell, step by step: the keys and mouse read, the picture
+// begun, the player's rules (world) between the drawing steps (render), the
+// teleport's pause, and the picture finished.
 #include "app/Frames.h"
 
 #include "app/Input.h"
@@ -20,9 +20,10 @@ void DrawFrame() {
     // The lantern and the teleport act once per frame, before the first cell
     // is drawn; a teleport therefore moves the whole frame to the new place.
     // With no cell of the view cube drawn, neither acts.
-    const bool teleported = ViewCubeHasDrawnCell() && UpdateLanternAndTeleport(input);
+    if (ViewCubeHasDrawnCell() && UpdateLanternAndTeleport(input)) SysSleep(TeleportPauseMilliseconds);
     DrawViewCube();
-    UpdatePlayerPosition(input);
+    // The walking keys are read now, after any pause: a button let go during
+    // it does not walk.
+    UpdatePlayerPosition(ReadWalkInput());
     FinishPicture();
-    if (teleported) SysSleep(TeleportPauseMilliseconds);
 }
