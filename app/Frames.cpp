@@ -1,11 +1,29 @@
-// One frame of the shell: the keys and mouse read once into the record the
-// frame acts on, the frame rendered, and the teleport's pause.
+// One frame of the shell, step by step: the keys and mouse read, the picture
+// begun, the player's rules (world) between the drawing steps (render), the
+// teleport's pause, and the picture finished.
 #include "app/Frames.h"
 
 #include "app/Input.h"
+#include "render/Blocks.h"
 #include "render/Frame.h"
+#include "render/ViewCube.h"
 #include "sys/Time.h"
+#include "world/Movement.h"
+#include "world/Player.h"
 
 void DrawFrame() {
-    if (RenderFrame(ReadPlayerInput())) SysSleep(TeleportPauseMilliseconds);
+    const PlayerInput input = ReadPlayerInput();
+    BeginPicture();
+    UpdateViewAngles(input);
+    SelectActiveLights();
+    ApplyCamera();
+    // The lantern and the teleport act once per frame, before the first cell
+    // is drawn; a teleport therefore moves the whole frame to the new place.
+    // With no cell of the view cube drawn, neither acts.
+    if (ViewCubeHasDrawnCell() && UpdateLanternAndTeleport(input)) SysSleep(TeleportPauseMilliseconds);
+    DrawViewCube();
+    // The walking keys are read now, after any pause: a button let go during
+    // it does not walk.
+    UpdatePlayerPosition(ReadWalkInput());
+    FinishPicture();
 }

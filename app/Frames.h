@@ -5,6 +5,8 @@
 // The pause after a teleport.
 constexpr int32_t TeleportPauseMilliseconds = 500;
 
-// One frame as the player asks for it now: reads the input once, renders,
-// and pauses after a teleport.
+// One frame as the player asks for it now, into ScreenPixels: mouse-look,
+// lights, camera, the lantern and teleport (then a pause, after a teleport),
+// the view cube, movement by the walking keys held after that pause,
+// read-back, composite and HUD. Presents nothing.
 void DrawFrame();

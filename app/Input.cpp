@@ -27,10 +27,10 @@ PlayerInput ReadPlayerInput() {
         input.lookX = mouseX / screenScale;
         input.lookY = mouseY / screenScale;
     }
-    input.forward = IsKeyHeld(KeyLeftButton);
-    input.backward = IsKeyHeld('Z');
     for (int32_t k = 1; k <= 6; k++)
         if (IsKeyHeld('2' + k)) input.marker = k;
     input.teleport = IsKeyHeld('T');
     return input;
 }
+
+WalkInput ReadWalkInput() { return {IsKeyHeld(KeyLeftButton), IsKeyHeld('Z')}; }

@@ -1,4 +1,4 @@
-// Frame benchmark: RenderFrame (3D pass, read-back, composite, HUD) against
+// Frame benchmark: DrawFrame (3D pass, read-back, composite, HUD) against
 // the plain per-cell drawing of the same scene, side by side in one run, from
 // fixed viewpoints of both generated worlds at view radius 12, 30 and 60: in
 // each world the three places near its middle from which sight reaches
@@ -14,7 +14,7 @@
 // With a picture prefix, every pair of pictures that differs is written as
 // <prefix><n>-fast.ppm, -plain.ppm and -diff.ppm (differing pixels white).
 //
-// The sweep instead times RenderFrame from thousands of seeded random
+// The sweep instead times DrawFrame from thousands of seeded random
 // viewpoints (open cells, rock, chunk sides; both worlds and one with odd
 // cells scattered in), at each one's own radius and at radius 60, and
 // compares each picture with the plain drawing at its own radius:
@@ -45,7 +45,6 @@
 #include "app/Window.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
-#include "render/Frame.h"
 #include "render/Hud.h"
 #include "render/RenderCounts.h"
 #include "render/ViewCube.h"
@@ -200,7 +199,7 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
             IdenticalShare(fastPicture, plainPicture), counts};
 }
 
-// The whole frame of the main loop: RenderFrame, PresentScreen, swap.
+// The whole frame of the main loop: DrawFrame, PresentScreen, swap.
 void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& times) {
     viewRadius = 60;
     PlaceViewer(v.view);
@@ -221,7 +220,7 @@ void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& time
 // The sweep
 // ---------------------------------------------------------------------------
 
-// One viewpoint of the sweep as measured: RenderFrame's median at its own
+// One viewpoint of the sweep as measured: DrawFrame's median at its own
 // radius and at radius 60, the median processor time of those at radius 60,
 // and the share of pixels equal to the plain drawing at its own radius (-1
 // when not compared).
@@ -243,7 +242,7 @@ void StandAt(const SweepView& s, int32_t radius) {
     viewRadius = radius;
 }
 
-// Median of frames RenderFrames from s at radius, after one that builds
+// Median of frames DrawFrames from s at radius, after one that builds
 // what it needs; with processMs, also the median processor time they took.
 double TimeFrames(const SweepView& s, int32_t radius, int frames, bool* occluding, int32_t* sightCells = nullptr,
                   double* processMs = nullptr) {
@@ -548,7 +547,7 @@ int main(int argc, char** argv) {
         MeasureWholeFrame(nowhere, fastFrames, empty);
     }
 
-    std::printf("\n| viewpoint | radius | RenderFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | identical pixels |\n");
+    std::printf("\n| viewpoint | radius | DrawFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | identical pixels |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows)
         std::printf("| %s | %d | %.2f | %.2f | %.1f | %.1f | %.0f | %.3f %% |\n", r.viewpoint.c_str(), r.radius,
@@ -568,7 +567,7 @@ int main(int argc, char** argv) {
             worstPlain = std::max(worstPlain, r.plainMedian);
             leastIdentical = std::min(leastIdentical, r.identical);
         }
-        std::printf("radius %2d: RenderFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
+        std::printf("radius %2d: DrawFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
                     radius, worst, worstPlain, leastIdentical);
     }
     double worstWhole = 0.0;

@@ -9,7 +9,6 @@
 #include "app/Explorer.h"
 #include "app/Frames.h"
 #include "app/Platform.h"
-#include "render/Frame.h"
 #include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"
 

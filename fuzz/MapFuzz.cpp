@@ -17,7 +17,6 @@
 #include "app/Maps.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
-#include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"

@@ -1,44 +1,17 @@
-// The frame pipeline: clear, mouse-look, lights, camera, the lantern and
-// teleport, the cube of cells around the player, movement, read-back,
-// composite over the backdrop, HUD.
+// The drawing steps of a frame: the picture begun (target, clear, backdrop),
+// the camera, the question whether the view cube holds a drawn cell, and the
+// picture finished (read-back, composite over the backdrop, HUD).
 // The 3D image is drawn into the picture target (or, without one, the
 // bottom-left 320 x 240 pixels of the back buffer); the window scale only
 // matters when the picture is presented.
 #include "render/Frame.h"
 
-#include "render/Blocks.h"
 #include "render/Hud.h"
-#include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
 #include "screen/Screen.h"
-#include "world/Movement.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
-
-void ApplyCamera() {
-    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
-    glRotatef(180.0f - yaw, 0.0f, 0.0f, 1.0f);
-    glTranslatef(px - 0.5f, py - 0.5f, pz - 0.5f);
-}
-
-// Whether the view cube around the player holds a cell that is drawn.
-static bool CubeHasInnerCell() {
-    const int32_t radius = viewRadius;
-    // In 64 bits: the player cell may be anywhere.
-    auto overlaps = [radius](int64_t centre, int64_t side) {
-        return centre - radius <= side - 2 && centre + radius - 1 >= 1;
-    };
-    return radius > 0 && overlaps(SX, worldSide) && overlaps(SY, worldSide) && overlaps(SZ, worldLevels);
-}
-
-bool DrawVisibleCells(const PlayerInput& input) {
-    // The lantern and the teleport act once per frame, before the first cell
-    // is drawn; a teleport therefore moves the whole frame to the new place.
-    bool teleported = CubeHasInnerCell() && UpdateLanternAndTeleport(input);
-    DrawViewCube();
-    return teleported;
-}
 
 // Clears colour and depth where the frame draws and reads back: the 320 x 240
 // picture. In the back buffer the rest is never read, and presentation
@@ -51,18 +24,31 @@ static void ClearPicture() {
     glDisable(GL_SCISSOR_TEST);
 }
 
-bool RenderFrame(const PlayerInput& input) {
+void BeginPicture() {
     BindPictureTarget();
     ClearPicture();
     frameCounter += 1;
     glLoadIdentity();
     glViewport(0, 0, ScreenWidth, ScreenHeight);
     RestoreBackdrop();
-    UpdateViewAngles(input);
-    SelectActiveLights();
-    ApplyCamera();
-    const bool teleported = DrawVisibleCells(input);
-    UpdatePlayerPosition(input);
+}
+
+void ApplyCamera() {
+    glRotatef(pitch, 1.0f, 0.0f, 0.0f);
+    glRotatef(180.0f - yaw, 0.0f, 0.0f, 1.0f);
+    glTranslatef(px - 0.5f, py - 0.5f, pz - 0.5f);
+}
+
+bool ViewCubeHasDrawnCell() {
+    const int32_t radius = viewRadius;
+    // In 64 bits: the player cell may be anywhere.
+    auto overlaps = [radius](int64_t centre, int64_t side) {
+        return centre - radius <= side - 2 && centre + radius - 1 >= 1;
+    };
+    return radius > 0 && overlaps(SX, worldSide) && overlaps(SY, worldSide) && overlaps(SZ, worldLevels);
+}
+
+void FinishPicture() {
     glLoadIdentity();
     ReadBackScene();
     ReleasePictureTarget();
@@ -71,5 +57,4 @@ bool RenderFrame(const PlayerInput& input) {
     CompositeScene();
     DrawHud();
     glEnable(GL_TEXTURE_2D);
-    return teleported;
 }

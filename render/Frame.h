@@ -1,18 +1,18 @@
-// One frame: mouse-look, lights, the 3D pass around the player, movement,
-// read-back, composite and HUD, in that order.
+// The drawing steps a frame is made of, from the cleared picture to the
+// composited screen with its HUD. They draw what the world holds and never
+// move the player; app/Frames.cpp puts them in order with the player's steps.
 #pragma once
-#include <cstdint>
 
-struct PlayerInput;
-
-// Draws one frame into the back buffer and ScreenPixels, acting on what the
-// player asks for in input on the way. Returns whether a teleport was tried,
-// after which the caller pauses 500 ms before presenting.
-bool RenderFrame(const PlayerInput& input);
+// Binds the picture target and clears its 320 x 240 colour and depth, counts
+// the frame, loads the identity modelview, sets the picture's viewport and
+// copies the backdrop under the picture.
+void BeginPicture();
 // Multiplies the modelview by the camera: pitch, yaw, then the eye's offset
 // inside the player cell.
 void ApplyCamera();
-// The 3D pass: the lantern and teleport once, then the cells of the
-// (2 x viewRadius)^3 cube around the player with their objects. Returns
-// whether a teleport was tried.
-bool DrawVisibleCells(const PlayerInput& input);
+// Whether the view cube around the player holds a cell that DrawViewCube
+// can draw (one inside the world's shell).
+bool ViewCubeHasDrawnCell();
+// Reads the 3D picture back, sends drawing to the window again, sets the
+// presentation zoom and composites the picture and the HUD into ScreenPixels.
+void FinishPicture();

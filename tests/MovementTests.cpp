@@ -7,7 +7,6 @@
 
 #include "app/Input.h"
 #include "app/KeyCodes.h"
-#include "render/Frame.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
@@ -22,7 +21,7 @@ struct Eye {
 static Eye EyeNow() { return {SX + 1.0 - px, SY + 1.0 - py, SZ + 1.0 - pz}; }
 
 static void RunFrames(int frames) {
-    for (int i = 0; i < frames; i++) UpdatePlayerPosition(ReadPlayerInput());
+    for (int i = 0; i < frames; i++) UpdatePlayerPosition(ReadWalkInput());
 }
 
 // The all-solid world of ResetProgramState with an open box around the start.
@@ -67,7 +66,7 @@ TEST(Movement, LevelForwardAtYaw180WalksTowardsSmallerY) {
     yaw = 180.0f;
     pitch = 90.0f;
     scriptedKeys[KeyLeftButton] = true;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_EQ(px, 0.5f);
     EXPECT_EQ(pz, 0.5f);
     EXPECT_NEAR(py, 0.6f, 1e-6);
@@ -75,7 +74,7 @@ TEST(Movement, LevelForwardAtYaw180WalksTowardsSmallerY) {
     int lastCarry = 0;
     for (int frame = 2; frame <= 100; frame++) {
         int before = SY;
-        UpdatePlayerPosition(ReadPlayerInput());
+        UpdatePlayerPosition(ReadWalkInput());
         ASSERT_EQ(px, 0.5f) << "frame " << frame;
         ASSERT_EQ(pz, 0.5f) << "frame " << frame;
         if (SY != before) {
@@ -106,7 +105,7 @@ TEST(Movement, StepsFollowTheViewDirection) {
             pitch = c.pitch;
             scriptedKeys[backward ? 'Z' : KeyLeftButton] = true;
             Eye start = EyeNow();
-            UpdatePlayerPosition(ReadPlayerInput());
+            UpdatePlayerPosition(ReadWalkInput());
             Eye end = EyeNow();
             double sign = backward ? -1.0 : 1.0;
             double sp = std::sin(c.pitch * degrees), cp = std::cos(c.pitch * degrees);
@@ -124,7 +123,7 @@ TEST(Movement, AWallOnTheLowSideHoldsTheEyeAtThreeTenths) {
     FillCells(100, 95, 95, 105, 105, 105, CellEmpty);
 
     px = 1.0f - 0.25f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_NEAR(1.0f - px, 0.3f, 1e-6);
     EXPECT_EQ(py, 0.5f);
     EXPECT_EQ(pz, 0.5f);
@@ -161,7 +160,7 @@ TEST(Movement, AWallOnTheHighSideHoldsTheEyeAtThreeTenthsOnEveryAxis) {
 
 TEST(Movement, InsideRockThePlayerDriftsDiagonallyUntilItReachesOpenSpace) {
     ResetProgramState();
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_NEAR(px, 0.3f, 1e-6);
     EXPECT_NEAR(py, 0.3f, 1e-6);
     EXPECT_NEAR(pz, 0.5f, 1e-6);
@@ -192,7 +191,7 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     FillCells(95, 95, 95, 105, 105, 105, CellEmpty);
     FillCells(99, 95, 95, 99, 105, 105, 2);
     px = 1.0f - 0.15f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_EQ(px, 1.0f - 0.15f);
     EXPECT_EQ(py, 0.5f);
 
@@ -201,10 +200,10 @@ TEST(Movement, ACellOfValueTwoNeitherPushesNorCountsAsEmpty) {
     ResetProgramState();
     FillCells(100, 95, 95, 105, 105, 105, 2);
     px = 1.0f - 0.25f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_EQ(px, 1.0f - 0.25f);
     px = 1.0f - 0.15f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_NEAR(1.0f - px, 0.35f + 0.2f, 1e-6);  // the x push and the diagonal
     EXPECT_NEAR(1.0f - py, 0.7f, 1e-6);
 
@@ -284,7 +283,7 @@ TEST(Movement, CellsOutsideTheVolumeReadAsRock) {
         SY = place[1];
         SZ = place[2];
         bool inside = CellInVolume(SX, SY, SZ);
-        UpdatePlayerPosition(ReadPlayerInput());
+        UpdatePlayerPosition(ReadWalkInput());
         if (inside) continue;  // an open edge cell: only reading safely matters
         EXPECT_NEAR(px, 0.3f, 1e-6) << place[0] << "," << place[1] << "," << place[2];
         EXPECT_NEAR(py, 0.3f, 1e-6) << place[0] << "," << place[1] << "," << place[2];
@@ -296,7 +295,7 @@ TEST(Movement, CarryMovesThePlayerCellInBothDirections) {
     px = 1.05f;
     py = -0.05f;
     pz = 1.02f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_EQ(SX, 99);
     EXPECT_EQ(SY, 101);
     EXPECT_EQ(SZ, 99);
@@ -308,7 +307,7 @@ TEST(Movement, CarryMovesThePlayerCellInBothDirections) {
     px = -0.1f;
     py = 1.1f;
     pz = -0.04f;
-    UpdatePlayerPosition(ReadPlayerInput());
+    UpdatePlayerPosition(ReadWalkInput());
     EXPECT_EQ(SX, 101);
     EXPECT_EQ(SY, 99);
     EXPECT_EQ(SZ, 101);

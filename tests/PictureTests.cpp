@@ -1,4 +1,4 @@
-// Whole frames: the picture RenderFrame makes must match the plain per-cell
+// Whole frames: the picture DrawFrame makes must match the plain per-cell
 // reference drawing of the same scene, in small carved worlds and in both
 // generated ones, from several places, view directions and radii, across
 // wall textures and changes of the world between frames (including the

@@ -23,7 +23,6 @@
 #include "app/KeyCodes.h"
 #include "app/Window.h"
 #include "render/Blocks.h"
-#include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"

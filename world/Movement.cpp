@@ -156,15 +156,15 @@ static void CarryIntoCell() {
     }
 }
 
-void UpdatePlayerPosition(const PlayerInput& input) {
-    if (input.forward) {
+void UpdatePlayerPosition(const WalkInput& walk) {
+    if (walk.forward) {
         Step step = ComputeStep();
         pz = pz + step.sz;
         ScaleByPitch(step);
         px = px - step.sx;
         py = py + step.sy;
     }
-    if (input.backward) {
+    if (walk.backward) {
         Step step = ComputeStep();
         pz = pz - step.sz;
         ScaleByPitch(step);

@@ -2,11 +2,16 @@
 #pragma once
 #include <cstdint>
 
-struct PlayerInput;
+// Which way the player asks to walk in one frame, read from the keys right
+// before the movement step: after the frame's teleport pause, if any.
+struct WalkInput {
+    bool forward;   // the left mouse button: walk along the view
+    bool backward;  // 'Z': walk back
+};
 
-// The frame's movement step: forward and backward as the input asks, then
-// the wall push and the carry into the player cell.
-void UpdatePlayerPosition(const PlayerInput& input);
+// The frame's movement step: forward and backward as walk asks, then the
+// wall push and the carry into the player cell.
+void UpdatePlayerPosition(const WalkInput& walk);
 // Pushes the player away from walls near the eye at (ex, ey, ez), measured
 // from the low corner of the player cell; returns 1 when a diagonal rule fired.
 int32_t PushOutOfWalls(float ex, float ey, float ez);

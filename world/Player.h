@@ -6,12 +6,11 @@
 #include <cstdint>
 
 // What the player asks for this frame, read from the keys and mouse by the
-// shell once per frame and handed down.
+// shell once per frame and handed down. Walking is asked for apart, at the
+// movement step (Movement.h).
 struct PlayerInput {
     bool look;             // a mouse button is held: the view follows lookX, lookY
     int32_t lookX, lookY;  // the mouse in 320 x 240 picture units, from the top-left
-    bool forward;          // the left mouse button: walk along the view
-    bool backward;         // 'Z': walk back
     int32_t marker;        // the highest of '3'..'8' held as 1..6; 0 for none
     bool teleport;         // 'T'
 };

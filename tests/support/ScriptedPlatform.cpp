@@ -24,6 +24,7 @@ double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
 std::vector<int32_t> scriptedSleeps;
 std::function<void(int)> scriptedOnSwap;
+std::function<void(int32_t)> scriptedOnSleep;
 
 static bool windowOpen = false;
 static bool quitPosted = false;
@@ -47,6 +48,7 @@ void ResetScriptedPlatform() {
     scriptedRefreshRate = 60;
     scriptedSleeps.clear();
     scriptedOnSwap = nullptr;
+    scriptedOnSleep = nullptr;
     quitPosted = false;
     quitCode = 0;
 }
@@ -117,6 +119,7 @@ void* PlatformGlFunction(const char* name) {
 void SysSleep(int32_t milliseconds) {
     scriptedSleeps.push_back(milliseconds);
     scriptedClock += milliseconds;
+    if (scriptedOnSleep) scriptedOnSleep(milliseconds);
 }
 
 // A wait that answers the desktop is a pause like any other here: no message

@@ -45,6 +45,9 @@ extern std::vector<int32_t> scriptedSleeps;
 // Called after every buffer swap with the number of swaps so far; tests use it
 // to change keys and messages as the loop runs.
 extern std::function<void(int)> scriptedOnSwap;
+// Called after every pause (SysSleep, and so PlatformWaitAnswering) with its
+// milliseconds; tests use it to change keys while the program waits.
+extern std::function<void(int32_t)> scriptedOnSleep;
 
 // Puts the scripted platform back to its start: window closed, no events,
 // no keys, focus, no real GL, nothing recorded.

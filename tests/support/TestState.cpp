@@ -8,7 +8,6 @@
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
-#include "render/Frame.h"
 #include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/Font.h"

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <random>
 
-#include "render/Frame.h"
 #include "render/Textures.h"
 #include "world/Generation.h"
 #include "sys/Random.h"
