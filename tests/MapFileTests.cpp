@@ -3,6 +3,10 @@
 // unless the whole map arrives.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -10,10 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/Maps.h"
