@@ -130,6 +130,24 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     EXPECT_EQ(picturePlacement.zoom, 0);
     EXPECT_EQ(scriptedWindowWidth, 320);
     EXPECT_EQ(scriptedWindowHeight, 240);
+    KeyDown[KeyF1] = 0;
+
+    // Displays that are not 4:3 take the zoom of the side that fits fewer
+    // pictures, so that none of the picture (the HUD at its foot) is cut off.
+    struct Display {
+        int32_t width, height, zoom, left, top, bottom;
+    };
+    for (const Display& d : {Display{1920, 1080, 4, 320, 60, 60}, Display{1366, 768, 3, 203, 24, 24},
+                             Display{1080, 1920, 3, 60, 600, 600}}) {
+        scriptedDisplayWidth = d.width;
+        scriptedDisplayHeight = d.height;
+        ASSERT_TRUE(pressF11());
+        EXPECT_EQ(picturePlacement.zoom, d.zoom) << d.width << " x " << d.height;
+        EXPECT_EQ(picturePlacement.left, d.left) << d.width << " x " << d.height;
+        EXPECT_EQ(picturePlacement.top, d.top) << d.width << " x " << d.height;
+        EXPECT_EQ(picturePlacement.bottom, d.bottom) << d.width << " x " << d.height;
+        ASSERT_TRUE(pressF11());
+    }
 }
 
 TEST(CommandKeys, WallTextureKeysStayHeldAndTheHighestWins) {

@@ -560,4 +560,34 @@ TEST(Presentation, FillsTheWindowWithTheSamePixelsAsZoomedPixelDrawing) {
         EXPECT_EQ(viewport[2], width);
         CloseRenderWindow();
     }
+
+    // Fullscreen on a wide display, where the frame is drawn in the back
+    // buffer (no own target): the margins are black after every
+    // presentation, whether the back buffer held the clear colour or a frame
+    // drawn into its bottom-left corner, which lies in a margin.
+    scriptedContext.function = nullptr;
+    const int width = 1000, height = 700;
+    ASSERT_TRUE(OpenRenderWindow("present", width, height, 24));
+    ASSERT_FALSE(pictureTargetOpen);
+    picturePlacement = CentredPicturePlacement(width, height);
+    ASSERT_EQ(picturePlacement.zoom, 2);
+    const int left = picturePlacement.left, bottom = picturePlacement.bottom;
+    for (int pass = 0; pass < 3; pass++) {
+        if (pass == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        else DrawFrame();
+        PresentScreen();
+        std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        size_t lit = 0;
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
+                const bool inPicture =
+                    x >= left && x < left + 2 * ScreenWidth && y >= bottom && y < bottom + 2 * ScreenHeight;
+                const uint8_t* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
+                if (!inPicture && (p[0] | p[1] | p[2])) lit++;
+            }
+        EXPECT_EQ(lit, 0u) << "margin pixels not black after presentation " << pass;
+    }
+    picturePlacement = {};
+    CloseRenderWindow();
 }

@@ -8,6 +8,7 @@ import random
 import struct
 import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
@@ -119,6 +120,7 @@ class BadInputTest(unittest.TestCase):
         self.process, window = harness.start(self.work)
         line = harness.block_line(window)
         self.assertIn("view=12", line)
+        _, _, before = harness.settled_picture(window)
         other = subprocess.Popen(["xmessage", "-title", "another program", "-geometry", "300x100+400+400",
                                   "another program"],
                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -128,12 +130,26 @@ class BadInputTest(unittest.TestCase):
             harness.give_focus(int(box[-1]))
             # ']' (view radius up) and '1' (regenerate) held in the other program.
             harness.hold_keys(["bracketright", "1"], 2.0)
+            # The left button held over our window while the other program
+            # has the focus, the pointer moving: neither a walk nor a look.
+            harness.move_mouse(100, 100)
+            harness.mouse_down(1)
+            try:
+                for step in range(10):
+                    harness.move_mouse(100 + 40 * step, 100 + 25 * step)
+                    time.sleep(0.1)
+            finally:
+                harness.mouse_up(1)
         finally:
             other.kill()
             other.wait()
         harness.give_focus(window)
-        harness.settled_picture(window)
+        _, _, after = harness.settled_picture(window)
         self.assertIn("view=12", harness.block_line(window), "a key held in another program acted here")
+        self.assertEqual(harness.read_line(after, 9, 42), harness.read_line(before, 9, 42),
+                         "a button held over the window while another program had the focus walked")
+        self.assertGreaterEqual(harness.same_fraction(after, before), 0.995,
+                                "a button held over the window while another program had the focus turned the view")
         # The same key held here does act.
         harness.hold_keys_until(["bracketright"], lambda: "view=12" not in harness.block_line(window), 10,
                                 "']' held in our own window to act")
