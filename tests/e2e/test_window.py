@@ -130,6 +130,11 @@ class FullscreenTest(unittest.TestCase):
     def test_f11_fills_the_screen_at_the_largest_whole_zoom_and_again_restores_the_window(self):
         width, height = self.SCREEN
         _, _, windowed = harness.settled_picture(self.window)
+        # Moved away from the corner first ('M'), the window still covers
+        # the screen from its origin.
+        harness.move_mouse(200, 150)
+        harness.hold_keys_until(["m"], lambda: harness.geometry(self.window)[:2] == (200, 150), 20,
+                                "'M' to move the window to the pointer")
         harness.hold_keys_until(["F11"], lambda: harness.geometry(self.window) == (0, 0, width, height), 20,
                                 "the window to cover the screen")
 
