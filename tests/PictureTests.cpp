@@ -26,6 +26,7 @@
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
 #include "screen/Screen.h"
+#include "sys/Worker.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestFiles.h"
@@ -274,6 +275,18 @@ TEST_F(Picture, HollowsSeenFromInsideRockHideWhatLiesBeyondThem) {
     EXPECT_LE(CountDifferencesAt(place, "inside rock at 32,66,62", false), AllowedDifferences);
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.sightCells, 30000);
+}
+
+// A view large enough to be walked in two halves is walked whole on this
+// thread when the system gives no helper thread, to the same picture.
+TEST_F(Picture, ALargeViewIsWalkedWholeWhenNoHelperThreadCanStart) {
+    RegenerateWorld(0);
+    viewRadius = 60;
+    workerThreadRefused = true;
+    auto place = [] { PlaceViewer({140, 120, 60, 35.0f, -20.0f}); };
+    EXPECT_LE(CountDifferencesAt(place, "without a helper thread", false), AllowedDifferences);
+    EXPECT_GE(CountCellsInSight(), 2000) << "the view is too small to be parted";
+    workerThreadRefused = false;
 }
 
 // Every cell a line of sight passes through before it meets a face is

@@ -16,6 +16,7 @@
 #include "sys/DataFolders.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "sys/Random.h"
+#include "sys/Worker.h"
 #include "world/WorldState.h"
 #include "render/Blocks.h"
 #include "world/Player.h"
@@ -55,6 +56,7 @@ void ResetProgramState() {
     dataFolder[0] = saveFolder[0] = 0;
     saveFolderIsUsersOwn = false;
     SeedRandom(1);
+    workerThreadRefused = false;
 
     AllocateTextureImages();
     AllocateVolumes();
