@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -308,26 +306,13 @@ TEST_F(MapFile, UnreadableMapChangesNothingAndSaysSo) {
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds});
 }
 
-// Runs SaveMap with files limited to limitBytes; writes past it fail.
-static void SaveWithFileSizeLimit(rlim_t limitBytes) {
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = limitBytes;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    SaveMap(0);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-    std::signal(SIGXFSZ, previousHandler);
-}
-
 TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     std::vector<uint8_t> old = MapFileOfPattern(3);
     ASSERT_TRUE(WriteFileBytes(MapPath, old));
     FillVolumesWithPattern(1);
 
     // Fails in the dungeon-map phase.
-    SaveWithFileSizeLimit(5500000);
+    ASSERT_TRUE(RunWithFileSizeLimit(5500000, [] { SaveMap(0); }));
     EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_FALSE(scriptedSleeps.empty());
@@ -342,7 +327,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     ResetScriptedPlatform();
     std::vector<std::string> linesAtSwaps;
     scriptedOnSwap = [&](int) { linesAtSwaps.push_back(TextLine); };
-    SaveWithFileSizeLimit(20000000);
+    ASSERT_TRUE(RunWithFileSizeLimit(20000000, [] { SaveMap(0); }));
     EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_EQ(linesAtSwaps.size(), 18u);
