@@ -235,6 +235,19 @@ TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
 // a chunk, looking towards it; random offsets, angles, radii, wall textures
 // and lights.
 TEST_F(Picture, FramesMatchThePlainDrawingAcrossASeededSweep) {
+    // First, in rock, a hall just across a chunk's high side (x 111 | 112)
+    // seen from inside the rock: the cube ends at the chunk's first layer,
+    // whose cells are all open, so nothing of that chunk is in sight but the
+    // backs of the faces its cells show against the rock.
+    FillCells(112, 90, 90, 124, 110, 110, CellEmpty);
+    viewRadius = 5;
+    const Viewpoint inRock = {108, 100, 100, 270.0f, 90.0f, 0.3f};
+    EXPECT_LE(CountDifferences(inRock), AllowedDifferences) << "hall across a chunk side " << Describe(inRock);
+    int seenAcross = 0;
+    for (int32_t z = 95; z <= 104; z++)
+        for (int32_t y = 95; y <= 104; y++) seenAcross += CellSightScreen(112, y, z) != nullptr;
+    EXPECT_EQ(seenAcross, 0) << "cells of the chunk across are in sight";
+
     constexpr uint32_t Seed = 7;
     for (int32_t world = 0; world < 3; world++) {
         RegenerateWorld(world == 0 ? 0 : 1);
