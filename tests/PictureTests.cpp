@@ -18,6 +18,7 @@
 #include "app/Window.h"
 #include "render/Bitmaps.h"
 #include "render/Chunks.h"
+#include "render/FaceDepths.h"
 #include "render/Frame.h"
 #include "render/RenderCounts.h"
 #include "render/SightWalk.h"
@@ -300,6 +301,27 @@ TEST_F(Picture, ALargeViewIsWalkedWholeWhenNoHelperThreadCanStart) {
     EXPECT_LE(CountDifferencesAt(place, "without a helper thread", false), AllowedDifferences);
     EXPECT_GE(CountCellsInSight(), 2000) << "the view is too small to be parted";
     workerThreadRefused = false;
+}
+
+// A face the walk met hides only what lies behind its farthest corner, with
+// room for the depth buffer's rounding: a side as far as that corner (as
+// where two faces meet at an edge) is not hidden, nor one at the depth where
+// hiding begins; one just past that is.
+TEST_F(Picture, ASideNoFartherThanAFaceMetIsNotHiddenBehindIt) {
+    const float x[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, y[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
+    const float wholeScreen[4] = {-1.0f, -1.0f, 1.0f, 1.0f}, behind[4] = {-0.25f, -0.25f, 0.25f, 0.25f};
+    const float nearest = 10.0f, edge = FaceHidingDepth(nearest);
+    struct Case {
+        float farthest;
+        bool hidden;
+    };
+    for (const Case& c : {Case{nearest, false}, Case{edge, false}, Case{std::nextafter(edge, 0.0f), true}}) {
+        FaceDepths depths;
+        ClearFaceDepths(depths, ScreenWidth, ScreenHeight);
+        AddFaceDepth(depths, x, y, c.farthest, wholeScreen);
+        EXPECT_EQ(IsHiddenBehindFaces(depths, behind, nearest), c.hidden)
+            << "a side at depth " << nearest << " behind a face met whose farthest depth is " << c.farthest;
+    }
 }
 
 // Every cell a line of sight passes through before it meets a face is
