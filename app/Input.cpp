@@ -14,8 +14,8 @@ bool IsKeyHeld(int32_t virtualKey) { return PlatformKeyHeld(virtualKey); }
 
 PlayerInput ReadPlayerInput() {
     PlayerInput input = {};
-    input.look = (IsKeyHeld(KeyLeftButton) || IsKeyHeld(KeyMiddleButton) || IsKeyHeld(KeyRightButton)) &&
-                 screenScale != 0;
+    input.look =
+        (IsKeyHeld(KeyLeftButton) || IsKeyHeld(KeyMiddleButton) || IsKeyHeld(KeyRightButton)) && screenScale != 0;
     if (input.look && picturePlacement.zoom > 0) {
         // Fullscreen: as in a window of the picture's zoom, the cursor over
         // a black margin counting as at the picture's nearest edge.

@@ -47,9 +47,7 @@ static void ShowMapProgress(MapStage stage, bool firstVolume) {
             PlatformSwapBuffers();
         }
         break;
-    case MapChunkMoved:
-        PlatformWaitAnswering(MapChunkPauseMilliseconds);
-        break;
+    case MapChunkMoved: PlatformWaitAnswering(MapChunkPauseMilliseconds); break;
     case MapAllMoved:
         DrawFrame();
         PlatformWaitAnswering(MapChunkPauseMilliseconds);
@@ -59,16 +57,16 @@ static void ShowMapProgress(MapStage stage, bool firstVolume) {
 
 // Why a save or load did not end well, by outcome, as its failure line says.
 static const char* const MapFailureReasons[] = {
-    "",                       // MapDone
-    "no map folder",          // MapNoFolder
-    "no map saved",           // MapNoMap
-    "map not readable",       // MapNotReadable
-    "map folder read-only",   // MapFolderReadOnly
-    "disk full",              // MapDiskFull
-    "map not written",        // MapNotWritten
-    "map too short",          // MapTooShort
-    "out of memory",          // MapOutOfMemory
-    "map not read",           // MapNotRead
+    "",                      // MapDone
+    "no map folder",         // MapNoFolder
+    "no map saved",          // MapNoMap
+    "map not readable",      // MapNotReadable
+    "map folder read-only",  // MapFolderReadOnly
+    "disk full",             // MapDiskFull
+    "map not written",       // MapNotWritten
+    "map too short",         // MapTooShort
+    "out of memory",         // MapOutOfMemory
+    "map not read",          // MapNotRead
 };
 static_assert(sizeof MapFailureReasons / sizeof MapFailureReasons[0] == MapNotRead + 1,
               "one reason for every map outcome");

@@ -83,8 +83,8 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
 
-    sdlWindow = SDL_CreateWindow(title, 0, 0, width, height,
-                                 SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+    sdlWindow =
+        SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
     if (!sdlWindow) {
         PlatformCloseWindow();
         return false;
@@ -135,8 +135,7 @@ static WindowEvent ActivationEvent() {
 static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
     *event = {WindowClose, 0, 0, 0, false, false};
     switch (sdl.type) {
-    case SDL_QUIT:
-        return true;
+    case SDL_QUIT: return true;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         const int32_t key = VirtualKeyOf(sdl.key.keysym);
@@ -176,21 +175,16 @@ static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
         case SDL_WINDOWEVENT_RESTORED:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            *event = ActivationEvent();
-            return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: *event = ActivationEvent(); return true;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             event->kind = WindowResize;
             event->x = sdl.window.data1;
             event->y = sdl.window.data2;
             return true;
-        case SDL_WINDOWEVENT_CLOSE:
-            return true;
-        default:
-            return false;
+        case SDL_WINDOWEVENT_CLOSE: return true;
+        default: return false;
         }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -261,7 +255,6 @@ void PlatformWaitAnswering(int32_t milliseconds) {
     }
 }
 
-
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     int cx = 0, cy = 0;
     SDL_GetGlobalMouseState(&cx, &cy);
@@ -292,4 +285,3 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
-

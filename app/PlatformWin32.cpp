@@ -46,11 +46,8 @@ static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEve
         event->minimised = HIWORD(wParam) != 0;
         event->focused = LOWORD(wParam) != WA_INACTIVE;
         return true;
-    case WM_SYSCOMMAND:
-        event->kind = WindowScreenSaver;
-        return wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER;
-    case WM_CLOSE:
-        return true;
+    case WM_SYSCOMMAND: event->kind = WindowScreenSaver; return wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER;
+    case WM_CLOSE: return true;
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
@@ -83,8 +80,7 @@ static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEve
                      : message == WM_RBUTTONDOWN || message == WM_RBUTTONUP ? KeyRightButton
                                                                             : KeyMiddleButton;
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -155,8 +151,8 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = instanceHandle;
-    windowClass.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32517));   // IDI_WINLOGO
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)); // IDC_CROSS
+    windowClass.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32517));      // IDI_WINLOGO
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32515));  // IDC_CROSS
     windowClass.hbrBackground = nullptr;
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = WindowClassName;
@@ -165,10 +161,10 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 
     AdjustWindowRectEx(&windowRect, WindowStyle, FALSE, WindowExStyle);
 
-    windowHandle = CreateWindowExA(WindowExStyle, WindowClassName, title,
-                                   WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WindowStyle, 0, 0,
-                                   windowRect.right - windowRect.left, windowRect.bottom - windowRect.top,
-                                   nullptr, nullptr, instanceHandle, nullptr);
+    windowHandle =
+        CreateWindowExA(WindowExStyle, WindowClassName, title, WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WindowStyle, 0, 0,
+                        windowRect.right - windowRect.left, windowRect.bottom - windowRect.top, nullptr, nullptr,
+                        instanceHandle, nullptr);
     if (!windowHandle) {
         PlatformCloseWindow();
         return false;
@@ -308,4 +304,3 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { ShowCursor(TRUE); }
-

@@ -83,7 +83,8 @@ bool SaveScreenshot() {
         if (n == 1) std::snprintf(fileName, sizeof fileName, "%s.png", stamp);
         else std::snprintf(fileName, sizeof fileName, "%s-%d.png", stamp, static_cast<int>(n));
         const int length = std::snprintf(path, sizeof path, "%s%s", folder, fileName);
-        if (length < 0 || static_cast<size_t>(length) >= sizeof path) return TellScreenshotOutcome(false, "name too long");
+        if (length < 0 || static_cast<size_t>(length) >= sizeof path)
+            return TellScreenshotOutcome(false, "name too long");
         bool taken = false;
         file = SysCreateNewFile(path, &taken);
         if (!file && !taken) return TellScreenshotOutcome(false, "file not made");
@@ -91,8 +92,8 @@ bool SaveScreenshot() {
     if (!file) return TellScreenshotOutcome(false, "no free name");
 
     ScreenshotFile target = {file, true};
-    const bool encoded = stbi_write_png_to_func(WritePngBytes, &target, ScreenWidth, ScreenHeight, 3, rows,
-                                                ScreenWidth * 3) != 0;
+    const bool encoded =
+        stbi_write_png_to_func(WritePngBytes, &target, ScreenWidth, ScreenHeight, 3, rows, ScreenWidth * 3) != 0;
     const bool flushed = std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
     if (!encoded || !target.written || !flushed || !closed) {

@@ -88,9 +88,7 @@ bool HandleWindowEvent(const WindowEvent& event) {
         // Refused: neither the screen saver nor the display's power-down
         // starts through this window.
         return true;
-    case WindowClose:
-        PlatformPostQuit(0);
-        return true;
+    case WindowClose: PlatformPostQuit(0); return true;
     case WindowKeyDown:
         if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
         return true;
@@ -107,8 +105,7 @@ bool HandleWindowEvent(const WindowEvent& event) {
         return true;
     case WindowResize:
     case WindowButtonDown:
-    case WindowButtonUp:
-        return true;
+    case WindowButtonUp: return true;
     }
     return false;
 }

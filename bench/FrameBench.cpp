@@ -196,8 +196,14 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
         WritePicture(stem + "-diff.ppm", diff);
         std::printf("  pictures %s-*.ppm\n", stem.c_str());
     }
-    return {v.name, radius, Median(fast), Worst(fast), Median(plain), Worst(plain),
-            IdenticalShare(fastPicture, plainPicture), counts};
+    return {v.name,
+            radius,
+            Median(fast),
+            Worst(fast),
+            Median(plain),
+            Worst(plain),
+            IdenticalShare(fastPicture, plainPicture),
+            counts};
 }
 
 // The whole frame of the main loop: RenderFrame, PresentScreen, swap.
@@ -295,11 +301,11 @@ void PrintSweepLine(const char* label, const std::vector<SweepRow>& rows, Filter
         below += r.identical >= 0.0 && r.identical < 99.9;
     }
     if (own.empty()) return;
-    std::printf("| %s | %zu | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %d | %s | %d |\n", label, own.size(), Median(own),
-                Percentile(own, 0.99), Worst(own), Median(far), Percentile(far, 0.99), Worst(far), occluded,
-                least ? (std::to_string(least->identical).substr(0, 7) + " %").c_str() : "-", below);
-    std::printf("|   slowest at 60: %s (%.2f ms, %d cells in sight) |\n", DescribeSweep(*slowest).c_str(), slowest->farMs,
-                slowest->farSightCells);
+    std::printf("| %s | %zu | %.2f | %.2f | %.2f | %.2f | %.2f | %.2f | %d | %s | %d |\n", label, own.size(),
+                Median(own), Percentile(own, 0.99), Worst(own), Median(far), Percentile(far, 0.99), Worst(far),
+                occluded, least ? (std::to_string(least->identical).substr(0, 7) + " %").c_str() : "-", below);
+    std::printf("|   slowest at 60: %s (%.2f ms, %d cells in sight) |\n", DescribeSweep(*slowest).c_str(),
+                slowest->farMs, slowest->farSightCells);
     if (least) std::printf("|   least agreement: %s (%.3f %%) |\n", DescribeSweep(*least).c_str(), least->identical);
 }
 
@@ -313,8 +319,8 @@ void PrintProcessLine(const char* label, const std::vector<SweepRow>& rows, unsi
         if (filter(r)) times.push_back(r.farProcessMs);
     if (times.empty()) return;
     const long beyond = std::count_if(times.begin(), times.end(), [cores](double t) { return t > 3.0 * cores; });
-    std::printf("| %s | %zu | %.2f | %.2f | %.2f | %ld |\n", label, times.size(), Median(times), Percentile(times, 0.99),
-                Worst(times), beyond);
+    std::printf("| %s | %zu | %.2f | %.2f | %.2f | %ld |\n", label, times.size(), Median(times),
+                Percentile(times, 0.99), Worst(times), beyond);
 }
 
 // FNV-1a over bytes, for the fingerprint.
@@ -357,8 +363,7 @@ int RunFingerprint(int argc, char** argv) {
                 StandAt(s, radius);
                 DrawFrame();
                 std::fprintf(out, "world %d view %d,%d,%d radius %d: %016llx\n", w, s.view.x, s.view.y, s.view.z,
-                             radius,
-                             static_cast<unsigned long long>(HashBytes(ScreenPixels, ScreenPixelCount * 4)));
+                             radius, static_cast<unsigned long long>(HashBytes(ScreenPixels, ScreenPixelCount * 4)));
             }
         if (SaveMapFile(9, [](MapStage, bool) {}) != MapDone) {
             std::printf("cannot save a map into %s\n", mapFolder.c_str());
@@ -423,7 +428,8 @@ int RunSweep(int argc, char** argv) {
                     std::string stem = std::string(picturePrefix) + std::to_string(picturesWritten++);
                     WritePicture(stem + "-fast.ppm", fastPicture);
                     WritePicture(stem + "-plain.ppm", plainPicture);
-                    std::printf("  %s: %.3f %%, pictures %s-*.ppm\n", DescribeSweep(row).c_str(), row.identical, stem.c_str());
+                    std::printf("  %s: %.3f %%, pictures %s-*.ppm\n", DescribeSweep(row).c_str(), row.identical,
+                                stem.c_str());
                 }
             }
             row.farMs = TimeFrames(s, 60, frames, &row.farOccluding, &row.farSightCells, &row.farProcessMs);
@@ -434,14 +440,17 @@ int RunSweep(int argc, char** argv) {
             }
         }
     }
-    std::printf("\nsweep of %zu viewpoints (seed %u, %d timed frames each, medians), %.0f s\n", rows.size(), seed, frames,
-                (NowMilliseconds() - began) / 1000.0);
-    std::printf("\n| viewpoints | count | own radius median ms | p99 | worst | radius 60 median ms | p99 | worst | occluding at 60 | least identical | below 99.9 %% |\n");
+    std::printf("\nsweep of %zu viewpoints (seed %u, %d timed frames each, medians), %.0f s\n", rows.size(), seed,
+                frames, (NowMilliseconds() - began) / 1000.0);
+    std::printf(
+        "\n| viewpoints | count | own radius median ms | p99 | worst | radius 60 median ms | p99 | worst | occluding "
+        "at 60 | least identical | below 99.9 %% |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const char* world : worlds)
         for (SweepKind kind : {SweepOpen, SweepRock, SweepChunkSide}) {
             const std::string label = std::string(world) + " " + SweepKindName(kind);
-            PrintSweepLine(label.c_str(), rows, [&](const SweepRow& r) { return r.world == world && r.sweep.kind == kind; });
+            PrintSweepLine(label.c_str(), rows,
+                           [&](const SweepRow& r) { return r.world == world && r.sweep.kind == kind; });
         }
     PrintSweepLine("all", rows, [](const SweepRow&) { return true; });
 
@@ -531,9 +540,11 @@ int main(int argc, char** argv) {
             for (int32_t radius : {12, 30, 60}) {
                 rows.push_back(MeasureViewpoint(v, radius, fastFrames, radius == 12 ? plainFrames * 5 : plainFrames));
                 const Row& r = rows.back();
-                std::printf("  radius %2d: %7.2f ms (worst %7.2f) plain %8.2f ms, %6.2f %% identical, %d chunks, %d faces, %d rects, %d objects%s\n",
-                            radius, r.fastMedian, r.fastWorst, r.plainMedian, r.identical, r.counts.chunks,
-                            r.counts.faces, r.counts.rects, r.counts.objects, r.counts.occluding ? "" : ", no occlusion");
+                std::printf(
+                    "  radius %2d: %7.2f ms (worst %7.2f) plain %8.2f ms, %6.2f %% identical, %d chunks, %d faces, %d "
+                    "rects, %d objects%s\n",
+                    radius, r.fastMedian, r.fastWorst, r.plainMedian, r.identical, r.counts.chunks, r.counts.faces,
+                    r.counts.rects, r.counts.objects, r.counts.occluding ? "" : ", no occlusion");
                 std::fflush(stdout);
             }
             whole.push_back({v.name, {}});
@@ -548,7 +559,9 @@ int main(int argc, char** argv) {
         MeasureWholeFrame(nowhere, fastFrames, empty);
     }
 
-    std::printf("\n| viewpoint | radius | RenderFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | identical pixels |\n");
+    std::printf(
+        "\n| viewpoint | radius | RenderFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | "
+        "identical pixels |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows)
         std::printf("| %s | %d | %.2f | %.2f | %.1f | %.1f | %.0f | %.3f %% |\n", r.viewpoint.c_str(), r.radius,
@@ -568,12 +581,14 @@ int main(int argc, char** argv) {
             worstPlain = std::max(worstPlain, r.plainMedian);
             leastIdentical = std::min(leastIdentical, r.identical);
         }
-        std::printf("radius %2d: RenderFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
-                    radius, worst, worstPlain, leastIdentical);
+        std::printf(
+            "radius %2d: RenderFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
+            radius, worst, worstPlain, leastIdentical);
     }
     double worstWhole = 0.0;
     for (const auto& entry : whole) worstWhole = std::max(worstWhole, Median(entry.second));
-    std::printf("radius 60, scale 3: whole frame with presentation and swap %.2f ms at the slowest viewpoint\n", worstWhole);
+    std::printf("radius 60, scale 3: whole frame with presentation and swap %.2f ms at the slowest viewpoint\n",
+                worstWhole);
     CloseRenderWindow();
     return 0;
 }

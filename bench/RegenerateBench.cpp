@@ -24,8 +24,7 @@ int main() {
     const int runs = 15;
     AllocateVolumes();
     RegenerateWorld(0);  // touch every page once before timing
-    std::printf("RegenerateWorld, %d runs per mode, %d x %d x %d cells\n", runs, worldSide, worldSide,
-                worldLevels);
+    std::printf("RegenerateWorld, %d runs per mode, %d x %d x %d cells\n", runs, worldSide, worldSide, worldLevels);
     for (int32_t mode = 0; mode <= 1; mode++) {
         std::vector<double> times = TimeRegeneration(mode, runs);
         std::sort(times.begin(), times.end());

@@ -5,11 +5,11 @@
 // it has (24 or 32 bits, colour masks, top-down rows); a load that fails
 // must leave the record as it was, or (pixel data too short) with its new
 // size and no pixels, and say why.
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "render/Bitmaps.h"
@@ -93,8 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!TextureRefusals[slot][0]) Broken("a refused texture gives no reason");
         const bool kept = image.pixels == before.pixels && image.width == before.width &&
                           image.height == before.height && image.bytesPerPixel == before.bytesPerPixel;
-        const bool emptied = image.pixels == nullptr && image.bytesPerPixel == 3 && image.width > 0 &&
-                             image.height > 0;
+        const bool emptied = image.pixels == nullptr && image.bytesPerPixel == 3 && image.width > 0 && image.height > 0;
         if (!kept && !emptied) Broken("a failed load left the record half changed");
     }
     return 0;

@@ -28,9 +28,7 @@ static uint32_t ReadLittle32(const uint8_t* bytes) {
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-static uint16_t ReadLittle16(const uint8_t* bytes) {
-    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
-}
+static uint16_t ReadLittle16(const uint8_t* bytes) { return static_cast<uint16_t>(bytes[0] | bytes[1] << 8); }
 
 // The compression value of pixels described by colour masks.
 constexpr uint32_t BitmapColourMasks = 3;
@@ -132,8 +130,9 @@ static bool ReadPixelRows(std::FILE* file, const BitmapForm& form, uint8_t* pixe
         const uint8_t* in = row;
         for (int32_t x = 0; x < form.width; x++, in += form.fileBytesPerPixel, out += 3) {
             // Three bytes are read as a pixel whose fourth byte is zero.
-            const uint32_t pixel = form.fileBytesPerPixel == 4 ? ReadLittle32(in)
-                                                               : (in[0] | in[1] << 8 | static_cast<uint32_t>(in[2]) << 16);
+            const uint32_t pixel = form.fileBytesPerPixel == 4
+                                       ? ReadLittle32(in)
+                                       : (in[0] | in[1] << 8 | static_cast<uint32_t>(in[2]) << 16);
             out[0] = static_cast<uint8_t>(pixel >> form.redShift);
             out[1] = static_cast<uint8_t>(pixel >> form.greenShift);
             out[2] = static_cast<uint8_t>(pixel >> form.blueShift);

@@ -40,7 +40,8 @@ static int32_t CollectNearLights(int32_t limit) {
         for (int32_t i = 0; i < lightCapacity; i++) {
             const Light& light = Lights[i];
             if (!IsLightSet(light)) continue;
-            int64_t farX = AxisDistance(light.x, SX), farY = AxisDistance(light.y, SY), farZ = AxisDistance(light.z, SZ);
+            int64_t farX = AxisDistance(light.x, SX), farY = AxisDistance(light.y, SY),
+                    farZ = AxisDistance(light.z, SZ);
             if (farX >= SelectionReach || farY >= SelectionReach || farZ >= SelectionReach) continue;
             // Below the reach the products and their sum are exact in 32 bits.
             int32_t dx = static_cast<int32_t>(farX), dy = static_cast<int32_t>(farY), dz = static_cast<int32_t>(farZ);

@@ -46,7 +46,6 @@ static void CheckChunkTable() {
     }
 }
 
-
 // Covers the faces of one side with rectangles, slice by slice: each takes
 // the first uncovered face in v, u order, grows along u, then along v while
 // every face of the next row is there.
@@ -94,7 +93,8 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
     static std::vector<ChunkFace> lists[ChunkFaceLists];
     for (auto& list : lists) list.clear();
     int32_t steps[6];
-    for (int side = 0; side < 6; side++) steps[side] = CellIndex(SideSteps[side][0], SideSteps[side][1], SideSteps[side][2]);
+    for (int side = 0; side < 6; side++)
+        steps[side] = CellIndex(SideSteps[side][0], SideSteps[side][1], SideSteps[side][2]);
 
     for (int32_t z = chunk.z0; z <= chunk.z1; z++) {
         const bool innerZ = z > 0 && z < worldLevels - 1;
@@ -109,7 +109,9 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
                                         static_cast<uint8_t>(z - chunk.z0)};
                 const uint8_t flag = FlagMap[index];
                 if (flag == FlagCube || flag == FlagActor)
-                    chunk.objects.push_back({face.x, face.y, face.z, static_cast<uint8_t>(flag == FlagCube ? CubeTextureSlot : GreenTextureSlot)});
+                    chunk.objects.push_back(
+                        {face.x, face.y, face.z,
+                         static_cast<uint8_t>(flag == FlagCube ? CubeTextureSlot : GreenTextureSlot)});
                 if (code != CellEmpty) continue;
                 if (DungeonMap[index + steps[0]] == CellSolid)
                     lists[flag == FlagAltTexture ? ChunkAltFloorList : ChunkFloorList].push_back(face);
@@ -127,10 +129,8 @@ static void BuildChunk(Chunk& chunk, int32_t cx, int32_t cy, int32_t cz) {
     chunk.rects.clear();
     for (int side = 0; side < 6; side++) {
         chunk.firstRect[side] = static_cast<int32_t>(chunk.rects.size());
-        if (side == 0)
-            MergeSide(chunk, side, lists, 2);
-        else
-            MergeSide(chunk, side, lists + side + 1, 1);
+        if (side == 0) MergeSide(chunk, side, lists, 2);
+        else MergeSide(chunk, side, lists + side + 1, 1);
     }
     chunk.firstRect[6] = static_cast<int32_t>(chunk.rects.size());
     chunk.built = true;

@@ -44,8 +44,8 @@ struct ChunkObject {
 
 struct Chunk {
     bool built;
-    int32_t x0, y0, z0;     // first cell
-    int32_t x1, y1, z1;     // last cell (inclusive)
+    int32_t x0, y0, z0;  // first cell
+    int32_t x1, y1, z1;  // last cell (inclusive)
     // faces[first[l] .. first[l + 1]) is face list l.
     std::vector<ChunkFace> faces;
     int32_t first[ChunkFaceLists + 1];

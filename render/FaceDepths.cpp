@@ -127,12 +127,9 @@ void DrawFaceDepth(FaceDepths& d, const float x[4], const float y[4], float fart
         const float fy = static_cast<float>(j);
         for (int k = 0; k < 4; k++) {
             const float rest = b[k] * fy + c[k];
-            if (a[k] > 1e-6f)
-                from = std::max(from, -rest * inverseA[k]);
-            else if (a[k] < -1e-6f)
-                to = std::min(to, -rest * inverseA[k]);
-            else if (rest < 0.0f)
-                to = -1.0f;
+            if (a[k] > 1e-6f) from = std::max(from, -rest * inverseA[k]);
+            else if (a[k] < -1e-6f) to = std::min(to, -rest * inverseA[k]);
+            else if (rest < 0.0f) to = -1.0f;
         }
         if (from > to) continue;
         const int i0 = std::max(first, Ceiling(from)), i1 = std::min(last, Floor(to));
@@ -142,7 +139,8 @@ void DrawFaceDepth(FaceDepths& d, const float x[4], const float y[4], float fart
         rightmost = std::max(rightmost, i1);
     }
     for (int ty = top / TileSide; leftmost <= rightmost && ty <= bottom / TileSide; ty++)
-        std::fill(&d.tileStale[ty * d.tileColumns + leftmost / TileSide], &d.tileStale[ty * d.tileColumns + rightmost / TileSide] + 1, 1);
+        std::fill(&d.tileStale[ty * d.tileColumns + leftmost / TileSide],
+                  &d.tileStale[ty * d.tileColumns + rightmost / TileSide] + 1, 1);
 }
 
 }  // namespace
@@ -156,7 +154,8 @@ void AddFaceDepth(FaceDepths& d, const float x[4], const float y[4], float farth
 }
 
 bool IsHiddenBehindFaces(FaceDepths& d, const float screen[4], float nearest) {
-    for (const FaceDepths::PendingFace& face : d.pendingFaces) DrawFaceDepth(d, face.x, face.y, face.farthest, face.within);
+    for (const FaceDepths::PendingFace& face : d.pendingFaces)
+        DrawFaceDepth(d, face.x, face.y, face.farthest, face.within);
     d.pendingFaces.clear();
     int i0, i1, j0, j1;
     PixelRange(screen[0], screen[2], d.pictureWidth, EdgeRoom, &i0, &i1);

@@ -88,8 +88,8 @@ void PrepareSideProjection(const ViewVolume& view) {
 // Clip coordinates of the centre of the cell at draw coordinates centre.
 void ProjectCentre(const float centre[3], float clip[4]) {
     for (int row = 0; row < 4; row++)
-        clip[row] = clipColumns[0][row] * centre[0] + clipColumns[1][row] * centre[1] + clipColumns[2][row] * centre[2] +
-                    clipColumns[3][row];
+        clip[row] = clipColumns[0][row] * centre[0] + clipColumns[1][row] * centre[1] +
+                    clipColumns[2][row] * centre[2] + clipColumns[3][row];
 }
 
 // A side of a cell as projected: its corners in normalised device
@@ -242,13 +242,17 @@ size_t lastCellsInSight = 0;
 static_assert((ChunkSide & (ChunkSide - 1)) == 0, "chunk side a power of two");
 
 int64_t SightIndex(int32_t x, int32_t y, int32_t z) {
-    return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] + (x - sightLow[0]);
+    return (static_cast<int64_t>(z - sightLow[2]) * sightSpan[1] + (y - sightLow[1])) * sightSpan[0] +
+           (x - sightLow[0]);
 }
 
-bool IsMarked(const SightWalk& walk, int64_t bit) { return (walk.bits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1; }
+bool IsMarked(const SightWalk& walk, int64_t bit) {
+    return (walk.bits[static_cast<size_t>(bit >> 6)] >> (bit & 63)) & 1;
+}
 
 size_t ChunkSightIndex(int32_t cx, int32_t cy, int32_t cz) {
-    return (static_cast<size_t>(cz - chunkLow[2]) * chunkSpan[1] + (cy - chunkLow[1])) * chunkSpan[0] + (cx - chunkLow[0]);
+    return (static_cast<size_t>(cz - chunkLow[2]) * chunkSpan[1] + (cy - chunkLow[1])) * chunkSpan[0] +
+           (cx - chunkLow[0]);
 }
 
 // Puts cell into its chunk's box.
@@ -286,7 +290,8 @@ int32_t MarkBit(SightWalk& walk, int64_t bit, const ScreenRect& screen) {
     const uint64_t mask = uint64_t{1} << (bit & 63);
     if (word & mask) {
         ScreenRect& r = walk.screens[static_cast<size_t>(walk.slots[static_cast<size_t>(bit)])];
-        r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1), std::max(r.y1, screen.y1)};
+        r = {std::min(r.x0, screen.x0), std::min(r.y0, screen.y0), std::max(r.x1, screen.x1),
+             std::max(r.y1, screen.y1)};
         return -1;
     }
     word |= mask;
@@ -322,7 +327,8 @@ void WalkSight(SightWalk& walk) {
     ClearSightWalk(walk);
     ClearFaceDepths(walk.depths, view.pixels[0], view.pixels[1]);
     int32_t eye[3];
-    for (int axis = 0; axis < 3; axis++) eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
+    for (int axis = 0; axis < 3; axis++)
+        eye[axis] = PlayerCell(axis) + static_cast<int32_t>(std::floor(view.eye[axis] + 0.5f));
     const size_t rings = static_cast<size_t>(sightSpan[0] + sightSpan[1] + sightSpan[2]) + 1;
     std::vector<std::vector<SightStep>>& sightRings = walk.rings;
     if (sightRings.size() < rings) sightRings.resize(rings);
@@ -340,7 +346,8 @@ void WalkSight(SightWalk& walk) {
         for (int32_t y = view.nearLow[1]; y <= view.nearHigh[1]; y++)
             for (int32_t x = view.nearLow[0]; x <= view.nearHigh[0]; x++) {
                 const int32_t c[3] = {x, y, z};
-                const double centre[3] = {static_cast<double>(x - SX), static_cast<double>(y - SY), static_cast<double>(z - SZ)};
+                const double centre[3] = {static_cast<double>(x - SX), static_cast<double>(y - SY),
+                                          static_cast<double>(z - SZ)};
                 const ScreenRect start = Intersect(ProjectNearSection(view, centre), walk.part);
                 if (IsEmpty(start)) continue;
                 const int32_t cell = CellIndex(x, y, z);
@@ -356,7 +363,8 @@ void WalkSight(SightWalk& walk) {
             const int32_t c[3] = {from.x, from.y, from.z};
             const uint8_t code = DungeonMap[from.cell];
             const ScreenRect screen = walk.screens[static_cast<size_t>(from.slot)];
-            const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY), static_cast<float>(c[2] - SZ)};
+            const float centre[3] = {static_cast<float>(c[0] - SX), static_cast<float>(c[1] - SY),
+                                     static_cast<float>(c[2] - SZ)};
             float centreClip[4] = {0.0f, 0.0f, 0.0f, 0.0f};
             bool projected = false;
             for (int axis = 0; axis < 3; axis++)
@@ -395,8 +403,8 @@ void WalkSight(SightWalk& walk) {
                     const int64_t bit = step > 0 ? from.bit + bitSteps[axis] : from.bit - bitSteps[axis];
                     // Faces found so far may hide all of it; once a cell is
                     // in sight, more of its screen costs no more than a test.
-                    if (projection == SideOnScreen && walk.screens.size() >= CellsBeforeHiding && !IsMarked(walk, bit) &&
-                        IsHiddenBehindFaces(walk.depths, &through.x0, corners.nearest))
+                    if (projection == SideOnScreen && walk.screens.size() >= CellsBeforeHiding &&
+                        !IsMarked(walk, bit) && IsHiddenBehindFaces(walk.depths, &through.x0, corners.nearest))
                         continue;
                     const int32_t slot = MarkCell(walk, n, neighbour, bit, through);
                     if (slot >= 0) sightRings[d + 1].push_back({n[0], n[1], n[2], neighbour, bit, slot});
@@ -433,7 +441,8 @@ float FindPartingX(const SightWalk& walk) {
     size_t sum = 0;
     for (int bin = 0; bin < Bins; bin++) {
         sum += counts[bin];
-        if (2 * sum >= walk.screens.size()) return std::clamp(2.0f * static_cast<float>(bin + 1) / Bins - 1.0f, -0.75f, 0.75f);
+        if (2 * sum >= walk.screens.size())
+            return std::clamp(2.0f * static_cast<float>(bin + 1) / Bins - 1.0f, -0.75f, 0.75f);
     }
     return 0.0f;
 }

@@ -71,7 +71,8 @@ void PrepareCellTransform() {
     for (int j = 0; j < 3; j++) {
         float b[4];
         for (int r = 0; r < 4; r++) b[r] = modelview[j * 4 + r] * 0.5f;
-        for (int i = 0; i < 4; i++) sharedColumns[j][i] = p[i] * b[0] + p[4 + i] * b[1] + p[8 + i] * b[2] + p[12 + i] * b[3];
+        for (int i = 0; i < 4; i++)
+            sharedColumns[j][i] = p[i] * b[0] + p[4 + i] * b[1] + p[8 + i] * b[2] + p[12 + i] * b[3];
     }
 }
 
@@ -90,7 +91,8 @@ void CellBase(int32_t cx, int32_t cy, int32_t cz, float base[4]) {
 // base is given.
 void CornerClip(const float base[4], const float* corner, float out[4]) {
     for (int i = 0; i < 4; i++)
-        out[i] = sharedColumns[0][i] * corner[0] + sharedColumns[1][i] * corner[1] + sharedColumns[2][i] * corner[2] + base[i];
+        out[i] = sharedColumns[0][i] * corner[0] + sharedColumns[1][i] * corner[1] + sharedColumns[2][i] * corner[2] +
+                 base[i];
 }
 
 // Whether the GL must clip at this vertex (there is no guard band).
@@ -191,7 +193,8 @@ bool DrawNeedsClipping(int32_t x, int32_t y, int32_t z, int side, const float ba
     const int first = side == 0 || shared ? 0 : 1, last = side == 0 && !shared ? 0 : 5;
     for (int s = first; s <= last; s++) {
         const CellFace& face = CellFaces[s];
-        if (s != side && DungeonMap[index + CellIndex(SideSteps[s][0], SideSteps[s][1], SideSteps[s][2])] != CellSolid) continue;
+        if (s != side && DungeonMap[index + CellIndex(SideSteps[s][0], SideSteps[s][1], SideSteps[s][2])] != CellSolid)
+            continue;
         for (const float* corner : face.corners) {
             float clip[4];
             CornerClip(base, corner + 2, clip);
@@ -236,7 +239,8 @@ bool SideUnseen(const ViewVolume& view, int side, const int32_t low[3], const in
     bool own, across, ownNear, acrossNear;
     // The nearest and farthest planes of the side bound what either sees.
     FaceSeenFrom(view, side, static_cast<float>(low[axis] - player[axis]) + 0.5f * SideSign[side], &own, &across);
-    FaceSeenFrom(view, side, static_cast<float>(high[axis] - player[axis]) + 0.5f * SideSign[side], &ownNear, &acrossNear);
+    FaceSeenFrom(view, side, static_cast<float>(high[axis] - player[axis]) + 0.5f * SideSign[side], &ownNear,
+                 &acrossNear);
     return !own && !ownNear && !across && !acrossNear;
 }
 
@@ -432,10 +436,8 @@ void GatherChunk(const ViewVolume& view, const VisibleChunk& visible) {
     const Chunk& chunk = UseChunk(visible.cx, visible.cy, visible.cz);
     const int32_t* low = visible.low;
     const int32_t* high = visible.high;
-    if (BoxIsLit(low, high))
-        GatherLitFaces(view, visible, chunk, low, high);
-    else
-        GatherBlackRects(view, visible, chunk, low, high);
+    if (BoxIsLit(low, high)) GatherLitFaces(view, visible, chunk, low, high);
+    else GatherBlackRects(view, visible, chunk, low, high);
     GatherObjects(view, visible, chunk, low, high);
 }
 
@@ -482,7 +484,8 @@ void DrawBatches() {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    const uint32_t textures[TexturedBatches] = {TextureNames[FloorTextureSlot], TextureNames[GreenTextureSlot], TextureNames[wallTexture]};
+    const uint32_t textures[TexturedBatches] = {TextureNames[FloorTextureSlot], TextureNames[GreenTextureSlot],
+                                                TextureNames[wallTexture]};
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
     for (int b = 0; b < FaceBatches; b++) {
         if (b == BlackFaceBatch) glDisable(GL_TEXTURE_2D);
@@ -550,9 +553,12 @@ void DrawViewCube() {
     for (const VisibleChunk& visible : visibleChunks) GatherChunk(view, visible);
     SortLitFaces();
 
-    viewCubeCounts = {static_cast<int32_t>(visibleChunks.size()), static_cast<int32_t>(litFaces.size()),
+    viewCubeCounts = {static_cast<int32_t>(visibleChunks.size()),
+                      static_cast<int32_t>(litFaces.size()),
                       static_cast<int32_t>((blackBatches[0].size() + blackBatches[1].size()) / 6),
-                      static_cast<int32_t>(pendingObjects.size()), view.occluding, CountCellsInSight()};
+                      static_cast<int32_t>(pendingObjects.size()),
+                      view.occluding,
+                      CountCellsInSight()};
     DrawBatches();
     DrawPendingObjects();
 }

@@ -127,9 +127,12 @@ static void ClippedChunkCells(const ViewVolume& view, const int32_t chunk[3], in
 static bool FindNearCells(ViewVolume& view, double reach) {
     for (int axis = 0; axis < 3; axis++) {
         double e = view.eye[axis];
-        if (!(e >= view.low[axis] - PlayerCell(axis) - 0.5 && e <= view.high[axis] - PlayerCell(axis) + 0.5)) return false;
-        view.nearLow[axis] = std::max(view.low[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5)));
-        view.nearHigh[axis] = std::min(view.high[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5)));
+        if (!(e >= view.low[axis] - PlayerCell(axis) - 0.5 && e <= view.high[axis] - PlayerCell(axis) + 0.5))
+            return false;
+        view.nearLow[axis] =
+            std::max(view.low[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e - reach + 0.5)));
+        view.nearHigh[axis] =
+            std::min(view.high[axis], PlayerCell(axis) + static_cast<int32_t>(std::floor(e + reach + 0.5)));
     }
     return true;
 }
@@ -172,7 +175,8 @@ bool PrepareViewVolume(ViewVolume& view) {
         double length = std::sqrt(coefficients[0] * coefficients[0] + coefficients[1] * coefficients[1] +
                                   coefficients[2] * coefficients[2]);
         if (length < 1e-12) length = 1.0;
-        for (int column = 0; column < 4; column++) view.planes[plane][column] = static_cast<float>(coefficients[column] / length);
+        for (int column = 0; column < 4; column++)
+            view.planes[plane][column] = static_cast<float>(coefficients[column] / length);
     }
 
     // Occlusion needs a camera at a point: an affine modelview and a
@@ -181,8 +185,7 @@ bool PrepareViewVolume(ViewVolume& view) {
     const bool affine = m[3] == 0.0 && m[7] == 0.0 && m[11] == 0.0 && m[15] == 1.0;
     const bool perspective = p[3] == 0.0 && p[7] == 0.0 && p[11] == -1.0 && p[15] == 0.0;
     double inverseModelview[16], inverseClip[16];
-    if (!affine || !perspective || !InvertMatrix(m, inverseModelview) || !InvertMatrix(clip, inverseClip))
-        return true;
+    if (!affine || !perspective || !InvertMatrix(m, inverseModelview) || !InvertMatrix(clip, inverseClip)) return true;
     for (int axis = 0; axis < 3; axis++) view.eye[axis] = static_cast<float>(inverseModelview[12 + axis]);
     // The farthest point of the near plane's rectangle from the eye.
     double reach = 0.0;
@@ -207,8 +210,6 @@ bool PrepareViewVolume(ViewVolume& view) {
     return true;
 }
 
-
-
 // ---------------------------------------------------------------------------
 // Chunks
 // ---------------------------------------------------------------------------
@@ -218,7 +219,8 @@ void FindVisibleChunks(const ViewVolume& view, std::vector<VisibleChunk>& visibl
     int32_t low[3], high[3];
     ChunkRange(view, low, high);
     int32_t eyeChunk[3];
-    for (int axis = 0; axis < 3; axis++) eyeChunk[axis] = std::clamp(PlayerCell(axis) / ChunkSide, low[axis], high[axis]);
+    for (int axis = 0; axis < 3; axis++)
+        eyeChunk[axis] = std::clamp(PlayerCell(axis) / ChunkSide, low[axis], high[axis]);
     for (int32_t cz = low[2]; cz <= high[2]; cz++)
         for (int32_t cy = low[1]; cy <= high[1]; cy++)
             for (int32_t cx = low[0]; cx <= high[0]; cx++) {

@@ -213,9 +213,7 @@ void PresentScreen() {
 
 void RestoreBackdrop() { std::memcpy(ScreenPixels, BackdropPixels, ScreenPixelCount * 4); }
 
-void ReadBackScene() {
-    glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ReadbackPixels);
-}
+void ReadBackScene() { glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ReadbackPixels); }
 
 void SetPresentationZoom() {
     if (picturePlacement.zoom > 0) {

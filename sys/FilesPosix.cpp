@@ -5,16 +5,16 @@
 // the program's folder (/proc/self/exe) and the user's XDG data folder.
 #include "sys/Files.h"
 
-#include <cerrno>
-#include <cctype>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 
 // How many names a save tries when earlier ones are taken (left behind by a
 // process that was killed while saving and had the same id).
@@ -125,8 +125,9 @@ FILE* SysCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPath
     long pid = static_cast<long>(getpid());
     for (int attempt = 0; attempt < TempNameTries; attempt++) {
         int length = attempt == 0
-            ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld", targetPath, pid)
-            : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld-%d", targetPath, pid, attempt);
+                         ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld", targetPath, pid)
+                         : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%ld-%d", targetPath, pid,
+                                         attempt);
         if (length < 0 || length >= tempPathBytes) break;
         struct stat status;
         if (lstat(tempPath, &status) == 0) continue;

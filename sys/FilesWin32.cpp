@@ -7,12 +7,12 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <io.h>
 
 #include "sys/Files.h"
 
@@ -85,8 +85,9 @@ FILE* SysCreateTempFile(const char* targetPath, char* tempPath, int32_t tempPath
     unsigned long pid = static_cast<unsigned long>(GetCurrentProcessId());
     for (int attempt = 0; attempt < TempNameTries; attempt++) {
         int length = attempt == 0
-            ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu", targetPath, pid)
-            : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu-%d", targetPath, pid, attempt);
+                         ? std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu", targetPath, pid)
+                         : std::snprintf(tempPath, static_cast<size_t>(tempPathBytes), "%s.tmp-%lu-%d", targetPath, pid,
+                                         attempt);
         if (length < 0 || length >= tempPathBytes) break;
         bool taken = false;
         FILE* file = SysCreateNewFile(tempPath, &taken);

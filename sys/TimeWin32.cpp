@@ -15,8 +15,8 @@ void SysSleep(int32_t milliseconds) {
     // Sleep ends on the system's timer tick (often 15.6 ms), too coarse for
     // pacing frames; a high-resolution timer (Windows 10 1803 and later) is
     // not. Where there is none, Sleep it is.
-    static HANDLE timer = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
-                                                 TIMER_ALL_ACCESS);
+    static HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
     LARGE_INTEGER due;
     due.QuadPart = -static_cast<LONGLONG>(milliseconds) * 10000;  // relative, in 100 ns
     if (timer && SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) &&

@@ -15,18 +15,18 @@
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
+#include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Frame.h"
-#include "render/Bitmaps.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
 #include "screen/Screen.h"
+#include "sys/Random.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
-#include "world/Player.h"
 #include "tests/support/TestWorld.h"
-#include "sys/Random.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -320,7 +320,8 @@ TEST_F(Drawing, CellsTakeTheAverageOfTheLightsThatReachThem) {
     plainLights[0] = 0;
     plainLightCount = 1;
     for (const FedPolygon& face : CaptureCell(101, 100, 100))
-        for (const FedVertex& v : face) EXPECT_EQ((std::array<int, 3>{v.r, v.g, v.b}), (std::array<int, 3>{212, 212, 83}));
+        for (const FedVertex& v : face)
+            EXPECT_EQ((std::array<int, 3>{v.r, v.g, v.b}), (std::array<int, 3>{212, 212, 83}));
 }
 
 TEST_F(Drawing, FarLightsDoNotOverflowIntoTheColour) {
@@ -362,8 +363,8 @@ TEST_F(Drawing, SelectionTakesNearLightsFirstAndRepeatsThem) {
     Lights[6] = Light{140, 100, 100, 0, 0, 0, 1};   // 40
     Lights[8] = Light{100, 59, 100, 0, 0, 0, 1};    // 41
     Lights[10] = Light{124, 124, 100, 0, 0, 0, 1};  // 33.94
-    const std::vector<std::pair<int32_t, double>> distances = {{2, 4.0}, {5, 9.0}, {6, 40.0}, {8, 41.0},
-                                                               {9, 5.0}, {10, std::sqrt(24.0 * 24.0 * 2)}};
+    const std::vector<std::pair<int32_t, double>> distances = {{2, 4.0},  {5, 9.0}, {6, 40.0},
+                                                               {8, 41.0}, {9, 5.0}, {10, std::sqrt(24.0 * 24.0 * 2)}};
     SelectActiveLights();
     std::vector<int32_t> expected;
     for (int r = 1; r <= 41; r += 4)
@@ -500,9 +501,9 @@ TEST_F(Drawing, TheViewCubeReachesOneCellFurtherOnTheLowSide) {
         float size = 1.0f;
         for (int axis = 0; axis < 3; axis++) {
             auto coordinate = [axis](const FedVertex& v) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; };
-            auto [low, high] = std::minmax_element(face.begin(), face.end(), [&](const FedVertex& a, const FedVertex& b) {
-                return coordinate(a) < coordinate(b);
-            });
+            auto [low, high] = std::minmax_element(
+                face.begin(), face.end(),
+                [&](const FedVertex& a, const FedVertex& b) { return coordinate(a) < coordinate(b); });
             EXPECT_GE(coordinate(*low), -1.5f - 1e-4f);
             EXPECT_LE(coordinate(*high), 0.5f + 1e-4f);
             // The flat axis is the one the face is named after.
@@ -622,8 +623,8 @@ TEST_F(Drawing, TheHighestHeldDigitPlacesTheMarker) {
     EXPECT_EQ(Lights[1].z, 100);
     EXPECT_EQ((std::array<int, 4>{Lights[1].red, Lights[1].green, Lights[1].blue, Lights[1].radius}),
               (std::array<int, 4>{255, 0, 0, 3}));
-    EXPECT_EQ((std::array<int, 7>{Lights[0].x, Lights[0].y, Lights[0].z, Lights[0].red, Lights[0].green,
-                                  Lights[0].blue, Lights[0].radius}),
+    EXPECT_EQ((std::array<int, 7>{Lights[0].x, Lights[0].y, Lights[0].z, Lights[0].red, Lights[0].green, Lights[0].blue,
+                                  Lights[0].radius}),
               (std::array<int, 7>{100, 100, 100, 255, 255, 100, 6}));
     // Released, the marker stays where it was put.
     scriptedKeys['3'] = scriptedKeys['6'] = false;

@@ -335,8 +335,10 @@ TEST(StartUp, DataIsFoundHereThenBesideTheProgramThenInstalled) {
     EXPECT_STREQ(dataFolder, "");
     EXPECT_STREQ(saveFolder, "");
 
-    if (oldHome) setenv("HOME", home.c_str(), 1); else unsetenv("HOME");
-    if (oldData) setenv("XDG_DATA_HOME", data.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+    if (oldHome) setenv("HOME", home.c_str(), 1);
+    else unsetenv("HOME");
+    if (oldData) setenv("XDG_DATA_HOME", data.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
     LeaveScratchFolder();
     ResetProgramState();
 }

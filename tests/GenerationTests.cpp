@@ -7,10 +7,10 @@
 #include <functional>
 #include <vector>
 
+#include "sys/Random.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
 #include "world/Generation.h"
-#include "sys/Random.h"
 #include "world/WorldState.h"
 
 namespace {
@@ -39,8 +39,8 @@ void ExpectOnlyBoxCarved(const Box& b) {
                 bool carved = InBox(b, x, y, z) && InInterior(x, y, z);
                 expected += carved;
                 ASSERT_EQ(Dungeon(x, y, z), carved ? CellEmpty : CellSolid)
-                    << "cell (" << x << "," << y << "," << z << ") of box at (" << b.x << "," << b.y << ","
-                    << b.z << ") size (" << b.w << "," << b.h << "," << b.d << ")";
+                    << "cell (" << x << "," << y << "," << z << ") of box at (" << b.x << "," << b.y << "," << b.z
+                    << ") size (" << b.w << "," << b.h << "," << b.d << ")";
             }
     EXPECT_EQ(CountCells(DungeonMap, CellEmpty), expected);
 }
@@ -56,9 +56,7 @@ uint32_t FindSeed(const std::function<bool(const Box&)>& wanted) {
     return 0;
 }
 
-std::vector<uint8_t> Snapshot(const uint8_t* volume) {
-    return std::vector<uint8_t>(volume, volume + VolumeCells());
-}
+std::vector<uint8_t> Snapshot(const uint8_t* volume) { return std::vector<uint8_t>(volume, volume + VolumeCells()); }
 
 }  // namespace
 

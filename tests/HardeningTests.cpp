@@ -4,14 +4,14 @@
 // arrive while a save or load runs.
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <sched.h>
 #include <string>
-#include <sys/mount.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/Explorer.h"

@@ -152,9 +152,9 @@ TEST(Hud, TheBlockLineShowsOnlyForCellsInsideTheBorder) {
         bool shown;
     };
     const Case cases[] = {
-        {100, 100, 100, true}, {1, 1, 1, true},    {254, 254, 254, true}, {100, 100, 255, true},
-        {0, 100, 100, false},  {255, 100, 100, false}, {100, 0, 100, false}, {100, 255, 100, false},
-        {100, 100, 0, false},  {-1, 100, 100, false}, {100, 100, 256, false}, {400, 400, 400, false},
+        {100, 100, 100, true}, {1, 1, 1, true},        {254, 254, 254, true},  {100, 100, 255, true},
+        {0, 100, 100, false},  {255, 100, 100, false}, {100, 0, 100, false},   {100, 255, 100, false},
+        {100, 100, 0, false},  {-1, 100, 100, false},  {100, 100, 256, false}, {400, 400, 400, false},
     };
     for (const Case& c : cases) {
         ResetProgramState();

@@ -3,16 +3,16 @@
 // unless the whole map arrives.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/Maps.h"
@@ -50,8 +50,7 @@ static void RecordFlush(int fd) {
         callsToDisk->push_back("flush a file of " + std::to_string(status.st_size) + " bytes");
     else if (stat("map", &map) == 0 && map.st_dev == status.st_dev && map.st_ino == status.st_ino)
         callsToDisk->push_back("flush the map folder");
-    else
-        callsToDisk->push_back("flush another folder");
+    else callsToDisk->push_back("flush another folder");
 }
 
 static void RecordReplace(const char* to) {

@@ -111,7 +111,8 @@ TEST(Movement, StepsFollowTheViewDirection) {
             double sign = backward ? -1.0 : 1.0;
             double sp = std::sin(c.pitch * degrees), cp = std::cos(c.pitch * degrees);
             double sy = std::sin(c.yaw * degrees), cy = std::cos(c.yaw * degrees);
-            EXPECT_NEAR(end.x - start.x, sign * 0.1 * -sp * sy, 1e-6) << c.yaw << "/" << c.pitch << " back " << backward;
+            EXPECT_NEAR(end.x - start.x, sign * 0.1 * -sp * sy, 1e-6)
+                << c.yaw << "/" << c.pitch << " back " << backward;
             EXPECT_NEAR(end.y - start.y, sign * 0.1 * sp * cy, 1e-6) << c.yaw << "/" << c.pitch << " back " << backward;
             EXPECT_NEAR(end.z - start.z, sign * 0.1 * -cp, 1e-6) << c.yaw << "/" << c.pitch << " back " << backward;
         }
@@ -236,9 +237,8 @@ TEST(Movement, TheVolumesEdgeHoldsThePlayerInside) {
         int axis, edge;
     };
     const Walk walks[] = {
-        {270.0f, 90.0f, {15, 8, 8}, 0, 15}, {90.0f, 90.0f, {0, 8, 8}, 0, 0},
-        {0.0f, 90.0f, {8, 15, 8}, 1, 15},   {180.0f, 90.0f, {8, 0, 8}, 1, 0},
-        {0.0f, 180.0f, {8, 8, 15}, 2, 15},  {0.0f, 0.0f, {8, 8, 0}, 2, 0},
+        {270.0f, 90.0f, {15, 8, 8}, 0, 15}, {90.0f, 90.0f, {0, 8, 8}, 0, 0},   {0.0f, 90.0f, {8, 15, 8}, 1, 15},
+        {180.0f, 90.0f, {8, 0, 8}, 1, 0},   {0.0f, 180.0f, {8, 8, 15}, 2, 15}, {0.0f, 0.0f, {8, 8, 0}, 2, 0},
     };
     for (const Walk& walk : walks) {
         StartInSmallOpenWorld();

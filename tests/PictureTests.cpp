@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -167,13 +167,13 @@ void DecorateAround(const Viewpoint& view) {
 TEST_F(Picture, FramesMatchThePlainDrawingInACarvedWorld) {
     CarveTestWorld();
     const Viewpoint views[] = {
-        {97, 97, 100, 340.0f, 90.0f},          // first hall, level, towards the objects
-        {93, 100, 99, 250.0f, 70.0f},          // looking up the hall and its shaft
-        {110, 96, 101, 160.0f, 100.0f},        // in the corridor, along it
-        {125, 100, 99, 20.0f, 140.0f},         // second hall, looking down
-        {98, 96, 100, 270.0f, 90.0f},          // level along +x, every edge on a pixel row
-        {91, 97, 100, 90.0f, 90.0f, 0.96f},    // the eye against a wall
-        {97, 97, 99, 0.0f, 130.0f},            // down at the odd cell, through it and the rock to the cellar
+        {97, 97, 100, 340.0f, 90.0f},        // first hall, level, towards the objects
+        {93, 100, 99, 250.0f, 70.0f},        // looking up the hall and its shaft
+        {110, 96, 101, 160.0f, 100.0f},      // in the corridor, along it
+        {125, 100, 99, 20.0f, 140.0f},       // second hall, looking down
+        {98, 96, 100, 270.0f, 90.0f},        // level along +x, every edge on a pixel row
+        {91, 97, 100, 90.0f, 90.0f, 0.96f},  // the eye against a wall
+        {97, 97, 99, 0.0f, 130.0f},          // down at the odd cell, through it and the rock to the cellar
     };
     // With the odd cell sight passes into the rock beside it; without it
     // nothing does, and hidden cells can be left out.
@@ -225,7 +225,8 @@ TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
             viewRadius = radius;
             wallTexture = texture;
             // Small radii leave most of the picture to the backdrop.
-            EXPECT_LE(CountDifferences(view, radius < 12), AllowedDifferences) << Describe(view) << " texture " << texture;
+            EXPECT_LE(CountDifferences(view, radius < 12), AllowedDifferences)
+                << Describe(view) << " texture " << texture;
         }
     }
 }
@@ -385,7 +386,8 @@ TEST_F(Picture, EveryLineOfSightIsFollowedToItsFirstFace) {
                     followed++;
                     const float* screen = CellSightScreen(c[0], c[1], c[2]);
                     constexpr double room = 1e-3;
-                    if (!screen || x < screen[0] - room || x > screen[2] + room || y < screen[1] - room || y > screen[3] + room) {
+                    if (!screen || x < screen[0] - room || x > screen[2] + room || y < screen[1] - room ||
+                        y > screen[3] + room) {
                         if (unseen++ < 5)
                             ADD_FAILURE() << Describe(view) << ": pixel " << i << "," << j << " cell " << c[0] << ","
                                           << c[1] << "," << c[2];
@@ -434,7 +436,8 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
     DrawFrame();
     const int32_t open = viewCubeCounts.faces + viewCubeCounts.rects;
     for (int32_t x : {95, 101, 102, 107}) DungeonMap[CellIndex(x, 111, x == 107 ? 100 : 99)] = CellSolid;
-    DungeonMap[CellIndex(101, 111, 98)] = DungeonMap[CellIndex(102, 111, 98)] = DungeonMap[CellIndex(107, 111, 101)] = CellSolid;
+    DungeonMap[CellIndex(101, 111, 98)] = DungeonMap[CellIndex(102, 111, 98)] = DungeonMap[CellIndex(107, 111, 101)] =
+        CellSolid;
     MarkVolumesChanged();
     PlaceViewer({100, 100, 99, 0.0f, 90.0f});
     DrawFrame();

@@ -3,15 +3,16 @@
 #include <gtest/gtest.h>
 
 #include "screen/Screen.h"
+#include "sys/Random.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
-#include "sys/Random.h"
 
 TEST(Random, FirstDrawsAfterSeed24GiveTheFirstBox) {
     ResetProgramState();
     uint32_t replay = 24;
     const Box box = ReplayBox(&replay);
-    EXPECT_EQ((std::array<int, 6>{box.w, box.h, box.d, box.x, box.y, box.z}), (std::array<int, 6>{2, 3, 5, 116, 149, 54}));
+    EXPECT_EQ((std::array<int, 6>{box.w, box.h, box.d, box.x, box.y, box.z}),
+              (std::array<int, 6>{2, 3, 5, 116, 149, 54}));
     // The program's generator draws the replayed sequence.
     SeedRandom(24);
     replay = 24;

@@ -9,6 +9,7 @@
 // tens of thousands under the sanitizers), TALVOX_SOAK_SEED the stream.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,7 +18,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "app/Explorer.h"
 #include "app/KeyCodes.h"
@@ -60,8 +60,9 @@ int64_t EnvironmentNumber(const char* name, int64_t fallback) {
 
 // The keys a person may hold that the program polls; Ctrl is held only for
 // the planned save and load chords.
-const int32_t HeldKeys[] = {'M', '1', '2', KeyOpenBracket, KeyCloseBracket, 'L', '3', '4', '5', '6', '7', '8',
-                            'T', 'Z', KeyLeftButton, KeyRightButton, KeyMiddleButton, KeySpace, 'Q', 'W'};
+const int32_t HeldKeys[] = {
+    'M', '1', '2',           KeyOpenBracket, KeyCloseBracket, 'L',      '3', '4', '5', '6', '7', '8',
+    'T', 'Z', KeyLeftButton, KeyRightButton, KeyMiddleButton, KeySpace, 'Q', 'W'};
 constexpr int HeldKeyCount = sizeof HeldKeys / sizeof HeldKeys[0];
 
 // A 16-bit window coordinate: inside the largest window, negative (as the
@@ -69,9 +70,9 @@ constexpr int HeldKeyCount = sizeof HeldKeys / sizeof HeldKeys[0];
 uint32_t CoordinateWord(SoakRandom& random) {
     int32_t value;
     switch (random.Below(4)) {
-        case 0: value = random.Between(-3000, -1); break;
-        case 1: value = random.Between(1280, 9000); break;
-        default: value = random.Between(0, 1279); break;
+    case 0: value = random.Between(-3000, -1); break;
+    case 1: value = random.Between(1280, 9000); break;
+    default: value = random.Between(0, 1279); break;
     }
     return static_cast<uint32_t>(value) & 0xFFFF;
 }
@@ -90,7 +91,7 @@ struct Soak {
     int32_t releaseAt[256] = {};  // swap at which a held key is let go; 0 when not held
     int32_t focusBackAt = 0;
     int32_t radiusTarget = 3;
-    int32_t wideUntil = 0;        // a large radius is allowed until this swap
+    int32_t wideUntil = 0;  // a large radius is allowed until this swap
     int32_t nextChordAt = 0;
     bool chordHeld = false;
     int64_t maxSaves = 0, maxLoads = 0;
@@ -113,8 +114,8 @@ Soak* soak = nullptr;
 // Records the first broken rule; the driver then ends the run with Escape.
 void Fail(const std::string& what) {
     if (soak->failure.empty())
-        soak->failure = what + " at swap " + std::to_string(soak->counts.swaps) + ", frame " +
-                        std::to_string(frameCounter);
+        soak->failure =
+            what + " at swap " + std::to_string(soak->counts.swaps) + ", frame " + std::to_string(frameCounter);
 }
 
 // What must hold after every frame, whatever was pressed.
@@ -160,12 +161,12 @@ void QueueOddEvent(SoakRandom& random) {
     soak->counts.oddEvents++;
     const int32_t wide = static_cast<int32_t>(random.Next());
     switch (random.Below(6)) {
-        case 0: QueueEvent({WindowSystemKey, wide, 0, 0, false, false}); break;
-        case 1: QueueEvent(KeyEvent(256 + random.Below(100000), true)); break;
-        case 2: QueueEvent(KeyEvent(wide, false)); break;
-        case 3: QueueEvent({WindowResize, wide, wide, static_cast<int32_t>(random.Next()), false, false}); break;
-        case 4: QueueEvent({WindowScreenSaver, wide, 0, 0, false, false}); break;
-        default: QueueEvent({random.Chance(50) ? WindowButtonDown : WindowButtonUp, wide, wide, wide, false, false}); break;
+    case 0: QueueEvent({WindowSystemKey, wide, 0, 0, false, false}); break;
+    case 1: QueueEvent(KeyEvent(256 + random.Below(100000), true)); break;
+    case 2: QueueEvent(KeyEvent(wide, false)); break;
+    case 3: QueueEvent({WindowResize, wide, wide, static_cast<int32_t>(random.Next()), false, false}); break;
+    case 4: QueueEvent({WindowScreenSaver, wide, 0, 0, false, false}); break;
+    default: QueueEvent({random.Chance(50) ? WindowButtonDown : WindowButtonUp, wide, wide, wide, false, false}); break;
     }
 }
 
@@ -221,8 +222,8 @@ void Drive() {
         return;
     }
     // While a save or load shows its progress, the person waits.
-    const bool transferring = std::strncmp(TextLine, "Saving dungeon", 14) == 0 ||
-                              std::strncmp(TextLine, "Loading dungeon", 15) == 0;
+    const bool transferring =
+        std::strncmp(TextLine, "Saving dungeon", 14) == 0 || std::strncmp(TextLine, "Loading dungeon", 15) == 0;
     if (s.closeAfterChord) {
         // The save started by the chord is running: close the window now.
         scriptedKeys[KeyControl] = scriptedKeys['S'] = false;
@@ -322,7 +323,8 @@ void Drive() {
             if (key == 'L' || key == 'T') swaps = random.Between(1, 4);
             HoldKey(key, swaps);
         } else if (roll < 500) {
-            QueueEvent(MouseMoveEvent(static_cast<int32_t>(CoordinateWord(random)), static_cast<int32_t>(CoordinateWord(random))));
+            QueueEvent(MouseMoveEvent(static_cast<int32_t>(CoordinateWord(random)),
+                                      static_cast<int32_t>(CoordinateWord(random))));
             s.counts.mouseMoves++;
         } else if (roll < 560) {
             // F1..F9 as key messages; F5..F9 stay down until their key-up.
@@ -419,8 +421,7 @@ TEST_F(Soaking, ALongRandomSessionNeverBreaksTheProgram) {
         state.swapsAfterClose = 0;
         ASSERT_TRUE(OpenRenderWindow(WindowTitle, 320 * screenScale, 240 * screenScale, 16));
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     EXPECT_EQ(state.swapsAfterEscape, 0) << "frames ran after Escape";
     EXPECT_GE(frameCounter, state.targetFrames);
@@ -429,17 +430,17 @@ TEST_F(Soaking, ALongRandomSessionNeverBreaksTheProgram) {
     EXPECT_EQ(state.counts.loads + state.counts.failedLoads, state.maxLoads);
     EXPECT_TRUE(scriptedEvents.empty());
     const SoakCounts& c = state.counts;
-    std::printf("soak: %d frames, %lld swaps in %.1f s (%.0f frames/s); %lld key holds, %lld F-keys, %lld mouse moves, "
-                "%lld minimises, %lld restores, %lld odd events, %lld unfocused spells, %lld saves "
-                "(+%lld into a missing folder), %lld loads (+%lld of a short map), %lld closes (%lld mid-save), "
-                "%lld regenerations, %lld wide-radius spells; fake clock %.0f s\n",
-                frameCounter, static_cast<long long>(c.swaps), seconds, frameCounter / seconds,
-                static_cast<long long>(c.keyHolds), static_cast<long long>(c.functionKeys),
-                static_cast<long long>(c.mouseMoves), static_cast<long long>(c.minimises),
-                static_cast<long long>(c.restores), static_cast<long long>(c.oddEvents),
-                static_cast<long long>(c.unfocused), static_cast<long long>(c.saves),
-                static_cast<long long>(c.missingFolderSaves), static_cast<long long>(c.loads),
-                static_cast<long long>(c.failedLoads), static_cast<long long>(c.closes + c.closesMidSave),
-                static_cast<long long>(c.closesMidSave),
-                static_cast<long long>(c.regenerations), static_cast<long long>(c.wideFrames), scriptedClock / 1000.0);
+    std::printf(
+        "soak: %d frames, %lld swaps in %.1f s (%.0f frames/s); %lld key holds, %lld F-keys, %lld mouse moves, "
+        "%lld minimises, %lld restores, %lld odd events, %lld unfocused spells, %lld saves "
+        "(+%lld into a missing folder), %lld loads (+%lld of a short map), %lld closes (%lld mid-save), "
+        "%lld regenerations, %lld wide-radius spells; fake clock %.0f s\n",
+        frameCounter, static_cast<long long>(c.swaps), seconds, frameCounter / seconds,
+        static_cast<long long>(c.keyHolds), static_cast<long long>(c.functionKeys),
+        static_cast<long long>(c.mouseMoves), static_cast<long long>(c.minimises), static_cast<long long>(c.restores),
+        static_cast<long long>(c.oddEvents), static_cast<long long>(c.unfocused), static_cast<long long>(c.saves),
+        static_cast<long long>(c.missingFolderSaves), static_cast<long long>(c.loads),
+        static_cast<long long>(c.failedLoads), static_cast<long long>(c.closes + c.closesMidSave),
+        static_cast<long long>(c.closesMidSave), static_cast<long long>(c.regenerations),
+        static_cast<long long>(c.wideFrames), scriptedClock / 1000.0);
 }

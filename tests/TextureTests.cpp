@@ -119,9 +119,19 @@ TEST(TextureLoading, ThirtyTwoBitAndTopDownFilesGiveTheSameRecord) {
         change(layout);
         cases.push_back({what, layout});
     };
-    add("24-bit top-down", [&](BitmapLayout& s) { s.height = -2; s.data = flipped(plain.data, 9); });
-    add("32-bit", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.data = bgra; });
-    add("32-bit top-down", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.height = -2; s.data = flipped(bgra, 12); });
+    add("24-bit top-down", [&](BitmapLayout& s) {
+        s.height = -2;
+        s.data = flipped(plain.data, 9);
+    });
+    add("32-bit", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.data = bgra;
+    });
+    add("32-bit top-down", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.height = -2;
+        s.data = flipped(bgra, 12);
+    });
     add("32-bit with B, G, R, A masks", [&](BitmapLayout& s) {
         s.bitsPerPixel = 32;
         s.compression = 3;
@@ -176,8 +186,14 @@ TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
     add("280 bits per pixel", [](BitmapLayout& s) { s.bitsPerPixel = 24 + 256; });
     add("not a bitmap", [](BitmapLayout& s) { s.magic[1] = 'A'; });
     add("compressed", [](BitmapLayout& s) { s.compression = 1; });
-    add("compressed", [&](BitmapLayout& s) { s.compression = masks; s.masks = {0xFF0000, 0xFF00, 0xFF}; });
-    add("compressed", [](BitmapLayout& s) { s.bitsPerPixel = 32; s.compression = 4; });
+    add("compressed", [&](BitmapLayout& s) {
+        s.compression = masks;
+        s.masks = {0xFF0000, 0xFF00, 0xFF};
+    });
+    add("compressed", [](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = 4;
+    });
     add("unusual colour masks", [&](BitmapLayout& s) {
         s.bitsPerPixel = 32;
         s.compression = masks;
@@ -195,12 +211,22 @@ TEST(TextureLoading, RefusesWhatItCannotReadAndKeepsTheRecord) {
         s.compression = masks;
         s.masks = {0xFF0000, 0xFF00, 0xFF};
     });
-    add("cut short", [&](BitmapLayout& s) { s.bitsPerPixel = 32; s.compression = masks; s.cutTo = 60; });
+    add("cut short", [&](BitmapLayout& s) {
+        s.bitsPerPixel = 32;
+        s.compression = masks;
+        s.cutTo = 60;
+    });
     add("no pixels", [](BitmapLayout& s) { s.width = 0; });
     add("no pixels", [](BitmapLayout& s) { s.height = 0; });
     add("no pixels", [](BitmapLayout& s) { s.width = -4; });
-    add("too large", [](BitmapLayout& s) { s.width = 20000; s.height = 20000; });
-    add("too large", [](BitmapLayout& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; });
+    add("too large", [](BitmapLayout& s) {
+        s.width = 20000;
+        s.height = 20000;
+    });
+    add("too large", [](BitmapLayout& s) {
+        s.width = 0x7FFFFFFF;
+        s.height = 0x7FFFFFFF;
+    });
     add("too large", [](BitmapLayout& s) { s.height = -20000; });
     add("too large", [](BitmapLayout& s) { s.height = INT32_MIN; });
     add("bad pixel offset", [](BitmapLayout& s) { s.offset = 20; });

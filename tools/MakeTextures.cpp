@@ -6,9 +6,9 @@
 // Usage: talvox_make_textures <folder>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -60,11 +60,11 @@ static bool WriteBitmap(const std::string& path, const Picture& picture) {
     PutLittle(bytes, 40, 4);              // info header size
     PutLittle(bytes, static_cast<uint32_t>(side), 4);
     PutLittle(bytes, static_cast<uint32_t>(side), 4);
-    PutLittle(bytes, 1, 2);      // planes
-    PutLittle(bytes, 24, 2);     // bits per pixel
-    PutLittle(bytes, 0, 4);      // no compression
+    PutLittle(bytes, 1, 2);   // planes
+    PutLittle(bytes, 24, 2);  // bits per pixel
+    PutLittle(bytes, 0, 4);   // no compression
     PutLittle(bytes, dataBytes, 4);
-    PutLittle(bytes, 2835, 4);   // 72 dpi
+    PutLittle(bytes, 2835, 4);  // 72 dpi
     PutLittle(bytes, 2835, 4);
     PutLittle(bytes, 0, 4);
     PutLittle(bytes, 0, 4);
@@ -191,8 +191,8 @@ static Ramp MakeRamp(std::initializer_list<Colour> keys, int count) {
         float f = t - static_cast<float>(a);
         const Colour& p = k[a];
         const Colour& q = k[a + 1];
-        ramp.shades.push_back({VgaLevel(p.r + (q.r - p.r) * f), VgaLevel(p.g + (q.g - p.g) * f),
-                               VgaLevel(p.b + (q.b - p.b) * f)});
+        ramp.shades.push_back(
+            {VgaLevel(p.r + (q.r - p.r) * f), VgaLevel(p.g + (q.g - p.g) * f), VgaLevel(p.b + (q.b - p.b) * f)});
     }
     return ramp;
 }
@@ -255,7 +255,8 @@ static Picture DrawCastleStone() {
     const int side = 64;
     Picture picture = MakePicture(side);
     const Ramp stone = MakeRamp({{18, 18, 26}, {70, 72, 86}, {130, 130, 140}, {190, 188, 182}, {236, 232, 220}}, 16);
-    const Ramp warmStone = MakeRamp({{24, 20, 18}, {84, 76, 70}, {140, 128, 114}, {196, 182, 160}, {236, 226, 206}}, 16);
+    const Ramp warmStone =
+        MakeRamp({{24, 20, 18}, {84, 76, 70}, {140, 128, 114}, {196, 182, 160}, {236, 226, 206}}, 16);
     const Ramp mortar = MakeRamp({{10, 10, 14}, {40, 38, 44}, {70, 66, 70}}, 6);
     const std::vector<int> rows = {0, 14, 30, 46};
     const std::vector<std::vector<int>> joints = {{6, 30, 50}, {16, 42}, {2, 24, 46}, {12, 36, 58}};
@@ -508,8 +509,8 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     // One picture per texture slot; the files are named as the program reads them.
-    Picture (*const draws[TextureSlots])() = {DrawCastleStone,   DrawOldBrickRed,  DrawPatternedTile,
-                                              DrawDressedStone,  DrawOldBrickDark, DrawGreenSlime};
+    Picture (*const draws[TextureSlots])() = {DrawCastleStone,  DrawOldBrickRed,  DrawPatternedTile,
+                                              DrawDressedStone, DrawOldBrickDark, DrawGreenSlime};
     int failures = 0;
     for (int slot = 0; slot < TextureSlots; slot++) {
         const std::string file = TextureFiles[slot];

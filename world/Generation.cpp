@@ -67,9 +67,21 @@ static void CarveRandomRun() {
     int32_t w, h, d, x, y, z;
     DrawExtents(w, h, d);  // drawn only to advance the generator
     switch (DrawRandom() % 3) {
-        case 0: w = 1; h = 1; d = 18; break;
-        case 1: w = 18; h = 1; d = 1; break;
-        default: w = 1; h = 18; d = 1; break;
+    case 0:
+        w = 1;
+        h = 1;
+        d = 18;
+        break;
+    case 1:
+        w = 18;
+        h = 1;
+        d = 1;
+        break;
+    default:
+        w = 1;
+        h = 18;
+        d = 1;
+        break;
     }
     DrawRandomCell(x, y, z);
     CarveBox(x, y, z, w, h, d);

@@ -25,11 +25,11 @@ void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]) {
 static bool TransferVolume(FILE* file, uint8_t* volume, bool saving, bool firstVolume, MapProgress progress) {
     int64_t cells = VolumeCells();
     for (int64_t start = 0; start < cells; start += MapChunkSize) {
-        size_t length = start + MapChunkSize < cells ? static_cast<size_t>(MapChunkSize)
-                                                     : static_cast<size_t>(cells - start - 1);
+        size_t length =
+            start + MapChunkSize < cells ? static_cast<size_t>(MapChunkSize) : static_cast<size_t>(cells - start - 1);
         progress(MapChunkStarting, firstVolume);
-        size_t moved = saving ? std::fwrite(volume + start, 1, length, file)
-                              : std::fread(volume + start, 1, length, file);
+        size_t moved =
+            saving ? std::fwrite(volume + start, 1, length, file) : std::fread(volume + start, 1, length, file);
         if (!saving) MarkVolumesChanged();
         if (moved != length) return false;
         progress(MapChunkMoved, firstVolume);
@@ -55,8 +55,8 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
         return failure == ENOSPC ? MapDiskFull : MapNotWritten;
     }
 
-    bool saved = TransferVolume(file, DungeonMap, true, true, progress) &&
-                 TransferVolume(file, FlagMap, true, false, progress);
+    bool saved =
+        TransferVolume(file, DungeonMap, true, true, progress) && TransferVolume(file, FlagMap, true, false, progress);
     if (saved) {
         progress(MapAllMoved, false);
         saved = SysFlushFileToDisk(file);

@@ -27,9 +27,9 @@ enum MapOutcome {
     MapFolderReadOnly,  // a save could not make its file in the map folder: the old map is as it was
     MapDiskFull,        // a save found no room for one more file: the old map is as it was
     MapNotWritten,      // a save failed: the old map is as it was
-    MapTooShort,      // the file is shorter than a whole map: nothing changed
-    MapOutOfMemory,   // no room to keep the cells for a failed read: nothing changed
-    MapNotRead,       // a read failed part-way: the cells were put back
+    MapTooShort,        // the file is shorter than a whole map: nothing changed
+    MapOutOfMemory,     // no room to keep the cells for a failed read: nothing changed
+    MapNotRead,         // a read failed part-way: the cells were put back
 };
 
 // The path of map n: map/<n>.map in the save folder (sys/DataFolders.h).

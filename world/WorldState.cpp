@@ -1,8 +1,8 @@
 // The world's globals with their start-up values, and their allocation.
 #include "world/WorldState.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 int32_t worldSide = 256;
 int32_t worldLevels = 256;

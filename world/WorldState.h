@@ -53,9 +53,7 @@ extern uint32_t volumeRevision;
 inline void MarkVolumesChanged() { volumeRevision += 1; }
 
 // Index of cell (x, y, z) in either volume: x fastest, then y, then z.
-inline int32_t CellIndex(int32_t x, int32_t y, int32_t z) {
-    return z * layerSize + y * worldSide + x;
-}
+inline int32_t CellIndex(int32_t x, int32_t y, int32_t z) { return z * layerSize + y * worldSide + x; }
 
 // Cells in one volume at the current sizes.
 inline int32_t VolumeCells() { return worldSide * worldSide * worldLevels; }

@@ -82,10 +82,8 @@ void DrawPlainCell(int32_t x, int32_t y, int32_t z) {
     SetPlainColour(x, y, z);
     glScalef(0.5f, 0.5f, 0.5f);
     const uint8_t code = DungeonMap[CellIndex(x, y, z)];
-    if (FlagMap[CellIndex(x, y, z)] == FlagAltTexture)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[GreenTextureSlot]);
-    else if (code <= CellSolid)
-        glBindTexture(GL_TEXTURE_2D, TextureNames[FloorTextureSlot]);
+    if (FlagMap[CellIndex(x, y, z)] == FlagAltTexture) glBindTexture(GL_TEXTURE_2D, TextureNames[GreenTextureSlot]);
+    else if (code <= CellSolid) glBindTexture(GL_TEXTURE_2D, TextureNames[FloorTextureSlot]);
     const bool open = code == CellEmpty;
 
     glBegin(GL_QUADS);

@@ -38,6 +38,4 @@ static void SwapRealContext() {
 
 static void* FindRealFunction(const char* name) { return glContext ? SDL_GL_GetProcAddress(name) : nullptr; }
 
-void UseRealContext() {
-    scriptedContext = {OpenRealContext, SwapRealContext, CloseRealContext, FindRealFunction};
-}
+void UseRealContext() { scriptedContext = {OpenRealContext, SwapRealContext, CloseRealContext, FindRealFunction}; }

@@ -143,7 +143,9 @@ static int64_t FirstMismatch(const uint8_t* volume, uint8_t (*pattern)(int64_t, 
     return -1;
 }
 
-int64_t FirstDungeonMismatch(int salt, int64_t count) { return FirstMismatch(DungeonMap, PatternDungeonByte, salt, count); }
+int64_t FirstDungeonMismatch(int salt, int64_t count) {
+    return FirstMismatch(DungeonMap, PatternDungeonByte, salt, count);
+}
 
 int64_t FirstFlagMismatch(int salt, int64_t count) { return FirstMismatch(FlagMap, PatternFlagByte, salt, count); }
 

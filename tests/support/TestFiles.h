@@ -45,17 +45,17 @@ bool RunWithFileSizeLimit(uint64_t limitBytes, const std::function<void()>& acti
 struct BitmapLayout {
     char magic[2] = {'B', 'M'};
     int32_t width = 4;
-    int32_t height = 2;         // negative: top-down
+    int32_t height = 2;  // negative: top-down
     uint16_t bitsPerPixel = 24;
     uint32_t compression = 0;
     uint32_t offset = 54;
     std::vector<uint32_t> masks;  // written from byte 54 on
-    bool padRows = true;        // rows padded to four bytes (with 0xAB)
-    std::vector<uint8_t> data;  // the pixels' bytes (B, G, R triplets at 24
-                                // bits), rows in file order, unpadded; empty:
-                                // PixelRamp, when sides are 1..999
-    std::vector<uint8_t> tail;  // bytes after the pixel rows
-    size_t cutTo = SIZE_MAX;    // file length after writing, when shorter
+    bool padRows = true;          // rows padded to four bytes (with 0xAB)
+    std::vector<uint8_t> data;    // the pixels' bytes (B, G, R triplets at 24
+                                  // bits), rows in file order, unpadded; empty:
+                                  // PixelRamp, when sides are 1..999
+    std::vector<uint8_t> tail;    // bytes after the pixel rows
+    size_t cutTo = SIZE_MAX;      // file length after writing, when shorter
 };
 
 // Width x height x bytesPerPixel distinct-looking bytes (i * 7 + 1).

@@ -8,18 +8,18 @@
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
-#include "render/Frame.h"
 #include "render/Bitmaps.h"
+#include "render/Blocks.h"
+#include "render/Frame.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
 #include "sys/DataFolders.h"
-#include "tests/support/ScriptedPlatform.h"
 #include "sys/Random.h"
 #include "sys/Worker.h"
-#include "world/WorldState.h"
-#include "render/Blocks.h"
+#include "tests/support/ScriptedPlatform.h"
 #include "world/Player.h"
+#include "world/WorldState.h"
 
 void ResetProgramState() {
     ResetScriptedPlatform();

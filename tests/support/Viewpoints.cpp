@@ -10,10 +10,10 @@
 
 #include "render/Frame.h"
 #include "render/Textures.h"
-#include "world/Generation.h"
 #include "sys/Random.h"
-#include "world/WorldState.h"
+#include "world/Generation.h"
 #include "world/Player.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -74,7 +74,8 @@ float MeasureReach(int32_t x, int32_t y, int32_t z, float yaw, float pitch, floa
             const float length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
             float t = 0.0f;
             for (; t < limit; t += 0.25f) {
-                const float p[3] = {x + 0.5f + d[0] / length * t, y + 0.5f + d[1] / length * t, z + 0.5f + d[2] / length * t};
+                const float p[3] = {x + 0.5f + d[0] / length * t, y + 0.5f + d[1] / length * t,
+                                    z + 0.5f + d[2] / length * t};
                 if (!IsOpen(static_cast<int32_t>(std::floor(p[0])), static_cast<int32_t>(std::floor(p[1])),
                             static_cast<int32_t>(std::floor(p[2]))))
                     break;
@@ -116,7 +117,8 @@ std::vector<Viewpoint> FindOpenViews(int count, int32_t spacing) {
                 int32_t open = 0;
                 for (int32_t dz = -2; dz <= 2; dz++)
                     for (int32_t dy = -2; dy <= 2; dy++)
-                        for (int32_t dx = -2; dx <= 2; dx++) open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == CellEmpty;
+                        for (int32_t dx = -2; dx <= 2; dx++)
+                            open += DungeonMap[CellIndex(x + dx, y + dy, z + dz)] == CellEmpty;
                 candidates.push_back({x, y, z, 0.0f, 0.0f, 0.5f, static_cast<float>(open)});
             }
     std::vector<Viewpoint> chosen = ChooseApart(candidates, count, spacing);
@@ -140,7 +142,9 @@ namespace {
 struct SweepRandom {
     std::mt19937 engine;
     int32_t Below(int32_t n) { return static_cast<int32_t>(engine() % static_cast<uint32_t>(n)); }
-    float Between(float low, float high) { return low + (high - low) * static_cast<float>(engine() >> 8) / 16777216.0f; }
+    float Between(float low, float high) {
+        return low + (high - low) * static_cast<float>(engine() >> 8) / 16777216.0f;
+    }
 };
 
 // A random inner cell whose code is (or is not) CellEmpty; after many tries,
@@ -202,7 +206,8 @@ std::vector<SweepView> MakeSweepViews(uint32_t seed, int open, int rock, int sid
         cell[axis] = std::clamp(cell[axis], 1, extent[axis] - 2);
         float yaw, pitch;
         LookAlong(side, &yaw, &pitch);
-        s.view = {cell[0], cell[1], cell[2], yaw + random.Between(-30.0f, 30.0f), pitch + random.Between(-30.0f, 30.0f)};
+        s.view = {cell[0], cell[1], cell[2], yaw + random.Between(-30.0f, 30.0f),
+                  pitch + random.Between(-30.0f, 30.0f)};
         common(s);
         s.kind = SweepChunkSide;
         views.push_back(s);
