@@ -20,11 +20,6 @@ constexpr float NoFace = std::numeric_limits<float>::infinity();
 // it: far more than the GL's sub-pixel snapping.
 constexpr float EdgeRoom = 0.05f;
 
-// The recorded depths that hide something at eye depth nearest lie below
-// this: apart from it by more than the depth buffer can blur at that
-// distance.
-float HidingDepth(float nearest) { return nearest * 0.999f - 0.01f; }
-
 // Whole numbers next to a value, without the library's rounding calls:
 // exact but within a thousandth of a pixel, and held to +-4000 (far off the
 // picture either way).
@@ -66,6 +61,8 @@ float TileDepth(FaceDepths& d, int tx, int ty) {
 }
 
 }  // namespace
+
+float FaceHidingDepth(float nearest) { return nearest * 0.999f - 0.01f; }
 
 void ClearFaceDepths(FaceDepths& d, int width, int height) {
     d.pictureWidth = width;
@@ -165,7 +162,7 @@ bool IsHiddenBehindFaces(FaceDepths& d, const float screen[4], float nearest) {
     PixelRange(screen[1], screen[3], d.pictureHeight, EdgeRoom, &j0, &j1);
     // No pixel centre at all: nothing seen through it is drawn.
     if (i0 > i1 || j0 > j1) return true;
-    const float hiding = HidingDepth(nearest);
+    const float hiding = FaceHidingDepth(nearest);
     for (int ty = j0 / TileSide; ty <= j1 / TileSide; ty++)
         for (int tx = i0 / TileSide; tx <= i1 / TileSide; tx++) {
             if (d.tileUntouched[ty * d.tileColumns + tx]) return false;

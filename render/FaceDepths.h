@@ -37,5 +37,10 @@ void ClearFaceDepths(FaceDepths& depths, int width, int height);
 void AddFaceDepth(FaceDepths& depths, const float x[4], const float y[4], float farthest, const float within[4]);
 // Whether every pixel centre in the screen rectangle (normalised device x0,
 // y0, x1, y1) lies behind a face nearer than eye depth nearest: nothing at
-// that depth or beyond shows there.
+// that depth or beyond shows there. A face hides it only where its farthest
+// depth lies below FaceHidingDepth(nearest).
 bool IsHiddenBehindFaces(FaceDepths& depths, const float screen[4], float nearest);
+// The depth below which a face's farthest corner must lie for the face to
+// hide what lies at eye depth nearest: less than nearest, by more than the
+// depth buffer can blur at that distance.
+float FaceHidingDepth(float nearest);

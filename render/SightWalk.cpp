@@ -203,7 +203,8 @@ int32_t chunkLow[3] = {0, 0, 0};
 int32_t chunkSpan[3] = {0, 0, 0};
 
 // One walk's marking, over the part of the screen it was given. Large views
-// are walked as two parts side by side, one on the helper thread, and the
+// are walked as two parts side by side, one on the helper thread (where the
+// system gives one; else the view is walked whole), and the
 // second marking is then folded into the first. Every line of sight passes
 // through one part or the other, so together they mark every cell a line of
 // sight reaches, each with a screen that holds the line's pixel (a little
@@ -456,7 +457,7 @@ void MarkCellsInSight(const ViewVolume& view) {
     int32_t chunkHigh[3];
     ChunkRange(view, chunkLow, chunkHigh);
     for (int axis = 0; axis < 3; axis++) chunkSpan[axis] = chunkHigh[axis] - chunkLow[axis] + 1;
-    const bool parted = view.occluding && lastCellsInSight >= CellsBeforeParting;
+    bool parted = view.occluding && lastCellsInSight >= CellsBeforeParting;
     SightWalk &first = sightWalks[0], &second = sightWalks[1];
     if (!view.occluding) {
         ClearSightWalk(first);
@@ -466,9 +467,12 @@ void MarkCellsInSight(const ViewVolume& view) {
     PrepareSideProjection(view);
     first.view = second.view = &view;
     if (parted) {
-        first.part = {-1.0f, -1.0f, partingX, 1.0f};
         second.part = {partingX, -1.0f, 1.0f, 1.0f};
-        StartWorkerJob(WalkSightJob, &second);
+        // Without a helper thread the view is walked whole here.
+        parted = StartWorkerJob(WalkSightJob, &second);
+    }
+    if (parted) {
+        first.part = {-1.0f, -1.0f, partingX, 1.0f};
         WalkSight(first);
         WaitForWorkerJob();
         FoldSightWalk(first, second);

@@ -3,9 +3,15 @@
 // platform.
 #pragma once
 
-// Called to start job(argument) on the helper thread, which is started on
-// first use; returns at once. At most one job runs at a time: wait for it
-// before starting the next.
-void StartWorkerJob(void (*job)(void*), void* argument);
+// While true, StartWorkerJob starts nothing and returns false, as where the
+// system gives no thread. False unless set.
+extern bool workerThreadRefused;
+
+// Starts job(argument) on the helper thread, which is started on first use,
+// and returns true at once. At most one job runs at a time: wait for it
+// before starting the next. Returns false, having started nothing, when the
+// system gives no thread; after one refusal it is not asked again, and every
+// later call returns false at once.
+bool StartWorkerJob(void (*job)(void*), void* argument);
 // Called after StartWorkerJob: returns once the job has finished.
 void WaitForWorkerJob();

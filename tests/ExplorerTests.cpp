@@ -359,6 +359,14 @@ TEST(StartUp, DataIsFoundHereThenBesideTheProgramThenInstalled) {
     setenv("HOME", (root + "home").c_str(), 1);
     ChooseDataFolders(program.c_str());
     EXPECT_EQ(std::string(saveFolder), root + "home/.local/share/talvox/");
+    // A relative XDG_DATA_HOME is no folder of the user's: saves would land
+    // wherever the program was started.
+    setenv("XDG_DATA_HOME", "relative-xdg", 1);
+    ChooseDataFolders(program.c_str());
+    EXPECT_EQ(std::string(saveFolder), root + "home/.local/share/talvox/") << "a relative XDG_DATA_HOME was taken";
+    MakeSaveFolder();
+    EXPECT_FALSE(fs::exists("relative-xdg")) << "a relative XDG_DATA_HOME was made in the current folder";
+    unsetenv("XDG_DATA_HOME");
 
     fs::create_directories(program + "bmp_cube");
     ChooseDataFolders(program.c_str());

@@ -2,19 +2,24 @@
 // shows.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "app/Notices.h"
+#include "app/Screenshots.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
 
@@ -220,4 +225,58 @@ TEST(Hud, NoticesStackDownFromTheMapLineInYellowBrokenToFitAndGoWhenTheirTimeIsO
     for (const auto& pixel : blockLine) hudTop = std::max(hudTop, pixel.second);
     for (const auto& pixel : YellowPixels()) noticesBottom = std::min(noticesBottom, pixel.second);
     EXPECT_GT(noticesBottom, hudTop + 1) << "the notices touch the HUD";
+}
+
+// The yellow pixels the notices of texts, shown in turn, draw over the
+// backdrop.
+static PixelSet NoticePixels(const std::vector<std::string>& texts) {
+    ClearNotices();
+    for (const std::string& text : texts) ShowNotice(text.c_str(), ScreenshotNoticeMilliseconds);
+    RestoreBackdrop();
+    DrawNotices();
+    return YellowPixels();
+}
+
+// F12 twice within one second gives two files, neither replacing the other,
+// each named in its notice; a write that fails (here past a file size limit,
+// as on a full disk) leaves no file behind and says so.
+TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
+    ResetProgramState();
+    ASSERT_TRUE(EnterScratchFolder("talvox-screenshots"));
+    RestoreBackdrop();
+    // Both in the same second: from just after one begins.
+    const std::time_t before = std::time(nullptr);
+    while (std::time(nullptr) == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(SaveScreenshot());
+    EXPECT_TRUE(SaveScreenshot());
+    RestoreBackdrop();
+    DrawNotices();
+    const PixelSet shown = YellowPixels();
+    const std::vector<std::string> names = FolderEntries("screenshots");
+    ASSERT_EQ(names.size(), 2u) << "two screenshots in a second did not make two files";
+    // Sorted, "<time>-2.png" comes before "<time>.png".
+    EXPECT_EQ(names[0], names[1].substr(0, names[1].size() - 4) + "-2.png");
+    const std::vector<uint8_t> first = ReadFileBytes("screenshots/" + names[1]);
+    const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    ASSERT_GT(first.size(), 8u);
+    EXPECT_EQ(std::memcmp(first.data(), signature, 8), 0) << names[1] << " is not a PNG";
+    EXPECT_TRUE(ReadFileBytes("screenshots/" + names[0]) == first) << "the two pictures differ";
+    EXPECT_EQ(shown, NoticePixels({"Screenshot saved: " + names[1], "Screenshot saved: " + names[0]}));
+
+    // The same picture cut short at its start, and by its last byte (which
+    // only the flush before closing writes).
+    for (const uint64_t limit : {uint64_t{16}, static_cast<uint64_t>(first.size() - 1)}) {
+        ClearNotices();
+        RestoreBackdrop();
+        bool saved = true;
+        ASSERT_TRUE(RunWithFileSizeLimit(limit, [&] { saved = SaveScreenshot(); }));
+        EXPECT_FALSE(saved) << "limit " << limit;
+        RestoreBackdrop();
+        DrawNotices();
+        const PixelSet failed = YellowPixels();
+        EXPECT_EQ(FolderEntries("screenshots"), names) << "the failed screenshot left a file, limit " << limit;
+        EXPECT_EQ(failed, NoticePixels({"Screenshot failed: file not written"})) << "limit " << limit;
+    }
+    LeaveScratchFolder();
+    ClearNotices();
 }

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +28,64 @@ namespace fs = std::filesystem;
 
 static constexpr int64_t Cells = 16777216;
 static const char* const MapPath = "map/0.map";
+
+// The calls a save makes on its way to disk, in order, while callsToDisk is
+// set: the program is linked with --wrap for each (tests/CMakeLists.txt).
+static std::vector<std::string>* callsToDisk = nullptr;
+
+extern "C" {
+int __real_fsync(int fd);
+int __real_fdatasync(int fd);
+int __real_rename(const char* from, const char* to);
+int __real_renameat(int fromFolder, const char* from, int toFolder, const char* to);
+int __real_linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags);
+}
+
+// What a flush of fd puts on disk: the map folder, another folder, or a file
+// of some size.
+static void RecordFlush(int fd) {
+    struct stat status, map;
+    if (!callsToDisk || fstat(fd, &status) != 0) return;
+    if (!S_ISDIR(status.st_mode))
+        callsToDisk->push_back("flush a file of " + std::to_string(status.st_size) + " bytes");
+    else if (stat("map", &map) == 0 && map.st_dev == status.st_dev && map.st_ino == status.st_ino)
+        callsToDisk->push_back("flush the map folder");
+    else callsToDisk->push_back("flush another folder");
+}
+
+static void RecordReplace(const char* to) {
+    if (callsToDisk) callsToDisk->push_back(std::string("replace ") + to);
+}
+
+extern "C" int __wrap_fsync(int fd) {
+    RecordFlush(fd);
+    return __real_fsync(fd);
+}
+extern "C" int __wrap_fdatasync(int fd) {
+    RecordFlush(fd);
+    return __real_fdatasync(fd);
+}
+extern "C" int __wrap_rename(const char* from, const char* to) {
+    RecordReplace(to);
+    return __real_rename(from, to);
+}
+extern "C" int __wrap_renameat(int fromFolder, const char* from, int toFolder, const char* to) {
+    RecordReplace(to);
+    return __real_renameat(fromFolder, from, toFolder, to);
+}
+extern "C" int __wrap_linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+    if (callsToDisk) callsToDisk->push_back("name the file");
+    return __real_linkat(fromFolder, from, toFolder, to, flags);
+}
+
+// Whether map/ takes files without a name (O_TMPFILE), which a save names
+// only when they are whole.
+static bool MapFolderTakesUnnamedFiles() {
+    const int probe = open("map", O_TMPFILE | O_WRONLY, 0600);
+    if (probe < 0) return false;
+    close(probe);
+    return true;
+}
 
 // Every test runs in a fresh folder with an empty map/ inside.
 class MapFile : public ::testing::Test {
@@ -92,9 +149,7 @@ TEST_F(MapFile, SaveRemovesTheTemporaryFilesOfEndedSavesOnly) {
     const std::string other = gone + "x";
     for (const std::string& name : {gone, gone + "-1", running, mine, other})
         ASSERT_TRUE(WriteFileBytes("map/" + name, {1, 2, 3}));
-    const int probe = open("map", O_TMPFILE | O_WRONLY, 0600);
-    const bool unnamedFiles = probe >= 0;
-    if (probe >= 0) close(probe);
+    const bool unnamedFiles = MapFolderTakesUnnamedFiles();
     int namedWhileWriting = 0;
     scriptedOnSwap = [&](int) {
         for (const std::string& name : MapFolderEntries())
@@ -109,6 +164,23 @@ TEST_F(MapFile, SaveRemovesTheTemporaryFilesOfEndedSavesOnly) {
     if (unnamedFiles) {
         EXPECT_EQ(namedWhileWriting, 0) << "the save's file had a name while it was written";
     }
+}
+
+// A save that a power cut can interrupt anywhere: every byte of the new file
+// is on disk before it takes the map's place, and the folder that now names
+// it is put on disk after that.
+TEST_F(MapFile, SaveFlushesTheWholeFileBeforeTheReplaceAndTheFolderAfterIt) {
+    FillVolumesWithPattern(1);
+    std::vector<std::string> calls;
+    callsToDisk = &calls;
+    SaveMap(0);
+    callsToDisk = nullptr;
+    std::vector<std::string> expected = {"flush a file of 33554430 bytes"};
+    if (MapFolderTakesUnnamedFiles()) expected.push_back("name the file");
+    expected.push_back("replace map/0.map");
+    expected.push_back("flush the map folder");
+    EXPECT_EQ(calls, expected) << "the calls of a save on its way to disk";
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(1));
 }
 
 TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
@@ -233,26 +305,13 @@ TEST_F(MapFile, UnreadableMapChangesNothingAndSaysSo) {
     EXPECT_EQ(scriptedSleeps, std::vector<int32_t>{MapOutcomePauseMilliseconds});
 }
 
-// Runs SaveMap with files limited to limitBytes; writes past it fail.
-static void SaveWithFileSizeLimit(rlim_t limitBytes) {
-    struct rlimit saved;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = saved;
-    limited.rlim_cur = limitBytes;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    SaveMap(0);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
-    std::signal(SIGXFSZ, previousHandler);
-}
-
 TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     std::vector<uint8_t> old = MapFileOfPattern(3);
     ASSERT_TRUE(WriteFileBytes(MapPath, old));
     FillVolumesWithPattern(1);
 
     // Fails in the dungeon-map phase.
-    SaveWithFileSizeLimit(5500000);
+    ASSERT_TRUE(RunWithFileSizeLimit(5500000, [] { SaveMap(0); }));
     EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_FALSE(scriptedSleeps.empty());
@@ -267,7 +326,7 @@ TEST_F(MapFile, FailedSaveKeepsTheOldMapAndSaysSo) {
     ResetScriptedPlatform();
     std::vector<std::string> linesAtSwaps;
     scriptedOnSwap = [&](int) { linesAtSwaps.push_back(TextLine); };
-    SaveWithFileSizeLimit(20000000);
+    ASSERT_TRUE(RunWithFileSizeLimit(20000000, [] { SaveMap(0); }));
     EXPECT_TRUE(ReadFileBytes(MapPath) == old) << "the old map changed";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
     ASSERT_EQ(linesAtSwaps.size(), 18u);

@@ -18,6 +18,7 @@
 #include "app/Window.h"
 #include "render/Bitmaps.h"
 #include "render/Chunks.h"
+#include "render/FaceDepths.h"
 #include "render/Frame.h"
 #include "render/RenderCounts.h"
 #include "render/SightWalk.h"
@@ -26,6 +27,7 @@
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
 #include "screen/Screen.h"
+#include "sys/Worker.h"
 #include "tests/support/PlainScene.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestFiles.h"
@@ -235,6 +237,19 @@ TEST_F(Picture, FramesMatchThePlainDrawingAcrossRadiiAndWallTextures) {
 // a chunk, looking towards it; random offsets, angles, radii, wall textures
 // and lights.
 TEST_F(Picture, FramesMatchThePlainDrawingAcrossASeededSweep) {
+    // First, in rock, a hall just across a chunk's high side (x 111 | 112)
+    // seen from inside the rock: the cube ends at the chunk's first layer,
+    // whose cells are all open, so nothing of that chunk is in sight but the
+    // backs of the faces its cells show against the rock.
+    FillCells(112, 90, 90, 124, 110, 110, CellEmpty);
+    viewRadius = 5;
+    const Viewpoint inRock = {108, 100, 100, 270.0f, 90.0f, 0.3f};
+    EXPECT_LE(CountDifferences(inRock), AllowedDifferences) << "hall across a chunk side " << Describe(inRock);
+    int seenAcross = 0;
+    for (int32_t z = 95; z <= 104; z++)
+        for (int32_t y = 95; y <= 104; y++) seenAcross += CellSightScreen(112, y, z) != nullptr;
+    EXPECT_EQ(seenAcross, 0) << "cells of the chunk across are in sight";
+
     constexpr uint32_t Seed = 7;
     for (int32_t world = 0; world < 3; world++) {
         RegenerateWorld(world == 0 ? 0 : 1);
@@ -275,6 +290,39 @@ TEST_F(Picture, HollowsSeenFromInsideRockHideWhatLiesBeyondThem) {
     EXPECT_LE(CountDifferencesAt(place, "inside rock at 32,66,62", false), AllowedDifferences);
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.sightCells, 30000);
+}
+
+// A view large enough to be walked in two halves is walked whole on this
+// thread when the system gives no helper thread, to the same picture.
+TEST_F(Picture, ALargeViewIsWalkedWholeWhenNoHelperThreadCanStart) {
+    RegenerateWorld(0);
+    viewRadius = 60;
+    workerThreadRefused = true;
+    auto place = [] { PlaceViewer({140, 120, 60, 35.0f, -20.0f}); };
+    EXPECT_LE(CountDifferencesAt(place, "without a helper thread", false), AllowedDifferences);
+    EXPECT_GE(CountCellsInSight(), 2000) << "the view is too small to be parted";
+    workerThreadRefused = false;
+}
+
+// A face the walk met hides only what lies behind its farthest corner, with
+// room for the depth buffer's rounding: a side as far as that corner (as
+// where two faces meet at an edge) is not hidden, nor one at the depth where
+// hiding begins; one just past that is.
+TEST_F(Picture, ASideNoFartherThanAFaceMetIsNotHiddenBehindIt) {
+    const float x[4] = {-0.5f, 0.5f, 0.5f, -0.5f}, y[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
+    const float wholeScreen[4] = {-1.0f, -1.0f, 1.0f, 1.0f}, behind[4] = {-0.25f, -0.25f, 0.25f, 0.25f};
+    const float nearest = 10.0f, edge = FaceHidingDepth(nearest);
+    struct Case {
+        float farthest;
+        bool hidden;
+    };
+    for (const Case& c : {Case{nearest, false}, Case{edge, false}, Case{std::nextafter(edge, 0.0f), true}}) {
+        FaceDepths depths;
+        ClearFaceDepths(depths, ScreenWidth, ScreenHeight);
+        AddFaceDepth(depths, x, y, c.farthest, wholeScreen);
+        EXPECT_EQ(IsHiddenBehindFaces(depths, behind, nearest), c.hidden)
+            << "a side at depth " << nearest << " behind a face met whose farthest depth is " << c.farthest;
+    }
 }
 
 // Every cell a line of sight passes through before it meets a face is

@@ -1,5 +1,6 @@
 """The Windows build under Wine: the same window, picture and ways out as the
-Linux build, and the user's package unpacked and run as it is.
+Linux build, a save whose replace of the map writes through, and the user's
+package unpacked and run as it is.
 
 Which Windows build: TALVOX_WINDOWS_EXE, else build-windows/run/talvox.exe
 in the repository (scripts/build-windows.sh writes it); the package is
@@ -9,6 +10,7 @@ Without wine or without the exe the tests are skipped, and the run passes.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -211,6 +213,25 @@ class WineTest(unittest.TestCase):
         # it into the close message.
         self.start_windows_build(self.windows_run_folder())
         self.assertEqual(harness.quit_with(self.process, ["alt", "F4"]), 0)
+
+    def test_a_save_replaces_the_map_writing_through(self):
+        # Wine traces each MoveFileEx with its flags: the save's replace of the
+        # map asks for MOVEFILE_REPLACE_EXISTING (1) and MOVEFILE_WRITE_THROUGH
+        # (8), so that the replacement is on disk when the call returns.
+        os.environ["WINEDEBUG"] = "trace+file"
+        try:
+            work = self.windows_run_folder()
+            self.start_windows_build(work)
+        finally:
+            os.environ["WINEDEBUG"] = "-all"
+        harness.save(work)
+        self.assertEqual(harness.quit_with(self.process), 0)
+        with open(os.path.join(work, "talvox.log"), errors="replace") as log:
+            moves = re.findall(r'MoveFileWithProgressW \(L"([^"]*)",L"([^"]*)",[0-9a-fA-F]+,[0-9a-fA-F]+,([0-9a-fA-F]+)\)',
+                               log.read())
+        replaces = [int(flags, 16) for _, target, flags in moves if re.search(r"[\\/]0\.map$", target)]
+        self.assertEqual(len(replaces), 1, "one replace of the map in Wine's trace, not %s" % moves[:5])
+        self.assertEqual(replaces[0] & 9, 9, "the replace of the map asks for flags %#x" % replaces[0])
 
     def test_keys_held_in_another_program_do_not_act(self):
         window = self.start_windows_build(self.windows_run_folder())

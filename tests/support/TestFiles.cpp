@@ -3,8 +3,10 @@
 #include "tests/support/TestFiles.h"
 
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -50,11 +52,27 @@ std::vector<uint8_t> ReadFileBytes(const fs::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> MapFolderEntries() {
+std::vector<std::string> FolderEntries(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator("map")) names.push_back(entry.path().filename().string());
+    std::error_code failed;
+    for (const auto& entry : fs::directory_iterator(folder, failed)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> MapFolderEntries() { return FolderEntries("map"); }
+
+bool RunWithFileSizeLimit(uint64_t limitBytes, const std::function<void()>& action) {
+    struct rlimit saved;
+    if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return false;
+    struct rlimit limited = saved;
+    limited.rlim_cur = static_cast<rlim_t>(limitBytes);
+    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    const bool set = setrlimit(RLIMIT_FSIZE, &limited) == 0;
+    if (set) action();
+    const bool restored = setrlimit(RLIMIT_FSIZE, &saved) == 0;
+    std::signal(SIGXFSZ, previousHandler);
+    return set && restored;
 }
 
 // Bitmaps

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,14 @@ void LeaveScratchFolder();
 bool WriteFileBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 // The whole file at path; empty when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path);
+// The names in folder, sorted; empty when it cannot be read.
+std::vector<std::string> FolderEntries(const std::filesystem::path& folder);
 // The names in map/, sorted.
 std::vector<std::string> MapFolderEntries();
+// Runs action with files limited to limitBytes: writes past the limit fail
+// (EFBIG, the signal ignored meanwhile), as on a full disk, and the limit is
+// put back afterwards. False when the limit could not be set or put back.
+bool RunWithFileSizeLimit(uint64_t limitBytes, const std::function<void()>& action);
 
 // Bitmaps
 

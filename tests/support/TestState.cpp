@@ -15,6 +15,7 @@
 #include "screen/Screen.h"
 #include "sys/DataFolders.h"
 #include "sys/Random.h"
+#include "sys/Worker.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "world/Player.h"
 #include "world/WorldState.h"
@@ -55,6 +56,7 @@ void ResetProgramState() {
     dataFolder[0] = saveFolder[0] = 0;
     saveFolderIsUsersOwn = false;
     SeedRandom(1);
+    workerThreadRefused = false;
 
     AllocateTextureImages();
     AllocateVolumes();
