@@ -30,7 +30,16 @@ PlayerInput ReadPlayerInput() {
     for (int32_t k = 1; k <= 6; k++)
         if (IsKeyHeld('2' + k)) input.marker = k;
     input.teleport = IsKeyHeld('T');
+    input.turn = (IsKeyHeld(KeyArrowRight) ? 1 : 0) - (IsKeyHeld(KeyArrowLeft) ? 1 : 0);
     return input;
 }
 
-WalkInput ReadWalkInput() { return {IsKeyHeld(KeyLeftButton), IsKeyHeld('Z')}; }
+WalkInput ReadWalkInput() {
+    WalkInput walk = {};
+    walk.forward = IsKeyHeld(KeyLeftButton) || IsKeyHeld('W') || IsKeyHeld(KeyArrowUp);
+    // Ctrl+S saves the map: S walks only without Ctrl.
+    walk.backward = IsKeyHeld('Z') || (IsKeyHeld('S') && !IsKeyHeld(KeyControl)) || IsKeyHeld(KeyArrowDown);
+    walk.left = IsKeyHeld('A');
+    walk.right = IsKeyHeld('D');
+    return walk;
+}

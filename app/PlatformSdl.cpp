@@ -41,10 +41,10 @@ static int32_t VirtualKeyOf(const SDL_Keysym& key) {
     case SDL_SCANCODE_RETURN: return 0x0D;
     case SDL_SCANCODE_TAB: return 0x09;
     case SDL_SCANCODE_BACKSPACE: return 0x08;
-    case SDL_SCANCODE_LEFT: return 0x25;
-    case SDL_SCANCODE_UP: return 0x26;
-    case SDL_SCANCODE_RIGHT: return 0x27;
-    case SDL_SCANCODE_DOWN: return 0x28;
+    case SDL_SCANCODE_LEFT: return KeyArrowLeft;
+    case SDL_SCANCODE_UP: return KeyArrowUp;
+    case SDL_SCANCODE_RIGHT: return KeyArrowRight;
+    case SDL_SCANCODE_DOWN: return KeyArrowDown;
     default: return 0;
     }
 }
@@ -62,6 +62,10 @@ static SDL_Scancode ScancodeOf(int32_t virtualKey) {
     case KeySpace: return SDL_SCANCODE_SPACE;
     case KeyOpenBracket: return SDL_SCANCODE_LEFTBRACKET;
     case KeyCloseBracket: return SDL_SCANCODE_RIGHTBRACKET;
+    case KeyArrowLeft: return SDL_SCANCODE_LEFT;
+    case KeyArrowUp: return SDL_SCANCODE_UP;
+    case KeyArrowRight: return SDL_SCANCODE_RIGHT;
+    case KeyArrowDown: return SDL_SCANCODE_DOWN;
     default: return SDL_SCANCODE_UNKNOWN;
     }
 }

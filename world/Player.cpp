@@ -9,7 +9,15 @@ float yaw = 0.0f;
 float pitch = 0.0f;
 
 void UpdateViewAngles(const PlayerInput& input) {
-    if (!input.look) return;
+    if (!input.look) {
+        if (input.turn == 0) return;
+        yaw = yaw + static_cast<float>(input.turn) * TurnDegreesPerFrame;
+        // A held key turns on and on; the angle stays small enough to keep
+        // its precision.
+        if (yaw >= 360.0f) yaw = yaw - 360.0f;
+        if (yaw < 0.0f) yaw = yaw + 360.0f;
+        return;
+    }
     yaw = static_cast<float>(input.lookX) * 2.0f + 180.0f - 160.0f;
     pitch = static_cast<float>(input.lookY) + 90.0f - 120.0f;
 }
