@@ -8,9 +8,11 @@
 #include <string>
 
 #include "app/Explorer.h"
+#include "app/Help.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "sys/DataFolders.h"
@@ -130,6 +132,41 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     EXPECT_EQ(picturePlacement.zoom, 0);
     EXPECT_EQ(scriptedWindowWidth, 320);
     EXPECT_EQ(scriptedWindowHeight, 240);
+}
+
+TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
+    OpenForTest();
+    // Down, held through a second pass, up: each press acts once.
+    auto press = [](int32_t key) {
+        if (key == KeyF10) {
+            scriptedKeys[KeyF10] = true;
+        } else {
+            HandleWindowEvent(KeyEvent(key, true));
+        }
+        EXPECT_TRUE(ActOnCommandKeys());
+        EXPECT_TRUE(ActOnCommandKeys());
+        if (key == KeyF10) {
+            scriptedKeys[KeyF10] = false;
+        } else {
+            HandleWindowEvent(KeyEvent(key, false));
+        }
+        EXPECT_TRUE(ActOnCommandKeys());
+    };
+    EXPECT_FALSE(helpShown);
+    EXPECT_TRUE(hudShown);
+    press('H');
+    EXPECT_TRUE(helpShown);
+    press(KeyF10);
+    EXPECT_FALSE(helpShown);
+    press(KeyF10);
+    EXPECT_TRUE(helpShown);
+    press('H');
+    EXPECT_FALSE(helpShown);
+    press('U');
+    EXPECT_FALSE(hudShown);
+    EXPECT_FALSE(helpShown);
+    press('U');
+    EXPECT_TRUE(hudShown);
 }
 
 TEST(CommandKeys, WallTextureKeysStayHeldAndTheHighestWins) {

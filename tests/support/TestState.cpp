@@ -5,11 +5,13 @@
 #include <cstring>
 
 #include "app/Explorer.h"
+#include "app/Help.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
@@ -43,6 +45,8 @@ void ResetProgramState() {
     std::memset(KeyTaken, 0, sizeof KeyTaken);
     picturePlacement = {};
     screenshotDue = false;
+    helpShown = f10WasHeld = false;
+    hudShown = true;
     displayRefreshRate = 60;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
