@@ -116,8 +116,16 @@ bool ActOnCommandKeys() {
             PlatformMoveWindow(x, y, 320 * screenScale, 240 * screenScale);
         PlatformShowCursor();
     }
+    // Escape during a save or load: the program quits once the map is whole
+    // (a save) or the world put back (a load), with no other key acting.
+    mapEscapePressed = false;
     if (IsKeyHeld(KeyControl) && IsKeyHeld('S')) SaveMap(0);
-    if (IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    if (!mapEscapePressed && IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    if (mapEscapePressed) {
+        PlatformPostQuit(0);
+        ForgetKeyTaps();
+        return true;
+    }
     if (IsKeyHeld('1')) RegenerateWorld(0);
     if (IsKeyHeld('2')) RegenerateWorld(1);
     if (IsKeyHeld(KeyOpenBracket)) {

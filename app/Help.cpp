@@ -1,7 +1,6 @@
 // The key help panel, drawn over the finished picture from KeyDescriptions.
 #include "app/Help.h"
 
-
 bool helpShown = false;
 bool f10WasHeld = false;
 

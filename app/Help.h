@@ -51,7 +51,8 @@ constexpr int32_t HelpLineStep = 12;
 // before the right edge, and every row above the bottom.
 constexpr bool KeyDescriptionsFit() {
     for (const KeyDescription& row : KeyDescriptions)
-        if (row.keys.size() >= HelpKeyColumns || HelpEffectX + GlyphColumns * static_cast<int32_t>(row.effect.size()) > ScreenWidth)
+        if (row.keys.size() >= HelpKeyColumns ||
+            HelpEffectX + GlyphColumns * static_cast<int32_t>(row.effect.size()) > ScreenWidth)
             return false;
     return HelpTopY - HelpLineStep * KeyDescriptionCount >= 0;
 }

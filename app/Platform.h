@@ -62,8 +62,11 @@ void* PlatformGlFunction(const char* name);
 int32_t PlatformRefreshRate();
 // For the pauses of map saving and loading: waits about milliseconds while
 // the platform keeps answering the desktop (so the window is never shown as
-// not responding), without taking any event out of the queue.
-void PlatformWaitAnswering(int32_t milliseconds);
+// not responding), without taking any event out of the queue. With a
+// stopKey (our key code; 0 for none) it returns early, true, as soon as that
+// key is held, or, where the platform can tell, waits in the queue as
+// pressed; false when the time ran out.
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width

@@ -247,14 +247,26 @@ int32_t PlatformRefreshRate() {
 // How often the desktop is answered during a wait.
 constexpr int32_t AnswerEveryMilliseconds = 40;
 
-void PlatformWaitAnswering(int32_t milliseconds) {
+// Whether a key-down of the key waits in SDL's queue (left there).
+static bool KeyDownQueued(int32_t virtualKey) {
+    SDL_Event events[64];
+    const int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYDOWN);
+    for (int i = 0; i < count; i++)
+        if (VirtualKeyOf(events[i].key.keysym) == virtualKey) return true;
+    return false;
+}
+
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     // Pumping moves the system's events into SDL's queue, where they wait for
-    // the main loop; it also answers the window manager's pings.
+    // the main loop; it also answers the window manager's pings and brings
+    // the polled key state up to date. A tap of the stop key shorter than a
+    // step is still found in the queue.
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         SDL_PumpEvents();
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
         const double left = end - SysMilliseconds();
-        if (left <= 0.0) break;
+        if (left <= 0.0) return false;
         SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
     }
 }

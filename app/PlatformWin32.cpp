@@ -259,15 +259,17 @@ int32_t PlatformRefreshRate() {
 // How often the queue is looked at during a wait.
 static const int32_t AnswerEveryMilliseconds = 40;
 
-void PlatformWaitAnswering(int32_t milliseconds) {
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     // Looking at the queue tells Windows the window is alive (it is not then
     // shown as not responding); PM_NOREMOVE leaves every message where it is.
+    // The stop key is polled, every step.
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        if (stopKey != 0 && PlatformKeyHeld(stopKey)) return true;
         const double left = end - SysMilliseconds();
-        if (left <= 0.0) break;
+        if (left <= 0.0) return false;
         int32_t step = static_cast<int32_t>(left) + 1;
         SysSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
     }

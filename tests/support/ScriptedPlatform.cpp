@@ -123,8 +123,11 @@ void SysSleep(int32_t milliseconds) {
 }
 
 // A wait that answers the desktop is a pause like any other here: no message
-// is taken meanwhile.
-void PlatformWaitAnswering(int32_t milliseconds) { SysSleep(milliseconds); }
+// is taken meanwhile, and the stop key is looked at once it is over.
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
+    SysSleep(milliseconds);
+    return stopKey != 0 && PlatformKeyHeld(stopKey);
+}
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     *x = scriptedCursorX;

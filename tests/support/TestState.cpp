@@ -6,6 +6,7 @@
 
 #include "app/Explorer.h"
 #include "app/Help.h"
+#include "app/Maps.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
@@ -46,6 +47,7 @@ void ResetProgramState() {
     picturePlacement = {};
     screenshotDue = false;
     helpShown = f10WasHeld = false;
+    mapEscapePressed = false;
     hudShown = true;
     displayRefreshRate = 60;
     pacedPassEnd = -1.0e9;
