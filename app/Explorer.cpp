@@ -154,6 +154,7 @@ bool ActOnCommandKeys() {
     if (TakeKeyPress('H') || (f10Held && !f10WasHeld)) helpShown = !helpShown;
     f10WasHeld = f10Held;
     if (TakeKeyPress('U')) hudShown = !hudShown;
+    if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();
     return true;
 }

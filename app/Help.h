@@ -16,25 +16,16 @@ struct KeyDescription {
 
 // Every key the program answers, in the order the panel lists them.
 constexpr KeyDescription KeyDescriptions[] = {
-    {"Mouse", "look around, a button held"},
-    {"LMB W Up", "walk forward"},
-    {"Z S Down", "walk backward"},
-    {"A D", "step left / right"},
-    {"Left Right", "turn left / right"},
-    {"[ ]", "view radius down / up"},
-    {"1 2", "new world: rooms / corridors"},
-    {"L", "scatter 128 coloured lights"},
-    {"3 - 8", "red marker 1-6 cells on +y"},
-    {"T", "teleport to an open cell"},
-    {"F1 - F4", "window scale 1 - 4"},
-    {"F5 - F9", "wall texture"},
-    {"F11", "fullscreen on / off"},
-    {"F12", "picture to screenshots/"},
-    {"M", "move the window to the mouse"},
-    {"Ctrl+S/L", "save / load map/0.map"},
-    {"H, F10", "this help on / off"},
-    {"U", "HUD text on / off"},
-    {"Esc", "quit"},
+    {"Mouse", "look around, a button held"}, {"LMB W Up", "walk forward"},
+    {"Z S Down", "walk backward"},           {"A D", "step left / right"},
+    {"Left Right", "turn left / right"},     {"[ ]", "view radius down / up"},
+    {"1 2", "new world: rooms / corridors"}, {"L", "scatter 128 coloured lights"},
+    {"3 - 8", "red marker 1-6 cells on +y"}, {"T", "teleport to an open cell"},
+    {"F1 - F4", "window scale 1 - 4"},       {"F5 - F9", "wall texture"},
+    {"F11", "fullscreen on / off"},          {"F12", "picture to screenshots/"},
+    {"M", "move the window to the mouse"},   {"Ctrl+S/L", "save / load map/0.map"},
+    {"H, F10", "this help on / off"},        {"U", "HUD text on / off"},
+    {"Tab", "capture the pointer to look"},  {"Esc", "quit"},
 };
 constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];
 

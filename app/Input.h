@@ -13,7 +13,8 @@ bool IsKeyHeld(int32_t virtualKey);
 // look while any button is held (the mouse in picture units at the window
 // scale, or through the fullscreen zoom and margins), the marker for the
 // highest of '3'..'8', teleport with 'T', and the turn of the left and right
-// arrow keys.
+// arrow keys. While the pointer is captured, its motion since the last call
+// (taken, in picture units) turns the view instead of the mouse position.
 PlayerInput ReadPlayerInput();
 // Which way the held keys ask to walk now: forward with the left button, W or
 // the up arrow, back with 'Z', S (not with Ctrl, which saves) or the down

@@ -13,6 +13,8 @@
 static SDL_Window* sdlWindow = nullptr;
 static SDL_GLContext sdlContext = nullptr;
 static bool quitPosted = false;
+// Whether the pointer is captured: SDL's relative mouse mode.
+static bool pointerHeld = false;
 static int32_t quitCode = 0;
 
 // ---------------------------------------------------------------------------
@@ -110,6 +112,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 void* PlatformGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 void PlatformCloseWindow() {
+    PlatformCapturePointer(false);
     if (sdlContext) {
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext(sdlContext);
@@ -154,6 +157,12 @@ static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
         return true;
     }
     case SDL_MOUSEMOTION: {
+        if (pointerHeld) {
+            event->kind = WindowPointerMotion;
+            event->x = sdl.motion.xrel;
+            event->y = sdl.motion.yrel;
+            return sdl.motion.xrel != 0 || sdl.motion.yrel != 0;
+        }
         // Only positions inside the client area.
         int width = 0, height = 0;
         if (sdlWindow) SDL_GetWindowSize(sdlWindow, &width, &height);
@@ -301,3 +310,13 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
+
+bool PlatformCapturePointer(bool captured) {
+    if (!sdlWindow) return false;
+    if (captured == pointerHeld) return pointerHeld;
+    // Relative mode hides the pointer, keeps it in the window and reports
+    // motion beyond the screen's edges too.
+    const bool done = SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE) == 0;
+    pointerHeld = captured ? done : false;
+    return pointerHeld;
+}

@@ -14,6 +14,7 @@ struct PlayerInput {
     int32_t marker;        // the highest of '3'..'8' held as 1..6; 0 for none
     bool teleport;         // 'T'
     int32_t turn;          // the arrow keys: -1 turns left, 1 right, 0 neither (or both)
+    float turnX, turnY;    // the captured pointer's motion since the last frame, in picture units
 };
 
 // How far one frame of a held turning key turns the view: as far as the mouse
@@ -26,8 +27,10 @@ extern float yaw;
 extern float pitch;
 
 // Mouse-look: while input.look, the view angles follow the mouse position;
-// otherwise input.turn turns the yaw by TurnDegreesPerFrame (kept in 0..360
-// once turned), and the pitch stays.
+// otherwise input.turn turns the yaw by TurnDegreesPerFrame, and the captured
+// pointer's motion turns the view as far as the mouse position would (2
+// degrees of yaw and 1 of pitch a picture unit), the pitch going no further
+// than straight down (0) or up (180). A yaw once turned is kept in 0..360.
 void UpdateViewAngles(const PlayerInput& input);
 // Moves the lantern (light slot 0) to the player cell and, when input.marker
 // is k, the red marker light (slot 1) k cells along +y.

@@ -1,6 +1,6 @@
 """The program as a desktop citizen, in a real window: frames come at the
-display's rate, Escape tapped during a save ends the program once the save
-is whole, a drag beyond the window's edge leaves the view in range, and a
+display's rate, Escape tapped during a save writes the rest of the map at
+once and ends the program, a drag beyond the window's edge leaves the view in range, and a
 player drifting through rock stops at the world's edge, from where 'T' takes
 it to open space.
 

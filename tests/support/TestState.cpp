@@ -53,6 +53,8 @@ void ResetProgramState() {
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
     mouseX = mouseY = 0;
+    pointerCaptured = lookWaitsForMove = false;
+    pointerMotionX = pointerMotionY = releasedMouseX = releasedMouseY = 0;
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
     clearColourKey[2] = 229;
