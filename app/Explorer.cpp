@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/Frames.h"
+#include "app/Help.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
@@ -15,6 +16,7 @@
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
@@ -114,8 +116,16 @@ bool ActOnCommandKeys() {
             PlatformMoveWindow(x, y, 320 * screenScale, 240 * screenScale);
         PlatformShowCursor();
     }
+    // Escape during a save or load: the program quits once the map is whole
+    // (a save) or the world put back (a load), with no other key acting.
+    mapEscapePressed = false;
     if (IsKeyHeld(KeyControl) && IsKeyHeld('S')) SaveMap(0);
-    if (IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    if (!mapEscapePressed && IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    if (mapEscapePressed) {
+        PlatformPostQuit(0);
+        ForgetKeyTaps();
+        return true;
+    }
     if (IsKeyHeld('1')) RegenerateWorld(0);
     if (IsKeyHeld('2')) RegenerateWorld(1);
     if (IsKeyHeld(KeyOpenBracket)) {
@@ -138,6 +148,13 @@ bool ActOnCommandKeys() {
         if (IsKeyPressed(KeyF5 + slot)) wallTexture = slot;
     if (TakeKeyPress(KeyF11) && !ToggleFullscreen()) return false;
     if (TakeKeyPress(KeyF12)) screenshotDue = true;
+    // F10 comes as the system's key, whose messages are not recorded: it is
+    // polled, and acts when it goes down.
+    const bool f10Held = IsKeyHeld(KeyF10);
+    if (TakeKeyPress('H') || (f10Held && !f10WasHeld)) helpShown = !helpShown;
+    f10WasHeld = f10Held;
+    if (TakeKeyPress('U')) hudShown = !hudShown;
+    if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();
     return true;
 }
@@ -217,6 +234,9 @@ int RunMainLoop() {
                 screenshotDue = false;
                 SaveScreenshot();
             }
+            // Over the picture but not in its screenshot; the notices stay
+            // readable over it.
+            if (helpShown) DrawHelpPanel();
             DrawNotices();
         }
         if (IsKeyPressed(KeyEscape)) {

@@ -13,7 +13,8 @@ bool StartExplorer();
 // reopening failed.
 int RunMainLoop();
 // The command keys, each tested once, in their fixed order; false when a
-// rescale could not reopen the window.
+// rescale could not reopen the window. Escape during a save or load posts
+// the quit and leaves the keys after it unread.
 bool ActOnCommandKeys();
 // Closes and reopens the window at scale n (1..4), as a window even from
 // fullscreen; false when the reopening fails.

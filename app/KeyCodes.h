@@ -6,11 +6,16 @@
 constexpr int32_t KeyLeftButton = 0x01;
 constexpr int32_t KeyRightButton = 0x02;
 constexpr int32_t KeyMiddleButton = 0x04;
+constexpr int32_t KeyTab = 0x09;
 constexpr int32_t KeyShift = 0x10;
 constexpr int32_t KeyControl = 0x11;
 constexpr int32_t KeyAlt = 0x12;
 constexpr int32_t KeyEscape = 0x1B;
 constexpr int32_t KeySpace = 0x20;
+constexpr int32_t KeyArrowLeft = 0x25;
+constexpr int32_t KeyArrowUp = 0x26;
+constexpr int32_t KeyArrowRight = 0x27;
+constexpr int32_t KeyArrowDown = 0x28;
 constexpr int32_t KeyDigit0 = 0x30;   // '0'..'9' are 0x30..0x39
 constexpr int32_t KeyLetterA = 0x41;  // 'A'..'Z' are 0x41..0x5A
 constexpr int32_t KeyF1 = 0x70;       // F1..F12 are 0x70..0x7B

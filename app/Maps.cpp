@@ -1,14 +1,20 @@
 // The shell around map saving and loading: while the map file moves, every
-// chunk gets a frame, the first volume's chunks a progress line presented on
-// the screen, and a one-second pause; the window takes no message meanwhile,
-// though the pauses keep answering the desktop. The outcome, good or bad, is
-// then held on the screen for two seconds.
+// chunk gets a frame, the first volume's chunks a progress line and bar
+// presented on the screen, and a one-second pause; the window takes no
+// message meanwhile, though the pauses keep answering the desktop and watch
+// for Escape. The outcome, good or bad, is then held on the screen for two
+// seconds. Escape cuts a save short of its pauses (the map is still written
+// whole) and stops a load (the world is put back); either then quits.
 #include "app/Maps.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Frames.h"
+#include "app/Input.h"
+#include "app/KeyCodes.h"
 #include "app/Platform.h"
+#include "app/Window.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
 #include "world/MapFile.h"
@@ -19,6 +25,12 @@ constexpr int32_t MapLineY = 100;
 
 // The progress line of the operation under way.
 static const char* progressLine = "";
+// Chunks the operation under way has moved so far.
+static int32_t chunksMoved = 0;
+bool mapEscapePressed = false;
+// Whether the operation under way is a save (which Escape hurries) or a load
+// (which Escape stops).
+static bool savingMap = false;
 
 // Draws line in the map line's place and colour over the current picture.
 static void DrawMapLine(const char* line) {
@@ -32,27 +44,62 @@ static void ShowMapOutcome(const char* message) {
     DrawMapLine(message);
     PresentScreen();
     PlatformSwapBuffers();
-    PlatformWaitAnswering(MapOutcomePauseMilliseconds);
+    PlatformWaitAnswering(MapOutcomePauseMilliseconds, 0);
 }
 
-// Between chunks: a frame before each (presented with the progress line
-// while the first volume moves), a pause after each and after the last.
-static void ShowMapProgress(MapStage stage, bool firstVolume) {
+// Draws the bar of chunks moved under the progress line: a yellow outline,
+// filled from the left, a step per chunk.
+void DrawMapBar(int32_t moved, int32_t total) {
+    for (int32_t x = MapBarX; x < MapBarX + MapBarWidth; x++) {
+        PutPixel(x, MapBarY, 255, 255, 0);
+        PutPixel(x, MapBarY - MapBarHeight + 1, 255, 255, 0);
+    }
+    for (int32_t y = MapBarY - MapBarHeight + 1; y <= MapBarY; y++) {
+        PutPixel(MapBarX, y, 255, 255, 0);
+        PutPixel(MapBarX + MapBarWidth - 1, y, 255, 255, 0);
+    }
+    const int32_t inside = MapBarWidth - 4;
+    const int32_t filled = total > 0 ? inside * std::clamp(moved, 0, total) / total : 0;
+    for (int32_t y = MapBarY - MapBarHeight + 3; y <= MapBarY - 2; y++)
+        for (int32_t x = MapBarX + 2; x < MapBarX + 2 + filled; x++) PutPixel(x, y, 255, 255, 0);
+}
+
+// Whether Escape has been pressed since the operation began: held now, or
+// its key-down recorded (the tap latch).
+static bool EscapeSeen() {
+    if (IsKeyPressed(KeyEscape) || IsKeyHeld(KeyEscape)) mapEscapePressed = true;
+    return mapEscapePressed;
+}
+
+// A pause that ends early when Escape goes down.
+static void PauseWatchingEscape(int32_t milliseconds) {
+    if (PlatformWaitAnswering(milliseconds, KeyEscape)) mapEscapePressed = true;
+}
+
+// Between chunks: a frame before each (presented with the progress line and
+// bar while the first volume moves), a pause after each and after the last.
+// Once Escape is seen, a save goes on without frames or pauses and a load
+// stops.
+static bool ShowMapProgress(MapStage stage, bool firstVolume) {
+    if (stage == MapChunkMoved) chunksMoved++;
+    if (EscapeSeen()) return savingMap;
     switch (stage) {
     case MapChunkStarting:
         DrawFrame();
         if (firstVolume) {
             DrawMapLine(progressLine);
+            DrawMapBar(chunksMoved, MapChunkCount());
             PresentScreen();
             PlatformSwapBuffers();
         }
         break;
-    case MapChunkMoved: PlatformWaitAnswering(MapChunkPauseMilliseconds); break;
+    case MapChunkMoved: PauseWatchingEscape(MapChunkPauseMilliseconds); break;
     case MapAllMoved:
         DrawFrame();
-        PlatformWaitAnswering(MapChunkPauseMilliseconds);
+        PauseWatchingEscape(MapChunkPauseMilliseconds);
         break;
     }
+    return !mapEscapePressed || savingMap;
 }
 
 // Why a save or load did not end well, by outcome, as its failure line says.
@@ -67,27 +114,36 @@ static const char* const MapFailureReasons[] = {
     "map too short",         // MapTooShort
     "out of memory",         // MapOutOfMemory
     "map not read",          // MapNotRead
+    "stopped by Esc",        // MapStopped
 };
-static_assert(sizeof MapFailureReasons / sizeof MapFailureReasons[0] == MapNotRead + 1,
+static_assert(sizeof MapFailureReasons / sizeof MapFailureReasons[0] == MapStopped + 1,
               "one reason for every map outcome");
 
-// Shows doneLine, or failedLine with the outcome's reason.
+// Shows doneLine, or failedLine with the outcome's reason, which also goes
+// to stderr; after Escape nothing is shown or held, as the program quits.
 static void ShowMapOutcomeOf(MapOutcome outcome, const char* doneLine, const char* failedLine) {
-    if (outcome == MapDone) {
-        ShowMapOutcome(doneLine);
-        return;
-    }
     char line[64];
-    std::snprintf(line, sizeof line, "%s: %s", failedLine, MapFailureReasons[outcome]);
-    ShowMapOutcome(line);
+    if (outcome != MapDone) {
+        std::snprintf(line, sizeof line, "%s: %s", failedLine, MapFailureReasons[outcome]);
+        std::fprintf(stderr, "talvox: %s\n", line);
+    }
+    if (!mapEscapePressed) ShowMapOutcome(outcome == MapDone ? doneLine : line);
+}
+
+// Begins a save or load: no chunk moved, Escape not pressed.
+static void BeginMapOperation(const char* line, bool saving) {
+    progressLine = line;
+    chunksMoved = 0;
+    mapEscapePressed = false;
+    savingMap = saving;
 }
 
 void SaveMap(int32_t n) {
-    progressLine = "Saving dungeon maps";
+    BeginMapOperation("Saving dungeon maps", true);
     ShowMapOutcomeOf(SaveMapFile(n, ShowMapProgress), "Map saved", "Saving failed");
 }
 
 void LoadMap(int32_t n) {
-    progressLine = "Loading dungeon maps";
+    BeginMapOperation("Loading dungeon maps", false);
     ShowMapOutcomeOf(LoadMapFile(n, ShowMapProgress), "Map loaded", "Loading failed");
 }

@@ -9,9 +9,27 @@ constexpr int32_t MapChunkPauseMilliseconds = 1000;
 // How long the line saying how a save or load ended stays on the screen.
 constexpr int32_t MapOutcomePauseMilliseconds = 2000;
 
+// Where the bar of chunks moved sits: its top row (picture rows count up from
+// the bottom), left column and size, under the progress line.
+constexpr int32_t MapBarX = 20;
+constexpr int32_t MapBarY = 84;
+constexpr int32_t MapBarWidth = 276;
+constexpr int32_t MapBarHeight = 8;
+
+// Whether Escape was pressed during the last save or load, which then ended
+// without showing its outcome: the program should quit. False at start-up.
+extern bool mapEscapePressed;
+
 // Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
-// or why it failed ("Saving failed: no map folder").
+// or why it failed ("Saving failed: no map folder", also on stderr). Escape
+// during it writes the rest of the map at once, as safely, and shows nothing
+// after (mapEscapePressed).
 void SaveMap(int32_t n);
 // Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or why
-// it failed ("Loading failed: no map saved").
+// it failed ("Loading failed: no map saved", also on stderr). Escape during
+// it stops the load, leaving the world as it was, and shows nothing after
+// (mapEscapePressed).
 void LoadMap(int32_t n);
+// Draws the progress bar into ScreenPixels: outlined in yellow, its inside
+// filled from the left by moved out of total parts.
+void DrawMapBar(int32_t moved, int32_t total);

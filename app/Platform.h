@@ -11,16 +11,17 @@
 // turns its platform's events into these records and hands each to
 // HandleWindowEvent (app/Window.h).
 enum WindowEventKind {
-    WindowKeyDown,      // key went down, or repeats while held
-    WindowKeyUp,        // key went up
-    WindowSystemKey,    // key went down or up as one of the system's own (with Alt held, F10)
-    WindowMouseMove,    // the pointer is at x, y in client pixels
-    WindowButtonDown,   // the mouse button key (KeyLeftButton, ...) went down
-    WindowButtonUp,     // the mouse button key went up
-    WindowActivate,     // the window was minimised, restored, focused or left: minimised, focused
-    WindowResize,       // the client area is x wide and y high now
-    WindowScreenSaver,  // the system is about to start the screen saver or power the display down
-    WindowClose,        // the user asks the window to close
+    WindowKeyDown,        // key went down, or repeats while held
+    WindowKeyUp,          // key went up
+    WindowSystemKey,      // key went down or up as one of the system's own (with Alt held, F10)
+    WindowMouseMove,      // the pointer is at x, y in client pixels
+    WindowButtonDown,     // the mouse button key (KeyLeftButton, ...) went down
+    WindowButtonUp,       // the mouse button key went up
+    WindowActivate,       // the window was minimised, restored, focused or left: minimised, focused
+    WindowResize,         // the client area is x wide and y high now
+    WindowScreenSaver,    // the system is about to start the screen saver or power the display down
+    WindowClose,          // the user asks the window to close
+    WindowPointerMotion,  // the captured pointer moved by x, y window pixels (right, down)
 };
 
 struct WindowEvent {
@@ -62,8 +63,11 @@ void* PlatformGlFunction(const char* name);
 int32_t PlatformRefreshRate();
 // For the pauses of map saving and loading: waits about milliseconds while
 // the platform keeps answering the desktop (so the window is never shown as
-// not responding), without taking any event out of the queue.
-void PlatformWaitAnswering(int32_t milliseconds);
+// not responding), without taking any event out of the queue. With a
+// stopKey (our key code; 0 for none) it returns early, true, as soon as that
+// key is held, or, where the platform can tell, waits in the queue as
+// pressed; false when the time ran out.
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width
@@ -75,3 +79,9 @@ void PlatformMoveWindow(int32_t x, int32_t y, int32_t width, int32_t height);
 bool PlatformCoverDisplay(int32_t* width, int32_t* height);
 // Shows the mouse pointer over the window.
 void PlatformShowCursor();
+// With captured true, hides the pointer and holds it inside the window, which
+// then reports its moves as WindowPointerMotion instead of WindowMouseMove;
+// with false, gives the pointer back, shown and free. Returns whether the
+// pointer is captured now: false without a window or where the platform
+// cannot hold it. Closing the window releases it.
+bool PlatformCapturePointer(bool captured);

@@ -13,6 +13,8 @@
 static SDL_Window* sdlWindow = nullptr;
 static SDL_GLContext sdlContext = nullptr;
 static bool quitPosted = false;
+// Whether the pointer is captured: SDL's relative mouse mode.
+static bool pointerHeld = false;
 static int32_t quitCode = 0;
 
 // ---------------------------------------------------------------------------
@@ -41,10 +43,10 @@ static int32_t VirtualKeyOf(const SDL_Keysym& key) {
     case SDL_SCANCODE_RETURN: return 0x0D;
     case SDL_SCANCODE_TAB: return 0x09;
     case SDL_SCANCODE_BACKSPACE: return 0x08;
-    case SDL_SCANCODE_LEFT: return 0x25;
-    case SDL_SCANCODE_UP: return 0x26;
-    case SDL_SCANCODE_RIGHT: return 0x27;
-    case SDL_SCANCODE_DOWN: return 0x28;
+    case SDL_SCANCODE_LEFT: return KeyArrowLeft;
+    case SDL_SCANCODE_UP: return KeyArrowUp;
+    case SDL_SCANCODE_RIGHT: return KeyArrowRight;
+    case SDL_SCANCODE_DOWN: return KeyArrowDown;
     default: return 0;
     }
 }
@@ -62,6 +64,10 @@ static SDL_Scancode ScancodeOf(int32_t virtualKey) {
     case KeySpace: return SDL_SCANCODE_SPACE;
     case KeyOpenBracket: return SDL_SCANCODE_LEFTBRACKET;
     case KeyCloseBracket: return SDL_SCANCODE_RIGHTBRACKET;
+    case KeyArrowLeft: return SDL_SCANCODE_LEFT;
+    case KeyArrowUp: return SDL_SCANCODE_UP;
+    case KeyArrowRight: return SDL_SCANCODE_RIGHT;
+    case KeyArrowDown: return SDL_SCANCODE_DOWN;
     default: return SDL_SCANCODE_UNKNOWN;
     }
 }
@@ -106,6 +112,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 void* PlatformGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
 
 void PlatformCloseWindow() {
+    PlatformCapturePointer(false);
     if (sdlContext) {
         SDL_GL_MakeCurrent(sdlWindow, nullptr);
         SDL_GL_DeleteContext(sdlContext);
@@ -150,6 +157,12 @@ static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
         return true;
     }
     case SDL_MOUSEMOTION: {
+        if (pointerHeld) {
+            event->kind = WindowPointerMotion;
+            event->x = sdl.motion.xrel;
+            event->y = sdl.motion.yrel;
+            return sdl.motion.xrel != 0 || sdl.motion.yrel != 0;
+        }
         // Only positions inside the client area.
         int width = 0, height = 0;
         if (sdlWindow) SDL_GetWindowSize(sdlWindow, &width, &height);
@@ -243,14 +256,26 @@ int32_t PlatformRefreshRate() {
 // How often the desktop is answered during a wait.
 constexpr int32_t AnswerEveryMilliseconds = 40;
 
-void PlatformWaitAnswering(int32_t milliseconds) {
+// Whether a key-down of the key waits in SDL's queue (left there).
+static bool KeyDownQueued(int32_t virtualKey) {
+    SDL_Event events[64];
+    const int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYDOWN);
+    for (int i = 0; i < count; i++)
+        if (VirtualKeyOf(events[i].key.keysym) == virtualKey) return true;
+    return false;
+}
+
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     // Pumping moves the system's events into SDL's queue, where they wait for
-    // the main loop; it also answers the window manager's pings.
+    // the main loop; it also answers the window manager's pings and brings
+    // the polled key state up to date. A tap of the stop key shorter than a
+    // step is still found in the queue.
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         SDL_PumpEvents();
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
         const double left = end - SysMilliseconds();
-        if (left <= 0.0) break;
+        if (left <= 0.0) return false;
         SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
     }
 }
@@ -285,3 +310,13 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
+
+bool PlatformCapturePointer(bool captured) {
+    if (!sdlWindow) return false;
+    if (captured == pointerHeld) return pointerHeld;
+    // Relative mode hides the pointer, keeps it in the window and reports
+    // motion beyond the screen's edges too.
+    const bool done = SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE) == 0;
+    pointerHeld = captured ? done : false;
+    return pointerHeld;
+}

@@ -25,6 +25,23 @@ static HWND windowHandle = nullptr;
 static HDC deviceContext = nullptr;
 static HGLRC renderContext = nullptr;
 static HINSTANCE instanceHandle = nullptr;
+// Whether the pointer is captured: hidden, held inside the client area and
+// put back in its centre after every move.
+static bool pointerHeld = false;
+
+// The client area's centre in client and in screen pixels, and the client
+// area on the screen.
+static void ClientCentre(POINT* client, POINT* screen, RECT* area) {
+    RECT rect = {0, 0, 0, 0};
+    GetClientRect(windowHandle, &rect);
+    *client = {(rect.right - rect.left) / 2, (rect.bottom - rect.top) / 2};
+    *screen = *client;
+    ClientToScreen(windowHandle, screen);
+    POINT topLeft = {rect.left, rect.top}, bottomRight = {rect.right, rect.bottom};
+    ClientToScreen(windowHandle, &topLeft);
+    ClientToScreen(windowHandle, &bottomRight);
+    *area = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
 
 // ---------------------------------------------------------------------------
 // Entry point
@@ -62,6 +79,20 @@ static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEve
         event->y = HIWORD(lParam);
         return true;
     case WM_MOUSEMOVE:
+        if (pointerHeld && windowHandle) {
+            // The move away from the centre, and the pointer put back there
+            // (its own move to the centre then reports nothing).
+            POINT client, screen;
+            RECT area;
+            ClientCentre(&client, &screen, &area);
+            event->kind = WindowPointerMotion;
+            event->x = static_cast<short>(LOWORD(lParam)) - client.x;
+            event->y = static_cast<short>(HIWORD(lParam)) - client.y;
+            if (event->x == 0 && event->y == 0) return false;
+            ClipCursor(&area);
+            SetCursorPos(screen.x, screen.y);
+            return true;
+        }
         // Both words unsigned, as the message has them.
         event->kind = WindowMouseMove;
         event->x = LOWORD(lParam);
@@ -201,6 +232,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 }
 
 void PlatformCloseWindow() {
+    PlatformCapturePointer(false);
     if (renderContext) {
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(renderContext);
@@ -259,15 +291,17 @@ int32_t PlatformRefreshRate() {
 // How often the queue is looked at during a wait.
 static const int32_t AnswerEveryMilliseconds = 40;
 
-void PlatformWaitAnswering(int32_t milliseconds) {
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     // Looking at the queue tells Windows the window is alive (it is not then
     // shown as not responding); PM_NOREMOVE leaves every message where it is.
+    // The stop key is polled, every step.
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        if (stopKey != 0 && PlatformKeyHeld(stopKey)) return true;
         const double left = end - SysMilliseconds();
-        if (left <= 0.0) break;
+        if (left <= 0.0) return false;
         int32_t step = static_cast<int32_t>(left) + 1;
         SysSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
     }
@@ -304,3 +338,24 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { ShowCursor(TRUE); }
+
+bool PlatformCapturePointer(bool captured) {
+    if (!windowHandle) return false;
+    if (captured == pointerHeld) return pointerHeld;
+    if (captured) {
+        POINT client, screen;
+        RECT area;
+        ClientCentre(&client, &screen, &area);
+        ClipCursor(&area);
+        SetCursorPos(screen.x, screen.y);
+        // The pointer shows while the display count is 0 or more.
+        while (ShowCursor(FALSE) >= 0) {
+        }
+    } else {
+        ClipCursor(nullptr);
+        while (ShowCursor(TRUE) < 0) {
+        }
+    }
+    pointerHeld = captured;
+    return pointerHeld;
+}

@@ -14,6 +14,12 @@ uint8_t KeyTaken[256] = {};
 uint8_t windowActive = 1;
 int32_t mouseX = 0;
 int32_t mouseY = 0;
+bool pointerCaptured = false;
+int32_t pointerMotionX = 0;
+int32_t pointerMotionY = 0;
+bool lookWaitsForMove = false;
+int32_t releasedMouseX = 0;
+int32_t releasedMouseY = 0;
 int32_t displayRefreshRate = 60;
 
 // The rate assumed when the platform cannot tell.
@@ -33,6 +39,7 @@ bool OpenRenderWindow(const char* title, int32_t width, int32_t height, int32_t 
 }
 
 void CloseRenderWindow() {
+    CapturePointer(false);
     ClosePictureTarget();
     PlatformCloseWindow();
 }
@@ -77,12 +84,25 @@ void ForgetKeyTaps() {
     for (uint8_t& tap : KeyTapped) tap = 0;
 }
 
+void CapturePointer(bool captured) {
+    if (captured == pointerCaptured) return;
+    pointerCaptured = PlatformCapturePointer(captured) && captured;
+    pointerMotionX = pointerMotionY = 0;
+    // Captured now, or the platform could not hold it: nothing to wait for.
+    if (captured) return;
+    lookWaitsForMove = true;
+    releasedMouseX = mouseX;
+    releasedMouseY = mouseY;
+}
+
 bool HandleWindowEvent(const WindowEvent& event) {
     const bool inTable = event.key >= 0 && event.key < static_cast<int32_t>(sizeof KeyDown);
     switch (event.kind) {
     case WindowActivate:
         // Only minimising stops frames; losing the focus does not.
         windowActive = event.minimised ? 0 : 1;
+        // The pointer is given back to whatever has the focus now.
+        if (event.minimised || !event.focused) CapturePointer(false);
         return true;
     case WindowScreenSaver:
         // Refused: neither the screen saver nor the display's power-down
@@ -102,6 +122,12 @@ bool HandleWindowEvent(const WindowEvent& event) {
     case WindowMouseMove:
         mouseX = event.x;
         mouseY = event.y;
+        return true;
+    case WindowPointerMotion:
+        if (pointerCaptured) {
+            pointerMotionX += event.x;
+            pointerMotionY += event.y;
+        }
         return true;
     case WindowResize:
     case WindowButtonDown:

@@ -17,6 +17,19 @@ extern uint8_t KeyTaken[256];
 extern uint8_t windowActive;
 extern int32_t mouseX;
 extern int32_t mouseY;
+// Whether Tab has captured the pointer for mouse-look; false at start-up.
+// Losing the focus, minimising or closing the window releases it.
+extern bool pointerCaptured;
+// The captured pointer's motion in window pixels since the frame last read
+// it (right and down positive).
+extern int32_t pointerMotionX;
+extern int32_t pointerMotionY;
+// Set when the pointer is released: mouse-look waits until the pointer
+// moves with a button held, so that the view does not jump to it; from where
+// it was when released, or last seen with no button held.
+extern bool lookWaitsForMove;
+extern int32_t releasedMouseX;
+extern int32_t releasedMouseY;
 // The display's refresh rate in hertz as the last opening found it; 60 when
 // the platform cannot tell. The main loop paces itself to it.
 extern int32_t displayRefreshRate;
@@ -38,6 +51,10 @@ bool IsKeyPressed(int32_t virtualKey);
 bool TakeKeyPress(int32_t virtualKey);
 // Called once the command keys have acted: every tap has then had its effect.
 void ForgetKeyTaps();
+// Captures the pointer for mouse-look, or releases it (then mouse-look
+// waits for the pointer to move with a button held); nothing when it is
+// already so.
+void CapturePointer(bool captured);
 // Turns one window event into key, mouse and activity state: true when it was
 // handled here, false when it is left to the platform's default processing
 // (system keys, and whatever the platform has beyond these events).

@@ -364,7 +364,7 @@ int RunFingerprint(int argc, char** argv) {
                 std::fprintf(out, "world %d view %d,%d,%d radius %d: %016llx\n", w, s.view.x, s.view.y, s.view.z,
                              radius, static_cast<unsigned long long>(HashBytes(ScreenPixels, ScreenPixelCount * 4)));
             }
-        if (SaveMapFile(9, [](MapStage, bool) {}) != MapDone) {
+        if (SaveMapFile(9, [](MapStage, bool) { return true; }) != MapDone) {
             std::printf("cannot save a map into %s\n", mapFolder.c_str());
             return 1;
         }

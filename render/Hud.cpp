@@ -6,6 +6,8 @@
 #include "screen/Font.h"
 #include "world/WorldState.h"
 
+bool hudShown = true;
+
 // One fixed line of the key help and where it is drawn.
 struct HudLabel {
     int32_t x, y;
@@ -35,6 +37,7 @@ static bool PlayerCellShown() {
 }
 
 void DrawHud() {
+    if (!hudShown) return;
     FormatTextLine("SX=%d,SY=%d,SZ=%d Light=%d", SX, SY, SZ, activeLightCount);
     DrawHudLine(9, 42);
     FormatTextLine("OpenGL 320x240 viewport scaning.");

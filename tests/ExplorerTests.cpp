@@ -8,15 +8,18 @@
 #include <string>
 
 #include "app/Explorer.h"
+#include "app/Help.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
 #include "sys/DataFolders.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 // Opens the scripted window as start-up would, without repainting anything.
@@ -148,6 +151,124 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
         EXPECT_EQ(picturePlacement.bottom, d.bottom) << d.width << " x " << d.height;
         ASSERT_TRUE(pressF11());
     }
+}
+
+TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
+    OpenForTest();
+    // Down, held through a second pass, up: each press acts once.
+    auto press = [](int32_t key) {
+        if (key == KeyF10) {
+            scriptedKeys[KeyF10] = true;
+        } else {
+            HandleWindowEvent(KeyEvent(key, true));
+        }
+        EXPECT_TRUE(ActOnCommandKeys());
+        EXPECT_TRUE(ActOnCommandKeys());
+        if (key == KeyF10) {
+            scriptedKeys[KeyF10] = false;
+        } else {
+            HandleWindowEvent(KeyEvent(key, false));
+        }
+        EXPECT_TRUE(ActOnCommandKeys());
+    };
+    EXPECT_FALSE(helpShown);
+    EXPECT_TRUE(hudShown);
+    press('H');
+    EXPECT_TRUE(helpShown);
+    press(KeyF10);
+    EXPECT_FALSE(helpShown);
+    press(KeyF10);
+    EXPECT_TRUE(helpShown);
+    press('H');
+    EXPECT_FALSE(helpShown);
+    press('U');
+    EXPECT_FALSE(hudShown);
+    EXPECT_FALSE(helpShown);
+    press('U');
+    EXPECT_TRUE(hudShown);
+}
+
+// Tab pressed once: down, a pass of the command keys, up.
+static void TapTab() {
+    HandleWindowEvent(KeyEvent(KeyTab, true));
+    ASSERT_TRUE(ActOnCommandKeys());
+    HandleWindowEvent(KeyEvent(KeyTab, false));
+}
+
+TEST(CommandKeys, TabCapturesThePointerWhichTurnsTheViewAsFarAsTheMousePositionWouldUpToTheVertical) {
+    for (int32_t scale : {1, 4}) {
+        ResetProgramState();
+        screenScale = scale;
+        ASSERT_TRUE(OpenRenderWindow(WindowTitle, 320 * scale, 240 * scale, 16));
+        yaw = 100.0f;
+        pitch = 90.0f;
+        TapTab();
+        ASSERT_TRUE(scriptedPointerCaptured) << "scale " << scale;
+        // 2 degrees of yaw and 1 of pitch a picture unit, as the mouse
+        // position maps them: 4 x 8 window pixels turn 8/scale and 8/scale.
+        HandleWindowEvent(PointerMotionEvent(4, 0));
+        HandleWindowEvent(PointerMotionEvent(0, 8));
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_FLOAT_EQ(yaw, 100.0f + 8.0f / static_cast<float>(scale)) << "scale " << scale;
+        EXPECT_FLOAT_EQ(pitch, 90.0f + 8.0f / static_cast<float>(scale)) << "scale " << scale;
+        // The motion was taken: the next frame turns nothing more.
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_FLOAT_EQ(yaw, 100.0f + 8.0f / static_cast<float>(scale)) << "scale " << scale;
+        // Buttons held do not look by the position meanwhile.
+        scriptedKeys[KeyRightButton] = true;
+        mouseX = 300;
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_FLOAT_EQ(yaw, 100.0f + 8.0f / static_cast<float>(scale)) << "scale " << scale;
+        // The pitch stops at straight down and straight up.
+        HandleWindowEvent(PointerMotionEvent(0, 1000 * scale));
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_EQ(pitch, 180.0f) << "scale " << scale;
+        HandleWindowEvent(PointerMotionEvent(0, -5000 * scale));
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_EQ(pitch, 0.0f) << "scale " << scale;
+    }
+}
+
+TEST(CommandKeys, ReleasingTheCapturedPointerKeepsTheViewUntilThePointerMovesWithAButton) {
+    OpenForTest();
+    mouseX = 480;
+    mouseY = 360;
+    yaw = 33.0f;
+    pitch = 77.0f;
+    for (int release = 0; release < 3; release++) {
+        TapTab();
+        ASSERT_TRUE(pointerCaptured);
+        HandleWindowEvent(PointerMotionEvent(3, -3));
+        UpdateViewAngles(ReadPlayerInput());
+        const float capturedYaw = yaw, capturedPitch = pitch;
+        // Tab again, the focus lost, a minimise: each gives the pointer back.
+        if (release == 0) TapTab();
+        if (release == 1) HandleWindowEvent(ActivateEvent(false, false));
+        if (release == 2) HandleWindowEvent(ActivateEvent(true, false));
+        EXPECT_FALSE(scriptedPointerCaptured) << "release " << release;
+        EXPECT_FALSE(pointerCaptured) << "release " << release;
+        // A button pressed where the pointer is keeps the angles; so do
+        // frames without one.
+        UpdateViewAngles(ReadPlayerInput());
+        scriptedKeys[KeyLeftButton] = true;
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_EQ(yaw, capturedYaw) << "release " << release;
+        EXPECT_EQ(pitch, capturedPitch) << "release " << release;
+        // Moved with it held, the view follows the position as before.
+        HandleWindowEvent(MouseMoveEvent(mouseX + 3, mouseY));
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_EQ(yaw, static_cast<float>(mouseX / 3) * 2.0f + 20.0f) << "release " << release;
+        EXPECT_EQ(pitch, static_cast<float>(mouseY / 3) - 30.0f) << "release " << release;
+        scriptedKeys[KeyLeftButton] = false;
+        HandleWindowEvent(ActivateEvent(false, true));
+        // Captured again, the view starts from where it is.
+        const float before = yaw;
+        TapTab();
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_EQ(yaw, before) << "release " << release;
+        TapTab();
+    }
+    EXPECT_EQ(scriptedPointerCaptures, 6);
 }
 
 TEST(CommandKeys, WallTextureKeysStayHeldAndTheHighestWins) {

@@ -220,3 +220,47 @@ TEST_F(FileFaults, CloseRequestDuringALoadEndsTheLoopAfterIt) {
     EXPECT_EQ(frameCounter, 1 + 35 + 1) << "frames ran after the load and the close request";
     EXPECT_EQ(scriptedCloseCount, 1);
 }
+
+// Runs the loop with Ctrl and key held until Escape goes down during the
+// third of the map's one-second pauses; returns how many sleeps came after.
+static size_t SleepsAfterEscapeDuringTheMap(int32_t key) {
+    scriptedKeys[KeyControl] = scriptedKeys[key] = true;
+    size_t sleepsAtEscape = 0;
+    int pauses = 0;
+    scriptedOnSleep = [&](int32_t milliseconds) {
+        if (milliseconds != MapChunkPauseMilliseconds || ++pauses != 3) return;
+        scriptedKeys[KeyControl] = scriptedKeys[key] = false;
+        scriptedKeys[KeyEscape] = true;
+        sleepsAtEscape = scriptedSleeps.size();
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(pauses, 3) << "the map went on pausing after Escape";
+    EXPECT_EQ(scriptedCloseCount, 1);
+    return scriptedSleeps.size() - sleepsAtEscape;
+}
+
+TEST_F(FileFaults, EscapeDuringASaveWritesTheWholeMapAtOnceAndQuits) {
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    FillVolumesWithPattern(10);
+    const std::vector<uint8_t> expected = MapFileOfVolumes();
+    EXPECT_LE(SleepsAfterEscapeDuringTheMap('S'), 1u) << "more than the loop's pace after Escape";
+    EXPECT_TRUE(ReadFileBytes("map/0.map") == expected) << "the map is not the whole world";
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+    // The loop's frame and the three chunks begun before Escape; none after.
+    EXPECT_EQ(frameCounter, 1 + 3);
+}
+
+TEST_F(FileFaults, EscapeDuringALoadPutsTheWorldBackAndQuits) {
+    ASSERT_TRUE(OpenRenderWindow(WindowTitle, 960, 720, 16));
+    FillVolumesWithPattern(11);
+    ASSERT_TRUE(WriteFileBytes("map/0.map", MapFileOfVolumes()));
+    const std::vector<uint8_t> onDisk = ReadFileBytes("map/0.map");
+    FillVolumesWithPattern(12);
+    const std::vector<uint8_t> world = MapFileOfVolumes();
+    testing::internal::CaptureStderr();
+    EXPECT_LE(SleepsAfterEscapeDuringTheMap('L'), 1u) << "more than the loop's pace after Escape";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "talvox: Loading failed: stopped by Esc\n");
+    EXPECT_TRUE(MapFileOfVolumes() == world) << "the world was not put back";
+    EXPECT_TRUE(ReadFileBytes("map/0.map") == onDisk) << "the map changed";
+    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"});
+}

@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
+#include "app/Help.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "render/Blocks.h"
@@ -279,4 +281,51 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     }
     LeaveScratchFolder();
     ClearNotices();
+}
+
+TEST(Hud, HiddenItLeavesTheBackdropAsItWas) {
+    ResetProgramState();
+    DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
+    hudShown = false;
+    DrawHudOverBackdrop();
+    EXPECT_EQ(0, std::memcmp(ScreenPixels, BackdropPixels, ScreenPixelCount * 4));
+}
+
+TEST(Hud, TheHelpPanelListsEveryKeyOverThePictureDimmedToHalf) {
+    ResetProgramState();
+    RestoreBackdrop();
+    DrawHelpPanel();
+    PixelSet keys, effects;
+    for (int32_t row = 0; row < KeyDescriptionCount; row++) {
+        const int32_t y = HelpTopY - row * HelpLineStep;
+        const PixelSet key = LinePixels(std::string(KeyDescriptions[row].keys), HelpKeysX, y);
+        const PixelSet effect = LinePixels(std::string(KeyDescriptions[row].effect), HelpEffectX, y);
+        EXPECT_FALSE(key.empty() || effect.empty()) << "row " << row;
+        keys.insert(key.begin(), key.end());
+        effects.insert(effect.begin(), effect.end());
+    }
+    EXPECT_EQ(YellowPixels(), keys);
+    EXPECT_EQ(WhitePixels(), effects);
+    for (int p = 0; p < ScreenPixelCount; p++) {
+        if (keys.count({p % 320, p / 320}) || effects.count({p % 320, p / 320})) continue;
+        for (int channel = 0; channel < 3; channel++)
+            ASSERT_EQ(ScreenPixels[p * 4 + channel], BackdropPixels[p * 4 + channel] / 2) << "pixel " << p;
+    }
+}
+
+TEST(Hud, TheReadmesKeyTableIsTheHelpPanelsTable) {
+    std::ifstream readme(TALVOX_SOURCE_FOLDER "/README.md");
+    ASSERT_TRUE(readme) << "README.md not found";
+    // The rows of the table under "## Keys", past its heading row and rule.
+    std::vector<std::string> rows;
+    std::string line;
+    bool inKeys = false;
+    while (std::getline(readme, line)) {
+        if (line.rfind("## ", 0) == 0) inKeys = line == "## Keys";
+        if (inKeys && line.rfind("| ", 0) == 0 && line != "| Key | Effect |") rows.push_back(line);
+    }
+    std::vector<std::string> expected;
+    for (const KeyDescription& row : KeyDescriptions)
+        expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.effect) + " |");
+    EXPECT_EQ(rows, expected) << "README.md's Keys table and KeyDescriptions (app/Help.h) differ";
 }

@@ -126,6 +126,36 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
 }
 
+TEST_F(MapFile, TheBarUnderTheProgressLineFillsAChunkAtATime) {
+    FillVolumesWithPattern(1);
+    // The bar's outline rows and, in its middle row, which columns are yellow.
+    auto yellow = [](int x, int y) {
+        const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
+        return p[0] == 255 && p[1] == 255 && p[2] == 0;
+    };
+    std::vector<int> filledAtSwaps;
+    int unframed = 0;
+    scriptedOnSwap = [&](int) {
+        if (std::string(TextLine) != "Saving dungeon maps") return;
+        for (int x = MapBarX; x < MapBarX + MapBarWidth; x++)
+            if (!yellow(x, MapBarY) || !yellow(x, MapBarY - MapBarHeight + 1)) unframed++;
+        const int middle = MapBarY - MapBarHeight / 2;
+        int filled = 0;
+        while (yellow(MapBarX + 2 + filled, middle)) filled++;
+        for (int x = MapBarX + 2 + filled; x < MapBarX + MapBarWidth - 1; x++)
+            if (yellow(x, middle)) unframed++;
+        filledAtSwaps.push_back(filled);
+    };
+    SaveMap(0);
+    // 34 chunks of the map (17 a volume) over 272 columns: 8 a chunk, as
+    // many as have moved when the picture is shown.
+    ASSERT_EQ(MapChunkCount(), 34);
+    std::vector<int> expected;
+    for (int k = 0; k < 17; k++) expected.push_back(8 * k);
+    EXPECT_EQ(filledAtSwaps, expected);
+    EXPECT_EQ(unframed, 0) << "the outline is broken or yellow lies beyond the fill";
+}
+
 TEST_F(MapFile, SaveReplacesALongerMapWhole) {
     ASSERT_TRUE(WriteFileBytes(MapPath, std::vector<uint8_t>(40000000, 0xEE)));
     FillVolumesWithPattern(2);

@@ -2,11 +2,14 @@
 // in-cell offsets into the player cell.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "app/Input.h"
 #include "app/KeyCodes.h"
+#include "app/Window.h"
+#include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "tests/support/TestWorld.h"
@@ -116,6 +119,111 @@ TEST(Movement, StepsFollowTheViewDirection) {
             EXPECT_NEAR(end.z - start.z, sign * 0.1 * -cp, 1e-6) << c.yaw << "/" << c.pitch << " back " << backward;
         }
     }
+}
+
+// Where the player ends after frames of walking with only key held, from the
+// middle of the open room at the given view: the cell and the offsets.
+struct Place {
+    int32_t sx, sy, sz;
+    float px, py, pz;
+};
+static Place PlaceAfterWalking(int32_t key, float viewYaw, float viewPitch, int frames) {
+    StartInOpenRoom();
+    yaw = viewYaw;
+    pitch = viewPitch;
+    scriptedKeys[key] = true;
+    RunFrames(frames);
+    return {SX, SY, SZ, px, py, pz};
+}
+
+TEST(Movement, TheWalkingKeysStepAndCollideAsTheButtonAndZDo) {
+    // 150 frames is 15 cells: far enough to reach the room's walls and be
+    // held there.
+    const float views[][2] = {{37.5f, 63.0f}, {250.0f, 120.0f}, {180.0f, 90.0f}};
+    const struct {
+        int32_t key, same;
+    } keys[] = {{'W', KeyLeftButton}, {KeyArrowUp, KeyLeftButton}, {'S', 'Z'}, {KeyArrowDown, 'Z'}};
+    for (const auto& view : views) {
+        for (const auto& key : keys) {
+            const Place expected = PlaceAfterWalking(key.same, view[0], view[1], 150);
+            const Place walked = PlaceAfterWalking(key.key, view[0], view[1], 150);
+            EXPECT_EQ(std::memcmp(&walked, &expected, sizeof walked), 0)
+                << "key " << key.key << " at " << view[0] << "/" << view[1] << ": at " << walked.sx << "," << walked.sy
+                << "," << walked.sz << " not " << expected.sx << "," << expected.sy << "," << expected.sz;
+        }
+    }
+}
+
+TEST(Movement, SidestepKeepsPitchOutOfTheStepAndStopsAtWalls) {
+    const double degrees = 3.141592653 / 180.0;
+    const float views[][2] = {{0.0f, 90.0f}, {37.5f, 20.0f}, {250.0f, 170.0f}};
+    for (const auto& view : views) {
+        for (int right = 0; right < 2; right++) {
+            StartInOpenRoom();
+            yaw = view[0];
+            pitch = view[1];
+            scriptedKeys[right ? int32_t{'D'} : int32_t{'A'}] = true;
+            Eye start = EyeNow();
+            UpdatePlayerPosition(ReadWalkInput());
+            Eye end = EyeNow();
+            // To the right of a view along (-sin yaw, cos yaw) is (-cos yaw, -sin yaw).
+            double sign = right ? 1.0 : -1.0;
+            double sy = std::sin(view[0] * degrees), cy = std::cos(view[0] * degrees);
+            EXPECT_NEAR(end.x - start.x, sign * 0.1 * -cy, 1e-6) << view[0] << "/" << view[1] << " right " << right;
+            EXPECT_NEAR(end.y - start.y, sign * 0.1 * -sy, 1e-6) << view[0] << "/" << view[1] << " right " << right;
+            EXPECT_EQ(end.z, start.z) << view[0] << "/" << view[1] << " right " << right;
+        }
+    }
+    // Looking along -y, D walks towards +x into the last open column, and the
+    // wall beyond x = 110 keeps the eye 0.3 away, as it does a walk along the view.
+    StartInOpenRoom();
+    yaw = 180.0f;
+    pitch = 30.0f;
+    scriptedKeys['D'] = true;
+    double nearest = 0.0;
+    for (int frame = 0; frame < 150; frame++) {
+        UpdatePlayerPosition(ReadWalkInput());
+        nearest = std::max(nearest, EyeNow().x);
+    }
+    EXPECT_EQ(SX, 110);
+    EXPECT_NEAR(nearest, 110.7, 1e-5);
+    EXPECT_EQ(pz, 0.5f);
+}
+
+TEST(Movement, CtrlSDoesNotWalk) {
+    StartInOpenRoom();
+    yaw = 37.5f;
+    pitch = 63.0f;
+    scriptedKeys['S'] = scriptedKeys[KeyControl] = true;
+    RunFrames(10);
+    EXPECT_EQ(SX, 100);
+    EXPECT_EQ(SY, 100);
+    EXPECT_EQ(SZ, 100);
+    EXPECT_EQ(px, 0.5f);
+    EXPECT_EQ(py, 0.5f);
+    EXPECT_EQ(pz, 0.5f);
+}
+
+TEST(Movement, TheArrowKeysTurnTwoDegreesAFrameUnlessTheMouseLooks) {
+    ResetProgramState();
+    yaw = 10.0f;
+    pitch = 70.0f;
+    scriptedKeys[KeyArrowLeft] = true;
+    for (int frame = 0; frame < 6; frame++) UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(yaw, 358.0f);
+    scriptedKeys[KeyArrowLeft] = false;
+    scriptedKeys[KeyArrowRight] = true;
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(yaw, 0.0f);
+    EXPECT_EQ(pitch, 70.0f);
+    // With a button held the mouse has the view, as before.
+    screenScale = 1;
+    mouseX = 100;
+    mouseY = 50;
+    scriptedKeys[KeyRightButton] = true;
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_EQ(yaw, 220.0f);
+    EXPECT_EQ(pitch, 20.0f);
 }
 
 TEST(Movement, AWallOnTheLowSideHoldsTheEyeAtThreeTenths) {

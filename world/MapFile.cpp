@@ -19,20 +19,32 @@ void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]) {
     std::snprintf(filename, sizeof filename, "%smap/%d.map", saveFolder, static_cast<int>(n));
 }
 
+int32_t MapChunkCount() {
+    const int64_t cells = VolumeCells();
+    return static_cast<int32_t>(2 * ((cells + MapChunkSize - 1) / MapChunkSize));
+}
+
 // Moves one volume's first N - 1 cells through the file, chunk by chunk, with
 // the caller told before and after each. Returns false at the first chunk
-// that does not move whole.
-static bool TransferVolume(FILE* file, uint8_t* volume, bool saving, bool firstVolume, MapProgress progress) {
+// that does not move whole, or where the caller stops it (*stopped then true).
+static bool TransferVolume(FILE* file, uint8_t* volume, bool saving, bool firstVolume, MapProgress progress,
+                           bool* stopped) {
     int64_t cells = VolumeCells();
     for (int64_t start = 0; start < cells; start += MapChunkSize) {
         size_t length =
             start + MapChunkSize < cells ? static_cast<size_t>(MapChunkSize) : static_cast<size_t>(cells - start - 1);
-        progress(MapChunkStarting, firstVolume);
+        if (!progress(MapChunkStarting, firstVolume)) {
+            *stopped = true;
+            return false;
+        }
         size_t moved =
             saving ? std::fwrite(volume + start, 1, length, file) : std::fread(volume + start, 1, length, file);
         if (!saving) MarkVolumesChanged();
         if (moved != length) return false;
-        progress(MapChunkMoved, firstVolume);
+        if (!progress(MapChunkMoved, firstVolume)) {
+            *stopped = true;
+            return false;
+        }
     }
     return true;
 }
@@ -55,18 +67,20 @@ MapOutcome SaveMapFile(int32_t n, MapProgress progress) {
         return failure == ENOSPC ? MapDiskFull : MapNotWritten;
     }
 
-    bool saved =
-        TransferVolume(file, DungeonMap, true, true, progress) && TransferVolume(file, FlagMap, true, false, progress);
-    if (saved) {
-        progress(MapAllMoved, false);
-        saved = SysFlushFileToDisk(file);
+    bool stopped = false;
+    bool saved = TransferVolume(file, DungeonMap, true, true, progress, &stopped) &&
+                 TransferVolume(file, FlagMap, true, false, progress, &stopped);
+    if (saved && !progress(MapAllMoved, false)) {
+        saved = false;
+        stopped = true;
     }
+    if (saved) saved = SysFlushFileToDisk(file);
     // Closing flushes too, so its result counts even after a failure above.
     if (std::fclose(file) != 0) saved = false;
     if (saved) saved = SysReplaceFile(tempname, filename);
     if (!saved) {
         SysRemoveFile(tempname);
-        return MapNotWritten;
+        return stopped ? MapStopped : MapNotWritten;
     }
     return MapDone;
 }
@@ -100,17 +114,19 @@ MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
     std::memcpy(kept, DungeonMap, volumeBytes);
     std::memcpy(kept + volumeBytes, FlagMap, volumeBytes);
 
-    bool loaded = TransferVolume(file, DungeonMap, false, true, progress) &&
-                  TransferVolume(file, FlagMap, false, false, progress);
+    bool stopped = false;
+    bool loaded = TransferVolume(file, DungeonMap, false, true, progress, &stopped) &&
+                  TransferVolume(file, FlagMap, false, false, progress, &stopped);
     std::fclose(file);
     if (!loaded) {
         std::memcpy(DungeonMap, kept, volumeBytes);
         std::memcpy(FlagMap, kept + volumeBytes, volumeBytes);
         MarkVolumesChanged();
         std::free(kept);
-        return MapNotRead;
+        return stopped ? MapStopped : MapNotRead;
     }
     std::free(kept);
+    // Every cell is in: a stop asked now comes too late to matter.
     progress(MapAllMoved, false);
     return MapDone;
 }

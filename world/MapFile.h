@@ -14,9 +14,10 @@ constexpr int32_t MapChunkSize = 1000000;
 // DungeonMap (MapChunkStarting with the first volume), before each chunk of
 // FlagMap (MapChunkStarting without), after each chunk moved whole
 // (MapChunkMoved), and once when all chunks have moved (MapAllMoved; a save
-// then still flushes and replaces the map).
+// then still flushes and replaces the map). The caller answers whether to go
+// on: false stops the save or load there, as if the next chunk had failed.
 enum MapStage { MapChunkStarting, MapChunkMoved, MapAllMoved };
-using MapProgress = void (*)(MapStage stage, bool firstVolume);
+using MapProgress = bool (*)(MapStage stage, bool firstVolume);
 
 // How a save or load ended.
 enum MapOutcome {
@@ -30,16 +31,22 @@ enum MapOutcome {
     MapTooShort,        // the file is shorter than a whole map: nothing changed
     MapOutOfMemory,     // no room to keep the cells for a failed read: nothing changed
     MapNotRead,         // a read failed part-way: the cells were put back
+    MapStopped,         // the caller stopped it: the cells were put back, or the old map is as it was
 };
+
+// How many chunks a whole save or load moves (both volumes), each telling
+// its caller MapChunkStarting and MapChunkMoved once.
+int32_t MapChunkCount();
 
 // The path of map n: map/<n>.map in the save folder (sys/DataFolders.h).
 constexpr int MapFileNameBytes = DataPathBytes + 32;
 void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
 // Writes both volumes to map/<n>.map. The file is written under a temporary
 // name and put in place only when whole and on disk; a failure (no map
-// folder, a full disk, a read-only map folder) leaves the old map as it was.
+// folder, a full disk, a read-only map folder) or a stop leaves the old map
+// as it was.
 MapOutcome SaveMapFile(int32_t n, MapProgress progress);
 // Reads map/<n>.map back into both volumes. A missing, unreadable or short
-// file changes nothing; a read that fails part-way puts the volumes back as
-// they were. A longer file loads its prefix.
+// file changes nothing; a read that fails part-way, or is stopped, puts the
+// volumes back as they were. A longer file loads its prefix.
 MapOutcome LoadMapFile(int32_t n, MapProgress progress);

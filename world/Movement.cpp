@@ -47,6 +47,13 @@ static void ScaleByPitch(Step& step) {
     step.sy = -sinPitch * step.sy;
 }
 
+// The step to the right of the view: level, a full step whatever the pitch.
+static Step ComputeSideStep() {
+    float sinYaw = static_cast<float>(std::sin(yaw * DegreesToRadians));
+    float cosYaw = static_cast<float>(std::cos(yaw * DegreesToRadians));
+    return Step{-cosYaw * StepLength, -sinYaw * StepLength, 0.0f};
+}
+
 uint8_t CellAt(float u, float v, float w) {
     // In 64 bits so that a player far outside the volume cannot overflow.
     int64_t x = static_cast<int64_t>(SX) + static_cast<int64_t>(std::floor(static_cast<double>(u)));
@@ -169,6 +176,17 @@ void UpdatePlayerPosition(const WalkInput& walk) {
         pz = pz - step.sz;
         ScaleByPitch(step);
         px = px + step.sx;
+        py = py - step.sy;
+    }
+    // The offsets run against the axes: a step of the eye is taken off them.
+    if (walk.left) {
+        Step step = ComputeSideStep();
+        px = px + step.sx;
+        py = py + step.sy;
+    }
+    if (walk.right) {
+        Step step = ComputeSideStep();
+        px = px - step.sx;
         py = py - step.sy;
     }
     PushOutOfWalls(1.0f - px, 1.0f - py, 1.0f - pz);

@@ -13,13 +13,24 @@ struct PlayerInput {
     int32_t lookX, lookY;  // the mouse in 320 x 240 picture units, from the top-left
     int32_t marker;        // the highest of '3'..'8' held as 1..6; 0 for none
     bool teleport;         // 'T'
+    int32_t turn;          // the arrow keys: -1 turns left, 1 right, 0 neither (or both)
+    float turnX, turnY;    // the captured pointer's motion since the last frame, in picture units
 };
+
+// How far one frame of a held turning key turns the view: as far as the mouse
+// looks for one picture column (2 degrees), a whole turn in three seconds at
+// 60 frames a second.
+constexpr float TurnDegreesPerFrame = 2.0f;
 
 // Degrees about the vertical and horizontal axes; 0, 0 at start-up.
 extern float yaw;
 extern float pitch;
 
-// Mouse-look: while input.look, the view angles follow the mouse position.
+// Mouse-look: while input.look, the view angles follow the mouse position;
+// otherwise input.turn turns the yaw by TurnDegreesPerFrame, and the captured
+// pointer's motion turns the view as far as the mouse position would (2
+// degrees of yaw and 1 of pitch a picture unit), the pitch going no further
+// than straight down (0) or up (180). A yaw once turned is kept in 0..360.
 void UpdateViewAngles(const PlayerInput& input);
 // Moves the lantern (light slot 0) to the player cell and, when input.marker
 // is k, the red marker light (slot 1) k cells along +y.

@@ -1,6 +1,7 @@
-"""The HUD in a real window: the title in the blue panel at the top, and the
-position line naming the cell the player is in, read back from screenshots
-with the program's own font."""
+"""The HUD in a real window: the title in the blue panel at the top, the
+position line naming the cell the player is in, the key help that H shows
+over it and U hiding it, read back from screenshots with the program's own
+font."""
 import os
 import re
 import sys
@@ -11,6 +12,7 @@ import harness  # noqa: E402
 
 RUN_DIR = None
 BLUE = (0, 0, 255)
+YELLOW = (255, 255, 0)
 TITLE = "VIZARAD001 (ESC CLOSE) (MOVE WITH M)"
 WORLD_SIDE = 256
 
@@ -81,6 +83,34 @@ class HudTest(unittest.TestCase):
             self.assertEqual(cell(k, k, 100), 1, "cell (%d, %d, 100) on the drift is not rock" % (k, k))
         # The HUD still shows the same cell after the save's frames.
         self.assertEqual(harness.read_line(self.picture(), 9, 42), position)
+
+    def test_h_shows_the_key_help_u_hides_the_hud_and_the_arrows_turn(self):
+        position, _ = harness.settled_position(self.window)
+
+        def help_shown():
+            return harness.read_line(self.picture(), 4, 240, 10, YELLOW) == "Mouse"
+        harness.key("h")
+        harness.wait_for(help_shown, 20, "the key help to show")
+        picture = self.picture("help.png")
+        self.assertEqual(harness.read_line(picture, 92, 240), "look around, a button held")
+        self.assertEqual(harness.read_line(picture, 4, 240 - 12 * 19, 10, YELLOW), "Esc")
+        self.assertEqual(harness.read_line(picture, 92, 240 - 12 * 19), "quit")
+        harness.key("h")
+        harness.wait_for(lambda: not help_shown(), 20, "the key help to go")
+        self.assertEqual(harness.position_line(self.window), position)
+
+        harness.key("u")
+        harness.wait_for(lambda: harness.position_line(self.window) == "", 20, "the HUD to go")
+        self.assertEqual(harness.read_line(self.picture("clean.png"), 6, 239), "", "the title is still there")
+        harness.key("u")
+        harness.wait_for(lambda: harness.position_line(self.window) == position, 20, "the HUD to come back")
+
+        # The arrows are polled keys: held, the left one turns the view.
+        before = harness.settled_picture(self.window)[2]
+        harness.hold_key("Left", 0.5)
+        after = harness.settled_picture(self.window)[2]
+        self.assertLess(harness.same_fraction(before, after), 0.9, "the left arrow did not turn the view")
+        self.assertEqual(harness.position_line(self.window), position, "turning moved the player")
 
 
 if __name__ == "__main__":

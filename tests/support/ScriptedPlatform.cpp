@@ -19,6 +19,8 @@ int32_t scriptedWindowX = 0, scriptedWindowY = 0;
 int32_t scriptedCursorX = 0, scriptedCursorY = 0;
 int32_t scriptedDisplayWidth = 1600, scriptedDisplayHeight = 1200;
 int scriptedCursorShows = 0;
+bool scriptedPointerCaptured = false;
+int scriptedPointerCaptures = 0;
 int scriptedSwaps = 0;
 double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
@@ -43,6 +45,8 @@ void ResetScriptedPlatform() {
     scriptedDisplayWidth = 1600;
     scriptedDisplayHeight = 1200;
     scriptedCursorShows = 0;
+    scriptedPointerCaptured = false;
+    scriptedPointerCaptures = 0;
     scriptedSwaps = 0;
     scriptedClock = 0.0;
     scriptedRefreshRate = 60;
@@ -59,6 +63,7 @@ WindowEvent KeyEvent(int32_t key, bool down) { return {down ? WindowKeyDown : Wi
 WindowEvent MouseMoveEvent(int32_t x, int32_t y) { return {WindowMouseMove, 0, x, y, false, false}; }
 WindowEvent ActivateEvent(bool minimised, bool focused) { return {WindowActivate, 0, 0, 0, minimised, focused}; }
 WindowEvent CloseEvent() { return {WindowClose, 0, 0, 0, false, false}; }
+WindowEvent PointerMotionEvent(int32_t dx, int32_t dy) { return {WindowPointerMotion, 0, dx, dy, false, false}; }
 
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
     if (scriptedOpensBeforeFailure == 0) return false;
@@ -76,6 +81,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 }
 
 void PlatformCloseWindow() {
+    scriptedPointerCaptured = false;
     if (scriptedContext.close) scriptedContext.close();
     if (windowOpen) scriptedCloseCount++;
     windowOpen = false;
@@ -123,8 +129,11 @@ void SysSleep(int32_t milliseconds) {
 }
 
 // A wait that answers the desktop is a pause like any other here: no message
-// is taken meanwhile.
-void PlatformWaitAnswering(int32_t milliseconds) { SysSleep(milliseconds); }
+// is taken meanwhile, and the stop key is looked at once it is over.
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
+    SysSleep(milliseconds);
+    return stopKey != 0 && PlatformKeyHeld(stopKey);
+}
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {
     *x = scriptedCursorX;
@@ -147,5 +156,12 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() { scriptedCursorShows++; }
+
+bool PlatformCapturePointer(bool captured) {
+    if (!windowOpen) return false;
+    if (captured && !scriptedPointerCaptured) scriptedPointerCaptures++;
+    scriptedPointerCaptured = captured;
+    return captured;
+}
 
 double SysMilliseconds() { return scriptedClock; }

@@ -37,6 +37,10 @@ extern int32_t scriptedCursorX, scriptedCursorY;
 // 1600 x 1200 after a reset.
 extern int32_t scriptedDisplayWidth, scriptedDisplayHeight;
 extern int scriptedCursorShows;
+// Whether the pointer is captured (PlatformCapturePointer), and how often it
+// was captured.
+extern bool scriptedPointerCaptured;
+extern int scriptedPointerCaptures;
 extern int scriptedSwaps;
 extern double scriptedClock;
 // What PlatformRefreshRate answers; 60 after a reset.
@@ -59,6 +63,7 @@ WindowEvent KeyEvent(int32_t key, bool down);
 WindowEvent MouseMoveEvent(int32_t x, int32_t y);
 WindowEvent ActivateEvent(bool minimised, bool focused);
 WindowEvent CloseEvent();
+WindowEvent PointerMotionEvent(int32_t dx, int32_t dy);
 // From the next opening on until the next reset, gives the scripted window a
 // real, hidden GL context from SDL2 (defined in ScriptedContext.cpp).
 void UseRealContext();

@@ -5,11 +5,14 @@
 #include <cstring>
 
 #include "app/Explorer.h"
+#include "app/Help.h"
+#include "app/Maps.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
+#include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
@@ -44,10 +47,15 @@ void ResetProgramState() {
     std::memset(KeyTaken, 0, sizeof KeyTaken);
     picturePlacement = {};
     screenshotDue = false;
+    helpShown = f10WasHeld = false;
+    mapEscapePressed = false;
+    hudShown = true;
     displayRefreshRate = 60;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
     mouseX = mouseY = 0;
+    pointerCaptured = lookWaitsForMove = false;
+    pointerMotionX = pointerMotionY = releasedMouseX = releasedMouseY = 0;
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
     clearColourKey[2] = 229;

@@ -1,0 +1,27 @@
+// The key help panel, drawn over the finished picture from KeyDescriptions.
+#include "app/Help.h"
+
+bool helpShown = false;
+bool f10WasHeld = false;
+
+// Halves every colour of the picture, so that the rows stand out over it.
+static void DimPicture() {
+    for (int32_t y = 0; y < ScreenHeight; y++) {
+        for (int32_t x = 0; x < ScreenWidth; x++) {
+            const uint8_t* pixel = ScreenPixels + (y * ScreenWidth + x) * 4;
+            PutPixel(x, y, pixel[0] / 2, pixel[1] / 2, pixel[2] / 2);
+        }
+    }
+}
+
+void DrawHelpPanel() {
+    DimPicture();
+    int32_t y = HelpTopY;
+    for (const KeyDescription& row : KeyDescriptions) {
+        FormatTextLine("%.*s", static_cast<int>(row.keys.size()), row.keys.data());
+        DrawTextLine(HelpKeysX, y, 255, 255, 0);
+        FormatTextLine("%.*s", static_cast<int>(row.effect.size()), row.effect.data());
+        DrawTextLine(HelpEffectX, y, 255, 255, 255);
+        y -= HelpLineStep;
+    }
+}

@@ -1,0 +1,61 @@
+// The key help: the one table of every key and what it does (the README's
+// Keys table is checked against it), and the panel that shows it over the
+// picture while H is on.
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+#include "screen/Font.h"
+#include "screen/Screen.h"
+
+// One row of the key help: the keys, and what they do.
+struct KeyDescription {
+    std::string_view keys;
+    std::string_view effect;
+};
+
+// Every key the program answers, in the order the panel lists them.
+constexpr KeyDescription KeyDescriptions[] = {
+    {"Mouse", "look around, a button held"}, {"LMB W Up", "walk forward"},
+    {"Z S Down", "walk backward"},           {"A D", "step left / right"},
+    {"Left Right", "turn left / right"},     {"[ ]", "view radius down / up"},
+    {"1 2", "new world: rooms / corridors"}, {"L", "scatter 128 coloured lights"},
+    {"3 - 8", "red marker 1-6 cells on +y"}, {"T", "teleport to an open cell"},
+    {"F1 - F4", "window scale 1 - 4"},       {"F5 - F9", "wall texture"},
+    {"F11", "fullscreen on / off"},          {"F12", "picture to screenshots/"},
+    {"M", "move the window to the mouse"},   {"Ctrl+S/L", "save / load map/0.map"},
+    {"H, F10", "this help on / off"},        {"U", "HUD text on / off"},
+    {"Tab", "capture the pointer to look"},  {"Esc", "quit"},
+};
+constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];
+
+// The panel's layout: a row of text a line, the keys at HelpKeysX and what
+// they do at HelpEffectX, the first row's glyphs just below HelpTopY
+// (picture rows count up from the bottom).
+constexpr int32_t HelpKeysX = 4;
+constexpr int32_t HelpKeyColumns = 11;
+constexpr int32_t HelpEffectX = HelpKeysX + HelpKeyColumns * GlyphColumns;
+constexpr int32_t HelpTopY = ScreenHeight;
+constexpr int32_t HelpLineStep = 12;
+
+// Whether every row fits the picture: its keys in their column, what they do
+// before the right edge, and every row above the bottom.
+constexpr bool KeyDescriptionsFit() {
+    for (const KeyDescription& row : KeyDescriptions)
+        if (row.keys.size() >= HelpKeyColumns ||
+            HelpEffectX + GlyphColumns * static_cast<int32_t>(row.effect.size()) > ScreenWidth)
+            return false;
+    return HelpTopY - HelpLineStep * KeyDescriptionCount >= 0;
+}
+static_assert(KeyDescriptionsFit(), "the key help fits the 320 x 240 picture");
+
+// Whether the panel is shown; false at start-up. H (and F10 where the system
+// leaves it to the program) turns it on and off.
+extern bool helpShown;
+// Whether F10 was held when the command keys last acted: F10 is polled, as
+// the system keeps its key messages to itself.
+extern bool f10WasHeld;
+
+// Draws the panel over ScreenPixels: the picture dimmed to half, and each
+// row of KeyDescriptions, the keys in yellow and what they do in white.
+void DrawHelpPanel();
