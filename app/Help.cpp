@@ -4,12 +4,13 @@
 bool helpShown = false;
 bool f10WasHeld = false;
 
-// Halves every colour of the picture, so that the rows stand out over it.
+// Darkens every colour of the picture to a quarter, so that the rows (and
+// not the HUD beneath them) stand out.
 static void DimPicture() {
     for (int32_t y = 0; y < ScreenHeight; y++) {
         for (int32_t x = 0; x < ScreenWidth; x++) {
             const uint8_t* pixel = ScreenPixels + (y * ScreenWidth + x) * 4;
-            PutPixel(x, y, pixel[0] / 2, pixel[1] / 2, pixel[2] / 2);
+            PutPixel(x, y, pixel[0] / 4, pixel[1] / 4, pixel[2] / 4);
         }
     }
 }

@@ -56,6 +56,6 @@ extern bool helpShown;
 // the system keeps its key messages to itself.
 extern bool f10WasHeld;
 
-// Draws the panel over ScreenPixels: the picture dimmed to half, and each
+// Draws the panel over ScreenPixels: the picture dimmed to a quarter, and each
 // row of KeyDescriptions, the keys in yellow and what they do in white.
 void DrawHelpPanel();
