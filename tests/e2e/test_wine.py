@@ -233,6 +233,32 @@ class WineTest(unittest.TestCase):
         self.assertEqual(len(replaces), 1, "one replace of the map in Wine's trace, not %s" % moves[:5])
         self.assertEqual(replaces[0] & 9, 9, "the replace of the map asks for flags %#x" % replaces[0])
 
+    def test_walking_keys_and_the_captured_pointer_work_in_the_windows_build(self):
+        window = self.start_windows_build(self.windows_run_folder())
+        x, y, width, height = harness.geometry(window)
+        # 'W' walks (or 'S', where a wall stands in front): the picture moves.
+        _, _, before = harness.settled_picture(window)
+        for name in ("w", "s"):
+            harness.hold_key(name, 1.0)
+            _, _, walked = harness.settled_picture(window)
+            if harness.same_fraction(before, walked) < 0.9:
+                break
+        self.assertLess(harness.same_fraction(before, walked), 0.9, "neither 'W' nor 'S' walked")
+        # Tab holds the pointer in the window, and its motion turns the view.
+        harness.move_mouse(x + width // 2, y + height // 2)
+        harness.key("Tab")
+        time.sleep(1.0)
+        for _ in range(5):
+            harness.run("xdotool", "mousemove_relative", "--", "400", "0")
+            time.sleep(0.1)
+        _, _, turned = harness.settled_picture(window)
+        self.assertLess(harness.same_fraction(walked, turned), 0.8, "the captured pointer did not turn the view")
+        location = dict(part.split(":") for part in harness.run("xdotool", "getmouselocation").stdout.split()[:2])
+        self.assertTrue(x <= int(location["x"]) < x + width and y <= int(location["y"]) < y + height,
+                        "the pointer left the window: %r" % location)
+        harness.key("Tab")
+        self.assertEqual(harness.quit_with(self.process), 0)
+
     def test_keys_held_in_another_program_do_not_act(self):
         window = self.start_windows_build(self.windows_run_folder())
         _, _, before = harness.settled_picture(window)
