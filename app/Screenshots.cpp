@@ -3,6 +3,8 @@
 #include "app/Screenshots.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "app/Notices.h"
@@ -50,12 +52,40 @@ static void WritePngBytes(void* context, void* bytes, int count) {
         target->written = false;
 }
 
-// Says what happened where the user looks.
-static bool TellScreenshotOutcome(bool saved, const char* what) {
-    char line[128];
+// The folder as the notice shows it, on a line of its own under the file's
+// name: the user's home folder as "~", and, where that is longer than the
+// line holds, cut from the left ("...") so that the folders nearest the file
+// stay.
+static void FormatShownFolder(const char* folder, char (&shown)[TextLineBytes]) {
+    const char* home = std::getenv("HOME");
+    const size_t homeLength = home ? std::strlen(home) : 0;
+    char full[1024];
+    if (homeLength > 1 && std::strncmp(folder, home, homeLength) == 0 && folder[homeLength] == '/')
+        std::snprintf(full, sizeof full, "~%s", folder + homeLength);
+    else std::snprintf(full, sizeof full, "%s", folder);
+    // Indented by two columns, as the second line of a notice is.
+    const size_t room = static_cast<size_t>(NoticeColumns) - 2;
+    const size_t length = std::strlen(full);
+    if (length <= room) std::snprintf(shown, sizeof shown, "  %s", full);
+    else std::snprintf(shown, sizeof shown, "  ...%s", full + length - (room - 3));
+}
+
+// Says what happened where the user looks: the file's name and, under it,
+// its folder, or why it failed. The standard streams get the whole path, or
+// the failure.
+static bool TellScreenshotOutcome(bool saved, const char* what, const char* path = nullptr) {
+    char line[TextLineBytes];
     std::snprintf(line, sizeof line, saved ? "Screenshot saved: %s" : "Screenshot failed: %s", what);
     ShowNotice(line, ScreenshotNoticeMilliseconds);
-    return saved;
+    if (!saved) {
+        std::fprintf(stderr, "talvox: %s\n", line);
+        return false;
+    }
+    FormatShownFolder(ScreenshotFolder(), line);
+    ShowNotice(line, ScreenshotNoticeMilliseconds);
+    std::printf("talvox: Screenshot saved: %s\n", path);
+    std::fflush(stdout);
+    return true;
 }
 
 bool SaveScreenshot() {
@@ -100,5 +130,5 @@ bool SaveScreenshot() {
         SysRemoveFile(path);
         return TellScreenshotOutcome(false, "file not written");
     }
-    return TellScreenshotOutcome(true, fileName);
+    return TellScreenshotOutcome(true, fileName, path);
 }

@@ -240,7 +240,7 @@ static PixelSet NoticePixels(const std::vector<std::string>& texts) {
 }
 
 // F12 twice within one second gives two files, neither replacing the other,
-// each named in its notice; a write that fails (here past a file size limit,
+// each named with its folder in its notice; a write that fails (here past a file size limit,
 // as on a full disk) leaves no file behind and says so.
 TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     ResetProgramState();
@@ -263,7 +263,10 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     ASSERT_GT(first.size(), 8u);
     EXPECT_EQ(std::memcmp(first.data(), signature, 8), 0) << names[1] << " is not a PNG";
     EXPECT_TRUE(ReadFileBytes("screenshots/" + names[0]) == first) << "the two pictures differ";
-    EXPECT_EQ(shown, NoticePixels({"Screenshot saved: " + names[1], "Screenshot saved: " + names[0]}));
+    // Each notice names the file and, on a line of its own, its folder; of
+    // the four lines the oldest is pushed out.
+    EXPECT_EQ(shown, NoticePixels({"Screenshot saved: " + names[1], "  screenshots/", "Screenshot saved: " + names[0],
+                                   "  screenshots/"}));
 
     // The same picture cut short at its start, and by its last byte (which
     // only the flush before closing writes).
