@@ -1,5 +1,5 @@
 // The explorer's entry point body: start-up in its fixed order, then the loop
-// that handles one window message per pass, draws a frame when none waits,
+// that handles one window event per pass, draws a frame when none waits,
 // acts on the command keys, and paces such passes to the display's rate.
 #include "app/Explorer.h"
 

@@ -1,6 +1,6 @@
 // Bad inputs and faults around the files: a bitmap cut short that declares
 // huge sides, a bitmap with bytes after its pixels, a read-only map folder, a
-// disk that fills up or has no room for a new file, and window messages that
+// disk that fills up or has no room for a new file, and window events that
 // arrive while a save or load runs.
 #include <gtest/gtest.h>
 

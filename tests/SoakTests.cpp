@@ -1,7 +1,7 @@
 // A long seeded random session through the real main loop with real GL
 // drawing: every command key, the polled keys and mouse buttons, mouse moves
 // across and beyond the window, minimising and restoring, rescales, close
-// requests, saves and loads, and window messages with odd parameters, for
+// requests, saves and loads, and window events with odd parameters, for
 // many thousands of frames. After every buffer swap the player's state must
 // still make sense; at the end the loop must still answer Escape.
 //
