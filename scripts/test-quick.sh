@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The quick loop while working on the code: builds what changed into build/
-# and runs the unit and GL tests (about half a minute on our 2-core
-# machines). Arguments go to ctest, e.g. -R Picture or --preset unit.
+# and runs the unit and GL tests (about 15 s on our 2-core machines).
+# Arguments go to ctest, e.g. -R Picture or --preset unit.
 # Without a display the tests run under Xvfb. Set-up is scripts/test.sh's;
 # this script installs nothing.
 set -euo pipefail
