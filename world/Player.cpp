@@ -14,10 +14,10 @@ float pitch = 0.0f;
 void UpdateViewAngles(const PlayerInput& input) {
     if (!input.look) {
         if (input.turn == 0 && input.turnX == 0.0f && input.turnY == 0.0f) return;
-        yaw = yaw + static_cast<float>(input.turn) * TurnDegreesPerFrame + input.turnX * 2.0f;
+        yaw = yaw + static_cast<float>(input.turn) * TurnDegreesPerFrame + input.turnX * YawDegreesPerColumn;
         // Towards a bound the pitch stops there; a pitch already beyond one
         // (the mouse position reaches past them) is not pulled back at once.
-        const float tilted = pitch + input.turnY;
+        const float tilted = pitch + input.turnY * PitchDegreesPerRow;
         if (input.turnY > 0.0f) pitch = std::min(tilted, std::max(pitch, 180.0f));
         if (input.turnY < 0.0f) pitch = std::max(tilted, std::min(pitch, 0.0f));
         // A held key turns on and on; the angle stays small enough to keep
@@ -26,8 +26,8 @@ void UpdateViewAngles(const PlayerInput& input) {
         if (yaw < 0.0f) yaw = yaw + 360.0f;
         return;
     }
-    yaw = static_cast<float>(input.lookX) * 2.0f + 180.0f - 160.0f;
-    pitch = static_cast<float>(input.lookY) + 90.0f - 120.0f;
+    yaw = static_cast<float>(input.lookX) * YawDegreesPerColumn + 180.0f - 160.0f;
+    pitch = static_cast<float>(input.lookY) * PitchDegreesPerRow + 90.0f - 120.0f;
 }
 
 void PlaceLanternAndMarker(const PlayerInput& input) {

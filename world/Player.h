@@ -17,10 +17,15 @@ struct PlayerInput {
     float turnX, turnY;    // the captured pointer's motion since the last frame, in picture units
 };
 
+// How far mouse-look turns the view per picture unit: the yaw per column, the
+// pitch per row, for the mouse position and the captured pointer's motion
+// alike.
+constexpr float YawDegreesPerColumn = 2.0f;
+constexpr float PitchDegreesPerRow = 1.0f;
 // How far one frame of a held turning key turns the view: as far as the mouse
-// looks for one picture column (2 degrees), a whole turn in three seconds at
-// 60 frames a second.
-constexpr float TurnDegreesPerFrame = 2.0f;
+// looks for one picture column, a whole turn in three seconds at 60 frames a
+// second.
+constexpr float TurnDegreesPerFrame = YawDegreesPerColumn;
 
 // Degrees about the vertical and horizontal axes; 0, 0 at start-up.
 extern float yaw;
@@ -28,9 +33,9 @@ extern float pitch;
 
 // Mouse-look: while input.look, the view angles follow the mouse position;
 // otherwise input.turn turns the yaw by TurnDegreesPerFrame, and the captured
-// pointer's motion turns the view as far as the mouse position would (2
-// degrees of yaw and 1 of pitch a picture unit), the pitch going no further
-// than straight down (0) or up (180). A yaw once turned is kept in 0..360.
+// pointer's motion turns the view as far as the mouse position would
+// (YawDegreesPerColumn, PitchDegreesPerRow), the pitch going no further than
+// straight down (0) or up (180). A yaw once turned is kept in 0..360.
 void UpdateViewAngles(const PlayerInput& input);
 // Moves the lantern (light slot 0) to the player cell and, when input.marker
 // is k, the red marker light (slot 1) k cells along +y.
