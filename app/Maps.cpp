@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "app/Frames.h"
 #include "app/Input.h"
@@ -64,6 +66,21 @@ void DrawMapBar(int32_t moved, int32_t total) {
         for (int32_t x = MapBarX + 2; x < MapBarX + 2 + filled; x++) PutPixel(x, y, 255, 255, 0);
 }
 
+// The last progress picture presented, which the window goes on showing
+// while the second volume moves: only its bar moves on.
+static std::vector<uint8_t> progressPicture;
+
+static void KeepProgressPicture() { progressPicture.assign(ScreenPixels, ScreenPixels + ScreenPixelCount * 4); }
+
+// Between the second volume's chunks: the kept picture with the bar moved on,
+// drawn straight onto the window, as no new picture is presented there.
+static void ShowBarOverProgressPicture() {
+    if (progressPicture.size() != static_cast<size_t>(ScreenPixelCount) * 4) return;
+    std::memcpy(ScreenPixels, progressPicture.data(), progressPicture.size());
+    DrawMapBar(chunksMoved, MapChunkCount());
+    PresentScreenOnFront();
+}
+
 // Whether Escape has been pressed since the operation began: held now, or
 // its key-down recorded (the tap latch).
 static bool EscapeSeen() {
@@ -77,7 +94,8 @@ static void PauseWatchingEscape(int32_t milliseconds) {
 }
 
 // Between chunks: a frame before each (presented with the progress line and
-// bar while the first volume moves), a pause after each and after the last.
+// bar while the first volume moves; after that only the bar moves on), a
+// pause after each and after the last.
 // Once Escape is seen, a save goes on without frames or pauses and a load
 // stops.
 static bool ShowMapProgress(MapStage stage, bool firstVolume) {
@@ -89,13 +107,17 @@ static bool ShowMapProgress(MapStage stage, bool firstVolume) {
         if (firstVolume) {
             DrawMapLine(progressLine);
             DrawMapBar(chunksMoved, MapChunkCount());
+            KeepProgressPicture();
             PresentScreen();
             PlatformSwapBuffers();
+        } else {
+            ShowBarOverProgressPicture();
         }
         break;
     case MapChunkMoved: PauseWatchingEscape(MapChunkPauseMilliseconds); break;
     case MapAllMoved:
         DrawFrame();
+        ShowBarOverProgressPicture();
         PauseWatchingEscape(MapChunkPauseMilliseconds);
         break;
     }

@@ -211,6 +211,13 @@ void PresentScreen() {
     glEnable(GL_TEXTURE_2D);
 }
 
+void PresentScreenOnFront() {
+    glDrawBuffer(GL_FRONT);
+    PresentScreen();
+    glFlush();
+    glDrawBuffer(GL_BACK);
+}
+
 void RestoreBackdrop() { std::memcpy(ScreenPixels, BackdropPixels, ScreenPixelCount * 4); }
 
 void ReadBackScene() { glReadPixels(0, 0, ScreenWidth, ScreenHeight, GL_RGBA, GL_UNSIGNED_BYTE, ReadbackPixels); }

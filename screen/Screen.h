@@ -43,6 +43,9 @@ void PutPixel(int32_t x, int32_t y, int32_t r, int32_t g, int32_t b);
 // fullscreen the rest of the window is black and the picture sits where
 // picturePlacement puts it.
 void PresentScreen();
+// Draws ScreenPixels as PresentScreen does, but into the front buffer, so the
+// window shows it at once without a swap; the next swap covers it again.
+void PresentScreenOnFront();
 // The placement that fills a window of width x height best: the largest
 // whole factor at which the picture fits (at least 1), centred.
 PicturePlacement CentredPicturePlacement(int32_t width, int32_t height);

@@ -133,10 +133,8 @@ TEST_F(MapFile, TheBarUnderTheProgressLineFillsAChunkAtATime) {
         const uint8_t* p = ScreenPixels + (y * ScreenWidth + x) * 4;
         return p[0] == 255 && p[1] == 255 && p[2] == 0;
     };
-    std::vector<int> filledAtSwaps;
     int unframed = 0;
-    scriptedOnSwap = [&](int) {
-        if (std::string(TextLine) != "Saving dungeon maps") return;
+    auto filledBar = [&] {
         for (int x = MapBarX; x < MapBarX + MapBarWidth; x++)
             if (!yellow(x, MapBarY) || !yellow(x, MapBarY - MapBarHeight + 1)) unframed++;
         const int middle = MapBarY - MapBarHeight / 2;
@@ -144,15 +142,35 @@ TEST_F(MapFile, TheBarUnderTheProgressLineFillsAChunkAtATime) {
         while (yellow(MapBarX + 2 + filled, middle)) filled++;
         for (int x = MapBarX + 2 + filled; x < MapBarX + MapBarWidth - 1; x++)
             if (yellow(x, middle)) unframed++;
-        filledAtSwaps.push_back(filled);
+        return filled;
+    };
+    // Presented with each first-volume chunk; after that the window keeps the
+    // last presented picture, and only its bar moves on, in every pause.
+    std::vector<int> filledAtSwaps, filledAtPauses;
+    std::vector<uint8_t> presented;
+    int changedAboveTheBar = 0;
+    scriptedOnSwap = [&](int) {
+        if (std::string(TextLine) != "Saving dungeon maps") return;
+        filledAtSwaps.push_back(filledBar());
+        presented.assign(ScreenPixels, ScreenPixels + ScreenPixelCount * 4);
+    };
+    scriptedOnSleep = [&](int32_t milliseconds) {
+        if (milliseconds != MapChunkPauseMilliseconds) return;
+        filledAtPauses.push_back(filledBar());
+        const size_t aboveTheBar = static_cast<size_t>(MapBarY + 1) * ScreenWidth * 4;
+        if (!std::equal(presented.begin() + aboveTheBar, presented.end(), ScreenPixels + aboveTheBar))
+            changedAboveTheBar++;
     };
     SaveMap(0);
     // 34 chunks of the map (17 a volume) over 272 columns: 8 a chunk, as
-    // many as have moved when the picture is shown.
+    // many as have moved when the picture is shown, all 34 in the last pause.
     ASSERT_EQ(MapChunkCount(), 34);
     std::vector<int> expected;
     for (int k = 0; k < 17; k++) expected.push_back(8 * k);
     EXPECT_EQ(filledAtSwaps, expected);
+    for (int k = 17; k <= 34; k++) expected.push_back(8 * k);
+    EXPECT_EQ(filledAtPauses, expected);
+    EXPECT_EQ(changedAboveTheBar, 0) << "the picture over the bar changed while the second volume moved";
     EXPECT_EQ(unframed, 0) << "the outline is broken or yellow lies beyond the fill";
 }
 

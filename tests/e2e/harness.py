@@ -383,6 +383,19 @@ def progress_line_pixels(window):
     return yellow_pixels(window, 20, 171)
 
 
+def bar_fill(window):
+    """How many columns of the save's progress bar are filled: yellow pixels
+    from column 22 along its middle row (80 from the bottom)."""
+    _, _, picture = window_picture(window)
+    filled = 0
+    while filled < 272:
+        r, g, b = pixel(picture, 22 + filled, 80)
+        if not (r >= 240 and g >= 240 and b <= 30):
+            break
+        filled += 1
+    return filled
+
+
 def failure_line_pixels(window):
     """Yellow pixels where only a failure line reaches: columns 180 to 259
     (the progress line ends at column 171)."""

@@ -1,6 +1,5 @@
 """The program as a desktop citizen, in a real window: frames come at the
-display's rate, Escape tapped during a save writes the rest of the map at
-once and ends the program, Tab captures the pointer for mouse-look and
+display's rate, Tab captures the pointer for mouse-look and
 releases it without a jump, a drag beyond the window's edge leaves the view
 in range, and a player drifting through rock stops at the world's edge, from
 where 'T' takes it to open space.
@@ -95,18 +94,6 @@ class DesktopTest(unittest.TestCase):
 
     def tearDown(self):
         harness.stop(self.process, self.work)
-
-    def test_escape_tapped_during_a_save_writes_the_whole_map_at_once_and_ends_the_program(self):
-        settled_position(self.window)
-        temp = harness.start_save(self.work)
-        tapped = time.monotonic()
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
-        # The rest of the 33 MB without the one-second pauses, flushed to disk.
-        self.assertLess(time.monotonic() - tapped, 3.0, "the save went on pausing after Escape")
-        self.assertTrue(harness.save_done(self.work, temp), "the save was cut short")
-        self.assertEqual(harness.temp_files(self.work), [])
-        self.assertEqual(len(harness.read_map(self.work)), harness.MAP_BYTES, "the map is not whole")
 
     def test_tab_captures_the_pointer_whose_motion_turns_the_view_until_tab_releases_it(self):
         settled_position(self.window)

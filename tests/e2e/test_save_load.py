@@ -1,11 +1,13 @@
 """Saving and loading map 0 in the real program: the same start-up world
 saves to the same bytes in two runs, a save killed part-way leaves the old
 map as it was, Ctrl+L brings back a saved world after '2' replaced it, and
-the progress line shows while the first volume moves.
+the progress line shows while the first volume moves and the bar under it
+fills to the end, and Escape three seconds into a save writes the same map at
+once and ends the program, or into a load, ends it leaving the disk as it was.
 
 Every save or load takes about 35 s of real time (a one-second pause per
 chunk): the whole file runs four saves, a load and a killed save, about four
-minutes.
+minutes, and the Escapes a few seconds more.
 """
 import os
 import sys
@@ -35,6 +37,11 @@ class SaveLoadTest(unittest.TestCase):
         temp = harness.start_save(self.work)
         # The dungeon-map phase lasts about 17 s and shows the line throughout.
         self.assertGreater(harness.progress_line_pixels(self.window), 50, "no progress line during the first volume")
+        # The bar goes on filling while the second volume moves, the picture
+        # above it held: 8 columns a chunk, 19 chunks moved once 20 are begun.
+        harness.wait_for(lambda: os.path.getsize(temp) >= 20000000, 40, "the save to reach its flag map")
+        self.assertGreaterEqual(harness.bar_fill(self.window), 19 * 8, "the bar stopped with the first volume")
+        self.assertGreater(harness.progress_line_pixels(self.window), 50, "the progress line went with the first volume")
         saved = harness.finish_save(self.work, temp)
         print("save took %.1f s" % (time.monotonic() - started))
         self.assertEqual(len(saved), harness.MAP_BYTES)
@@ -73,6 +80,42 @@ class SaveLoadTest(unittest.TestCase):
         # Ctrl+S held during the load starts the next save as soon as it ends.
         reloaded = harness.save(self.work)
         self.assertEqual(reloaded, first, "the load did not bring back the saved world")
+
+    def test_3_escape_three_seconds_into_a_save_or_a_load_ends_the_program_at_once(self):
+        if SaveLoadTest.startup_map is None:
+            self.skipTest("needs the first run's map")
+        temp = harness.start_save(self.work)
+        time.sleep(3.0)
+        tapped = time.monotonic()
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
+        took = time.monotonic() - tapped
+        print("Escape during a save: exit %.2f s after the tap" % took)
+        # The rest of the map without the pauses, flushed, in place.
+        self.assertLess(took, 1.0, "the save went on pausing after Escape")
+        self.assertTrue(harness.save_done(self.work, temp), "the save was cut short")
+        self.assertEqual(harness.temp_files(self.work), [])
+        self.assertEqual(harness.read_map(self.work), SaveLoadTest.startup_map,
+                         "the map differs from a save left to finish")
+
+        # A load stopped by Escape leaves the map folder as it was.
+        before = {name: os.stat(os.path.join(self.work, "map", name)) for name in os.listdir(os.path.join(self.work, "map"))}
+        self.process, self.window = harness.start(self.work)
+        harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50,
+                                harness.TRANSFER_TIMEOUT, "the load's progress line")
+        time.sleep(3.0)
+        tapped = time.monotonic()
+        harness.key("Escape")
+        self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
+        took = time.monotonic() - tapped
+        print("Escape during a load: exit %.2f s after the tap" % took)
+        self.assertLess(took, 1.0, "the load went on after Escape")
+        after = {name: os.stat(os.path.join(self.work, "map", name)) for name in os.listdir(os.path.join(self.work, "map"))}
+        self.assertEqual(sorted(after), sorted(before), "the load changed the map folder")
+        for name, was in before.items():
+            now = after[name]
+            self.assertEqual((now.st_ino, now.st_size, now.st_mtime_ns), (was.st_ino, was.st_size, was.st_mtime_ns), name)
+        self.assertEqual(harness.read_map(self.work), SaveLoadTest.startup_map, "the load changed the map")
 
 
 if __name__ == "__main__":

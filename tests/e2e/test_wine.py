@@ -221,10 +221,15 @@ class WineTest(unittest.TestCase):
         os.environ["WINEDEBUG"] = "trace+file"
         try:
             work = self.windows_run_folder()
-            self.start_windows_build(work)
+            window = self.start_windows_build(work)
         finally:
             os.environ["WINEDEBUG"] = "-all"
-        harness.save(work)
+        temp = harness.start_save(work)
+        # The bar goes on filling, drawn straight onto the window, while the
+        # second volume moves.
+        harness.wait_for(lambda: os.path.getsize(temp) >= 20000000, 60, "the save to reach its flag map")
+        self.assertGreaterEqual(harness.bar_fill(window), 19 * 8, "the bar stopped with the first volume")
+        harness.finish_save(work, temp)
         self.assertEqual(harness.quit_with(self.process), 0)
         with open(os.path.join(work, "talvox.log"), errors="replace") as log:
             moves = re.findall(r'MoveFileWithProgressW \(L"([^"]*)",L"([^"]*)",[0-9a-fA-F]+,[0-9a-fA-F]+,([0-9a-fA-F]+)\)',
