@@ -130,5 +130,6 @@ bool SaveScreenshot() {
         SysRemoveFile(path);
         return TellScreenshotOutcome(false, "file not written");
     }
+    SysOfferFile(path);
     return TellScreenshotOutcome(true, fileName, path);
 }

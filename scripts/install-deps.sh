@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
 # Installs the Debian/Ubuntu packages that building, running and testing
-# TALVOX need, only those missing. Usage: install-deps.sh [run|test]
+# TALVOX need, only those missing. Usage: install-deps.sh [run|web|test]
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
           libstb-dev xvfb xauth xdotool x11-utils imagemagick python3)
+# The browser build: Debian's emscripten and its wasm optimiser, and the
+# host's compilers for the texture maker.
+if [ "${1:-run}" = web ] || [ "${1:-run}" = test ]; then
+  packages+=(emscripten binaryen)
+fi
 if [ "${1:-run}" = test ]; then
+  # The browser tests: Debian's Chromium, driven by puppeteer-core from npm.
+  # A machine that has Node.js and npm from elsewhere keeps them.
+  packages+=(chromium)
+  command -v npm > /dev/null || packages+=(nodejs npm)
   packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
   # The hardening run: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer for readable sanitizer reports.

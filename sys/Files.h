@@ -36,6 +36,10 @@ bool SysFolderOfExists(const char* targetPath);
 // Called when a save gives up: removes the file (the temporary file, named or
 // not); nothing happens if it is gone.
 void SysRemoveFile(const char* path);
+// Called once a file made for the user is whole (a screenshot): where the
+// user cannot open the folder (a browser page), hands the file over as a
+// download; nothing where the folder is the user's to open.
+void SysOfferFile(const char* path);
 // The size in bytes of an open regular file.
 // Returns false for anything else (a folder, a device) or when the system
 // cannot tell.

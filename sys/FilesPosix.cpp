@@ -15,6 +15,9 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 // How many names a save tries when earlier ones are taken (left behind by a
 // process that was killed while saving and had the same id).
@@ -183,6 +186,30 @@ static void SyncFolderOf(const char* path) {
     close(fd);
 }
 
+#ifdef __EMSCRIPTEN__
+// In a browser page the files live in memory, and the folders the page keeps
+// (map/) are written through to the browser's storage here; true when the
+// storage took every change.
+EM_ASYNC_JS(int, StoreKeptFolders, (),
+            { return await new Promise((resolve) = > FS.syncfs(false, (error) = > resolve(error ? 0 : 1))); });
+
+// Hands the file at path to the user as a download of the same name.
+EM_JS(void, DownloadFile, (const char* path), {
+    const name = UTF8ToString(path);
+    const bytes = FS.readFile(name);
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([bytes], {
+        type:
+            "image/png"
+    }));
+    link.download = name.substring(name.lastIndexOf("/") + 1);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() = > URL.revokeObjectURL(link.href), 10000);
+});
+#endif
+
 bool SysReplaceFile(const char* tempPath, const char* targetPath) {
     if (unnamedFile >= 0 && std::strcmp(tempPath, unnamedFileName) == 0) {
         // The whole file gets its temporary name only now, just before the
@@ -195,7 +222,18 @@ bool SysReplaceFile(const char* tempPath, const char* targetPath) {
     }
     if (std::rename(tempPath, targetPath) != 0) return false;
     SyncFolderOf(targetPath);
+#ifdef __EMSCRIPTEN__
+    if (!StoreKeptFolders()) return false;
+#endif
     return true;
+}
+
+void SysOfferFile(const char* path) {
+#ifdef __EMSCRIPTEN__
+    DownloadFile(path);
+#else
+    (void)path;
+#endif
 }
 
 void SysRemoveFile(const char* path) {

@@ -151,6 +151,8 @@ bool SysFolderOfExists(const char* targetPath) {
 
 void SysRemoveFile(const char* path) { DeleteFileA(path); }
 
+void SysOfferFile(const char*) {}
+
 bool SysRegularFileSize(FILE* file, int64_t* bytes) {
     HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
     if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) return false;

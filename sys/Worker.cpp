@@ -43,6 +43,10 @@ void RunWorker(WorkerState* state) {
 
 // Starts the helper thread; false when the system gives none.
 bool StartWorkerThread() {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    // A page built without threads has none to give.
+    systemRefusedThread = true;
+#endif
     if (systemRefusedThread) return false;
     WorkerState* state = new WorkerState;
     try {

@@ -367,8 +367,12 @@ def hold_keys_until(keys, predicate, timeout, what):
 
 def yellow_pixels(window, first_column, last_column):
     """Yellow pixels in the rows of the map line (88 to 99 from the bottom)
-    between two columns of the picture, both included."""
-    _, _, picture = window_picture(window)
+    between two columns of the window's picture, both included."""
+    return yellow_pixels_of(window_picture(window)[2], first_column, last_column)
+
+
+def yellow_pixels_of(picture, first_column, last_column):
+    """yellow_pixels of a picture."""
     count = 0
     for y in range(88, 100):
         for x in range(first_column, last_column + 1):

@@ -1,0 +1,350 @@
+// The browser backend of the platform seam: the page's canvas is the window,
+// its WebGL context (under our own GL 1.1 layer) the GL context, and the
+// browser's key, mouse, focus and pointer-lock events are translated into the
+// program's window events and key codes. The program's loop blocks as on the
+// desktop; each swap and each wait hands control back to the browser
+// (asyncify), so the page stays live and frames come at its pace.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+
+#include "app/KeyCodes.h"
+#include "app/Platform.h"
+#include "app/Window.h"
+#include "sys/Time.h"
+#include "webgl/GL11.h"
+
+// The canvas every event is taken from; a fresh one stands in its place each
+// time the window opens, so that each window has a fresh context.
+static const char* const CanvasTarget = "#canvas";
+
+static EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webContext = 0;
+static std::deque<WindowEvent> pendingEvents;
+// Keys and buttons held, by our key code, as the browser's events said.
+static bool keysHeld[256] = {};
+static bool canvasFocused = false;
+static bool pageHidden = false;
+static bool pointerHeld = false;
+static bool quitPosted = false;
+static int32_t quitCode = 0;
+
+// ---------------------------------------------------------------------------
+// The page's side
+
+// Replaces the canvas with a fresh one of width x height pixels, shown at the
+// same size, focusable and without a context menu, and focuses it.
+EM_JS(void, MakeFreshCanvas, (const char* title, int width, int height), {
+    const old = document.getElementById("canvas");
+    const canvas = document.createElement("canvas");
+    canvas.id = "canvas";
+    canvas.tabIndex = 0;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = width + "px";
+    canvas.style.height = height + "px";
+    canvas.oncontextmenu = (event) => event.preventDefault();
+    old.replaceWith(canvas);
+    if (Module["canvas"]) Module["canvas"] = canvas;
+    document.title = UTF8ToString(title);
+    canvas.focus();
+});
+
+// Sets the canvas's pixels and shown size to width x height.
+EM_JS(void, SizeCanvas, (int width, int height), {
+    const canvas = document.getElementById("canvas");
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = width + "px";
+    canvas.style.height = height + "px";
+});
+
+// Waits for the browser's next animation frame: the canvas drawn so far is
+// shown, and the page's events are handled meanwhile. Module.swaps counts
+// the pictures shown, for the page's tests and figures.
+EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
+    Module["swaps"] = (Module["swaps"] || 0) + 1;
+    await new Promise((resolve) => {
+        // A hidden page gets no animation frames; a timer then stands in.
+        const timer = setTimeout(resolve, 100);
+        requestAnimationFrame(() => {
+            clearTimeout(timer);
+            resolve();
+        });
+    });
+});
+
+// The screen's size in CSS pixels, for fullscreen.
+EM_JS(int, ScreenWidth, (), { return screen.width; });
+EM_JS(int, ScreenHeight, (), { return screen.height; });
+
+// ---------------------------------------------------------------------------
+// Key translation
+
+// Our key code for a browser key event, 0 when the program has none for it.
+// Letters and digits follow the layout's key labels, as on the desktop; the
+// other keys go by position.
+static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
+    const char* key = event->key;
+    if (key[0] && !key[1]) {
+        const char c = key[0];
+        if (c >= 'a' && c <= 'z') return KeyLetterA + (c - 'a');
+        if (c >= 'A' && c <= 'Z') return KeyLetterA + (c - 'A');
+    }
+    const char* code = event->code;
+    if (std::strncmp(code, "Digit", 5) == 0 && code[5] >= '0' && code[5] <= '9' && !code[6])
+        return KeyDigit0 + (code[5] - '0');
+    if (std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && !code[4])
+        return KeyLetterA + (code[3] - 'A');
+    if (code[0] == 'F' && code[1] >= '1' && code[1] <= '9') {
+        const int number = code[2] ? (code[2] >= '0' && code[2] <= '2' && !code[3] ? 10 + (code[2] - '0') : 0)
+                                   : code[1] - '0';
+        if (number >= 1 && number <= 12) return KeyF1 + (number - 1);
+    }
+    static const struct {
+        const char* code;
+        int32_t key;
+    } Named[] = {
+        {"Escape", KeyEscape},        {"Space", KeySpace},          {"BracketLeft", KeyOpenBracket},
+        {"BracketRight", KeyCloseBracket}, {"ControlLeft", KeyControl}, {"ControlRight", KeyControl},
+        {"ShiftLeft", KeyShift},      {"ShiftRight", KeyShift},     {"AltLeft", KeyAlt},
+        {"AltRight", KeyAlt},         {"Enter", 0x0D},              {"Tab", KeyTab},
+        {"Backspace", 0x08},          {"ArrowLeft", KeyArrowLeft},  {"ArrowUp", KeyArrowUp},
+        {"ArrowRight", KeyArrowRight}, {"ArrowDown", KeyArrowDown},
+    };
+    for (const auto& named : Named)
+        if (std::strcmp(code, named.code) == 0) return named.key;
+    return 0;
+}
+
+static void Queue(const WindowEvent& event) { pendingEvents.push_back(event); }
+
+// Keys: recorded and queued, and kept from the browser (F5 does not reload,
+// F1 opens no help, Ctrl+S saves no page) while the canvas has the focus.
+static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
+    const int32_t key = KeyCodeOf(event);
+    if (key == 0) return EM_FALSE;
+    const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
+    keysHeld[key] = down;
+    // With Alt held, and F10 and Alt themselves, keys are the system's.
+    const bool system = event->altKey || key == KeyF10 || key == KeyAlt;
+    Queue({system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false});
+    return EM_TRUE;
+}
+
+// Our key code of a mouse button, 0 for others.
+static int32_t ButtonOf(unsigned short button) {
+    switch (button) {
+    case 0: return KeyLeftButton;
+    case 1: return KeyMiddleButton;
+    case 2: return KeyRightButton;
+    default: return 0;
+    }
+}
+
+static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
+    switch (type) {
+    case EMSCRIPTEN_EVENT_MOUSEMOVE:
+        if (pointerHeld) {
+            if (event->movementX != 0 || event->movementY != 0)
+                Queue({WindowPointerMotion, 0, static_cast<int32_t>(event->movementX),
+                       static_cast<int32_t>(event->movementY), false, false});
+        } else {
+            Queue({WindowMouseMove, 0, static_cast<int32_t>(event->targetX), static_cast<int32_t>(event->targetY),
+                   false, false});
+        }
+        return EM_TRUE;
+    case EMSCRIPTEN_EVENT_MOUSEDOWN:
+    case EMSCRIPTEN_EVENT_MOUSEUP: {
+        const int32_t button = ButtonOf(event->button);
+        if (button == 0) return EM_FALSE;
+        const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
+        keysHeld[button] = down;
+        Queue({down ? WindowButtonDown : WindowButtonUp, button, 0, 0, false, false});
+        return EM_TRUE;
+    }
+    default: return EM_FALSE;
+    }
+}
+
+// The window's state as an activation event.
+static WindowEvent ActivationEvent() { return {WindowActivate, 0, 0, 0, pageHidden, canvasFocused && !pageHidden}; }
+
+static EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
+    canvasFocused = type == EMSCRIPTEN_EVENT_FOCUS;
+    // Keys let go while the canvas had no focus are not seen: none is held.
+    if (!canvasFocused) std::fill(std::begin(keysHeld), std::end(keysHeld), false);
+    Queue(ActivationEvent());
+    return EM_FALSE;
+}
+
+static EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
+    pageHidden = event->hidden;
+    Queue(ActivationEvent());
+    return EM_FALSE;
+}
+
+// The browser gives the pointer back on its own (Esc, a lost focus): the
+// program hears it as the focus leaving and coming back, which releases its
+// capture as on the desktop.
+static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*) {
+    if (event->isActive || !pointerHeld) return EM_FALSE;
+    pointerHeld = false;
+    Queue({WindowActivate, 0, 0, 0, false, false});
+    Queue(ActivationEvent());
+    return EM_FALSE;
+}
+
+static void ListenToCanvas() {
+    emscripten_set_keydown_callback(CanvasTarget, nullptr, EM_FALSE, OnKey);
+    emscripten_set_keyup_callback(CanvasTarget, nullptr, EM_FALSE, OnKey);
+    emscripten_set_mousemove_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
+    emscripten_set_mousedown_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
+    emscripten_set_mouseup_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
+    emscripten_set_focus_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_blur_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
+    emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, OnPointerLock);
+}
+
+// ---------------------------------------------------------------------------
+// Window and context
+
+bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
+    MakeFreshCanvas(title, width, height);
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;
+    attributes.depth = EM_TRUE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.premultipliedAlpha = EM_FALSE;
+    // What was drawn stays until drawn over, as in a window's buffers: the
+    // bar drawn between swaps during a save, and the read-back after a swap.
+    attributes.preserveDrawingBuffer = EM_TRUE;
+    attributes.majorVersion = 1;
+    attributes.minorVersion = 0;
+    webContext = emscripten_webgl_create_context(CanvasTarget, &attributes);
+    if (webContext <= 0 || emscripten_webgl_make_context_current(webContext) != EMSCRIPTEN_RESULT_SUCCESS) {
+        PlatformCloseWindow();
+        return false;
+    }
+    ListenToCanvas();
+    canvasFocused = true;
+    pageHidden = false;
+    Queue(ActivationEvent());
+    return true;
+}
+
+void* PlatformGlFunction(const char* name) { return WebGlFunction(name); }
+
+void PlatformCloseWindow() {
+    PlatformCapturePointer(false);
+    if (webContext > 0) {
+        WebGlForgetContext();
+        emscripten_webgl_make_context_current(0);
+        emscripten_webgl_destroy_context(webContext);
+    }
+    webContext = 0;
+    std::fill(std::begin(keysHeld), std::end(keysHeld), false);
+}
+
+// ---------------------------------------------------------------------------
+// Messages and polled state
+
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
+    *exitCode = 0;
+    if (quitPosted) {
+        quitPosted = false;
+        *exitCode = quitCode;
+        return PlatformQuitMessage;
+    }
+    if (pendingEvents.empty()) return PlatformNoMessage;
+    const WindowEvent event = pendingEvents.front();
+    pendingEvents.pop_front();
+    HandleWindowEvent(event);
+    return PlatformMessageTaken;
+}
+
+void PlatformPostQuit(int32_t exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
+
+bool PlatformKeyHeld(int32_t virtualKey) {
+    if (!canvasFocused || virtualKey < 0 || virtualKey >= 256) return false;
+    return keysHeld[virtualKey];
+}
+
+void PlatformSwapBuffers() {
+    if (webContext > 0) WaitForAnimationFrame();
+}
+
+// Browsers draw their animation frames at the display's rate; 60 where it
+// cannot be read, and the loop judges from the swaps whether they wait.
+int32_t PlatformRefreshRate() { return 60; }
+
+// How often the page is given the control during a wait.
+constexpr int32_t AnswerEveryMilliseconds = 40;
+
+static bool KeyDownQueued(int32_t key) {
+    return std::any_of(pendingEvents.begin(), pendingEvents.end(),
+                       [key](const WindowEvent& event) { return event.kind == WindowKeyDown && event.key == key; });
+}
+
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
+    const double end = SysMilliseconds() + milliseconds;
+    for (;;) {
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
+        const double left = end - SysMilliseconds();
+        if (left <= 0.0) return false;
+        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
+    }
+}
+
+// A page has no screen position to give or move to: the canvas's corner is
+// the origin, and M keeps the canvas where the page has it.
+void PlatformCursorPosition(int32_t* x, int32_t* y) {
+    *x = 0;
+    *y = 0;
+}
+
+void PlatformMoveWindow(int32_t, int32_t, int32_t width, int32_t height) {
+    if (webContext > 0) SizeCanvas(width, height);
+}
+
+bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
+    if (webContext <= 0) return false;
+    const int screenWidth = ScreenWidth(), screenHeight = ScreenHeight();
+    if (screenWidth <= 0 || screenHeight <= 0) return false;
+    // The browser grants fullscreen only in answer to the user: the request
+    // waits for the key's release, the next event the page hears.
+    EmscriptenFullscreenStrategy strategy = {};
+    strategy.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_DEFAULT;
+    strategy.canvasResolutionScaleMode = EMSCRIPTEN_FULLSCREEN_CANVAS_SCALE_NONE;
+    strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_NEAREST;
+    emscripten_request_fullscreen_strategy(CanvasTarget, EM_TRUE, &strategy);
+    SizeCanvas(screenWidth, screenHeight);
+    *width = screenWidth;
+    *height = screenHeight;
+    return true;
+}
+
+void PlatformShowCursor() {}
+
+bool PlatformCapturePointer(bool captured) {
+    if (webContext <= 0) return false;
+    if (captured == pointerHeld) return pointerHeld;
+    if (captured) {
+        // Granted in answer to the user only: the request waits for Tab's
+        // release if need be.
+        const EMSCRIPTEN_RESULT result = emscripten_request_pointerlock(CanvasTarget, EM_TRUE);
+        pointerHeld = result == EMSCRIPTEN_RESULT_SUCCESS || result == EMSCRIPTEN_RESULT_DEFERRED;
+    } else {
+        pointerHeld = false;
+        emscripten_exit_pointerlock();
+    }
+    return pointerHeld;
+}

@@ -1,0 +1,214 @@
+"""The browser build in headless Chromium (SwiftShader), beside the desktop
+program under Xvfb: the page's pictures match the desktop's at the same
+viewpoints (both worlds, radius 12 and 60, HUD included), keys and the
+mouse move the view, the browser's own meaning of the program's keys is
+kept from it, F12 downloads the picture, a save outlives a reload of the
+page and loads back, and Esc ends the explorer with a line on the page.
+
+Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
+"""
+import glob
+import hashlib
+import os
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(__file__))
+import browser  # noqa: E402
+import harness  # noqa: E402
+
+RUN_DIR = None
+REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
+TITLE_ROWS = range(1, 12)  # the blue title panel's rows, top row 0
+
+
+def page_picture(page):
+    """The 320 x 240 picture the canvas shows, as harness pictures are."""
+    width, _, shot = page.canvas_pixels()
+    return harness.picture_of(shot, width, width // harness.SCREEN_WIDTH)
+
+
+def settled_page_picture(page, timeout=60):
+    """The canvas's picture once two a second apart agree in 99.5 %."""
+    def settled():
+        first = page_picture(page)
+        time.sleep(1.0)
+        second = page_picture(page)
+        return second if harness.same_fraction(first, second) >= 0.995 else None
+    return harness.wait_for(settled, timeout, "the page's picture to settle")
+
+
+def compare(desktop, web):
+    """(identical, within two in every channel, worst channel difference) of
+    two pictures, as fractions of the pixels."""
+    identical = close = worst = 0
+    for i in range(0, len(desktop), 3):
+        differences = [abs(desktop[i + c] - web[i + c]) for c in range(3)]
+        worst = max(worst, max(differences))
+        identical += max(differences) == 0
+        close += max(differences) <= 2
+    count = len(desktop) // 3
+    return identical / count, close / count, worst
+
+
+def rows(picture, first, last):
+    return picture[first * harness.SCREEN_WIDTH * 3:(last + 1) * harness.SCREEN_WIDTH * 3]
+
+
+class WebTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        if not os.path.exists(os.path.join(DIST, "talvox.wasm")):
+            raise AssertionError("no %s: build it with scripts/build-web.sh" % DIST)
+        cls.server, cls.address = browser.serve(DIST)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.shutdown()
+
+    def setUp(self):
+        self.downloads = tempfile.mkdtemp(prefix="talvox-web-downloads-")
+        self.page = browser.Page(self.downloads)
+        self.desktop = None
+
+    def tearDown(self):
+        self.page.close()
+        if self.desktop:
+            harness.stop(*self.desktop)
+
+    def open_page(self):
+        """Opens the page and waits for its first frame: the HUD's white text."""
+        self.page.open(self.address)
+        self.page.wait_for("document.getElementById('canvas') && window.Module && Module.calledRun", 60,
+                           "the program to start")
+        harness.wait_for(lambda: page_picture(self.page).count(bytes(harness.WHITE)) > 500, 60,
+                         "the page's first frame")
+        # The canvas has the keys, as after a click on it.
+        self.page.evaluate("document.getElementById('canvas').focus()")
+
+    def position(self):
+        return harness.read_line(page_picture(self.page), 9, 42)
+
+    def block(self):
+        return harness.read_line(page_picture(self.page), 9, 54)
+
+    def hold_until(self, key, predicate, timeout, what):
+        self.page.key_down(key)
+        try:
+            return harness.wait_for(predicate, timeout, what)
+        finally:
+            self.page.key_up(key)
+
+    def test_1_the_page_shows_the_desktops_pictures(self):
+        started = time.monotonic()
+        self.open_page()
+        print("web: first frame %.1f s after the page was opened" % (time.monotonic() - started))
+        work = harness.scratch_copy(RUN_DIR)
+        process, window = harness.start(work)
+        self.desktop = (process, work)
+
+        def same_viewpoint(name):
+            desktop = harness.settled_picture(window)[2]
+            web = settled_page_picture(self.page)
+            identical, close, worst = compare(desktop, web)
+            print("web %s: %.4f identical, %.4f within 2, worst %d" % (name, identical, close, worst))
+            # The software-drawn lines, HUD and title panel, pixel for pixel.
+            for y in (42, 54):
+                self.assertEqual(harness.read_line(web, 9, y), harness.read_line(desktop, 9, y), name)
+            self.assertEqual(rows(web, 1, 11), rows(desktop, 1, 11), name + ": the title panel differs")
+            self.assertGreaterEqual(close, 0.99, name)
+
+        same_viewpoint("world 1, radius 12")
+        harness.key("2")
+        self.page.press("2")
+        same_viewpoint("world 2, radius 12")
+        harness.hold_keys_until(["bracketright"], lambda: " view=60 " in harness.block_line(window), 30,
+                                "the desktop's view radius to reach 60")
+        self.hold_until("bracketright", lambda: " view=60 " in self.block(), 30, "the page's radius to reach 60")
+        same_viewpoint("world 2, radius 60")
+        harness.key("1")
+        self.page.press("1")
+        same_viewpoint("world 1, radius 60")
+
+    def test_2_keys_and_the_mouse_move_the_view_and_the_browser_keeps_out(self):
+        self.open_page()
+        # Every key the program takes is kept from the browser: F5 reloads
+        # nothing, F1 opens no help, Ctrl+S saves no page.
+        self.page.evaluate("window.talvoxMarker = 1; window.keptFromBrowser = [];"
+                           "window.addEventListener('keydown', (e) => keptFromBrowser.push(e.code + ':' + "
+                           "e.defaultPrevented));")
+        for key in ("F5", "F1", "F3", "F12", "Tab", "Tab", "Up", "space"):
+            self.page.press(key)
+        time.sleep(1.0)
+        self.assertEqual(self.page.evaluate("window.talvoxMarker"), 1, "F5 reloaded the page")
+        kept = self.page.evaluate("keptFromBrowser")
+        self.assertTrue(kept and all(k.endswith(":true") for k in kept), kept)
+
+        # F12 downloaded the picture as a 320 x 240 PNG.
+        shots = harness.wait_for(lambda: glob.glob(os.path.join(self.downloads, "*.png")), 20, "the download")
+        with open(shots[0], "rb") as f:
+            width, height, _ = browser.decode_png(f.read())
+        self.assertEqual((width, height), (320, 240))
+
+        # W walks, S walks back, the left button walks, a right-button drag turns.
+        start = self.position()
+        try:
+            self.hold_until("W", lambda: self.position() != start, 5, "W to walk")
+        except AssertionError:  # a wall in front: back off instead
+            self.hold_until("S", lambda: self.position() != start, 5, "S to walk back")
+        x, y, width, height = self.page.canvas_box()
+        before = page_picture(self.page)
+        self.page.mouse("mouseMoved", x + width / 2, y + height / 2)
+        self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
+        self.page.mouse("mouseMoved", x + width * 0.8, y + height / 2, "right", 2)
+        self.page.mouse("mouseReleased", x + width * 0.8, y + height / 2, "right", 0)
+        harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 20,
+                         "the drag to turn the view")
+
+        # Esc ends the explorer, and the page says so.
+        self.page.press("Escape")
+        self.page.wait_for("window.talvoxExitCode === 0", 20, "the explorer to end")
+        self.assertIn("has ended", self.page.evaluate("document.getElementById('status').textContent"))
+
+    def test_3_a_save_outlives_a_reload_and_loads_back(self):
+        self.open_page()
+        map_hash = ("(async () => { const b = FS.readFile('/talvox/map/0.map');"
+                    " const d = await crypto.subtle.digest('SHA-256', b);"
+                    " return b.length + ':' + Array.from(new Uint8Array(d)).join(','); })()")
+        yellow = lambda: harness.yellow_pixels_of(page_picture(self.page), 20, 171)  # noqa: E731
+        self.page.key_down("Control")
+        self.page.press("S", modifiers=2)
+        self.page.key_up("Control")
+        harness.wait_for(lambda: yellow() > 50, 20, "the save's progress line")
+        harness.wait_for(lambda: yellow() == 0, 90, "the save to end")
+        saved = self.page.evaluate(map_hash)
+        self.assertTrue(saved.startswith("33554430:"), saved[:20])
+
+        # The map is in the browser's storage: a reload finds it.
+        self.page.open(self.address)
+        self.open_page()
+        self.assertEqual(self.page.evaluate(map_hash), saved, "the reload lost the map")
+        # The other world, then the saved one back, then saved at once (Esc):
+        # the same bytes.
+        self.page.press("2")
+        time.sleep(1.0)
+        self.page.key_down("Control")
+        self.page.press("L", modifiers=2)
+        self.page.key_up("Control")
+        harness.wait_for(lambda: yellow() > 50, 20, "the load's progress line")
+        harness.wait_for(lambda: yellow() == 0, 90, "the load to end")
+        self.page.key_down("Control")
+        self.page.press("S", modifiers=2)
+        self.page.key_up("Control")
+        harness.wait_for(lambda: yellow() > 50, 20, "the second save's progress line")
+        self.page.press("Escape")
+        self.page.wait_for("window.talvoxExitCode === 0", 30, "the explorer to end")
+        self.assertEqual(self.page.evaluate(map_hash), saved, "the loaded world saved differently")
+
+
+if __name__ == "__main__":
+    RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
+    unittest.main(argv=[sys.argv[0], "-v"])
