@@ -197,11 +197,14 @@ void DrawClientArrays(GLenum mode, GLint first, GLsizei count) {
         lengths[i] = static_cast<uintptr_t>(count - 1) * stride + ElementBytes(*arrays[i]);
         if (!low || starts[i] < low) low = starts[i];
         if (!high || starts[i] + lengths[i] > high) high = starts[i] + lengths[i];
-        total += lengths[i];
+        total += (lengths[i] + 3) / 4 * 4;
     }
     glBindBuffer(GL_ARRAY_BUFFER, layer.vertexBuffer);
     const uintptr_t span = static_cast<uintptr_t>(high - low);
-    if (span <= 2 * total) {
+    bool aligned = true;
+    for (int i = 0; i < 3; i++)
+        if (arrays[i] && arrays[i]->type == GL_FLOAT) aligned = aligned && (starts[i] - low) % 4 == 0;
+    if (span <= 2 * total && aligned) {
         glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(span), low, GL_STREAM_DRAW);
         for (int i = 0; i < 3; i++)
             if (arrays[i]) PointAttribute(attributes[i], *arrays[i], static_cast<uintptr_t>(starts[i] - low));
@@ -213,7 +216,7 @@ void DrawClientArrays(GLenum mode, GLint first, GLsizei count) {
             glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(lengths[i]),
                             starts[i]);
             PointAttribute(attributes[i], *arrays[i], offset);
-            offset += lengths[i];
+            offset += (lengths[i] + 3) / 4 * 4;  // WebGL wants each array's start aligned
         }
     }
     if (!arrays[1]) {
