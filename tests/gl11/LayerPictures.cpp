@@ -2,13 +2,13 @@
 // GL's. This file is built twice: against the desktop GL, where it writes
 // every case's pictures into a folder (--write), and against the layer, where
 // it draws the same cases and compares (--compare). A case is a frame of the
-// seeded sweep of viewpoints in both generated worlds, in the frame's own
-// target and in the back buffer, presented in a window and in fullscreen,
-// the last through glDrawPixels. Per case: the 3D pass read back, the
-// picture composed over the backdrop with the HUD and a notice, and the
-// window after presentation. What software composes must come out the same
-// byte for byte; the 3D pass may differ by rounding: at least 99 % of its
-// pixels within 2 in every channel.
+// seeded sweep of viewpoints in both generated worlds, some with objects, in
+// the frame's own target and in the back buffer, presented in a window
+// (once through glDrawPixels) and in fullscreen. Per case: the 3D pass read
+// back, the picture composed over the backdrop with the HUD and a notice, and
+// the window after presentation. What software composes must come out the
+// same byte for byte; the 3D pass may differ by rounding: at least 99 % of
+// its pixels within 2 in every channel.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +28,7 @@
 #include "tests/support/TestState.h"
 #include "tests/support/Viewpoints.h"
 #include "world/Generation.h"
+#include "world/WorldState.h"
 
 namespace {
 
@@ -172,6 +173,19 @@ struct Case {
     bool throughPixelDrawing;
 };
 
+// Objects of both kinds and alternative floors in the open cells around a
+// place, as a loaded map may have them.
+void DecorateAround(const Viewpoint& view) {
+    for (int32_t z = view.z - 6; z <= view.z + 6; z++)
+        for (int32_t y = view.y - 6; y <= view.y + 6; y++)
+            for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
+                const int32_t cell = CellIndex(x, y, z);
+                if (DungeonMap[cell] != CellEmpty || (x + y + z) % 5 != 0) continue;
+                FlagMap[cell] = (x + y) % 3 == 0 ? FlagCube : (x + y) % 3 == 1 ? FlagActor : FlagAltTexture;
+            }
+    MarkVolumesChanged();
+}
+
 // Draws every case in turn and hands each to take (false: stop).
 template <typename Take>
 bool DrawCases(Take take) {
@@ -202,6 +216,12 @@ bool DrawCases(Take take) {
                                      std::to_string(i) + " r" + std::to_string(lastViews[i].radius);
             going = take(Case{name, windowed, false}, DrawCase(windowed, false));
         }
+    }
+    // The spinning cubes of objects: immediate mode under the GL's own matrices.
+    for (size_t i = 0; i < 4 && going; i++) {
+        DecorateAround(lastViews[i].view);
+        PlaceSweepViewer(lastViews[i]);
+        going = take(Case{"objects " + std::to_string(i), windowed, false}, DrawCase(windowed, false));
     }
     // A new context without framebuffer objects: the back buffer's corner.
     CloseRenderWindow();
