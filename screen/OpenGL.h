@@ -1,7 +1,11 @@
 // The OpenGL 1.1 and GLU headers. On Windows they need three of the system
 // headers' calling-convention macros, defined here (and taken back after) so
-// that no platform header comes in.
+// that no platform header comes in. With TALVOX_GL11_LAYER (the browser
+// build) the same calls come from our own layer over OpenGL ES 2.0 instead.
 #pragma once
+#ifdef TALVOX_GL11_LAYER
+#include "webgl/GL11.h"
+#else
 #if defined(_WIN32) && !defined(APIENTRY)
 #define APIENTRY __stdcall
 #define TALVOX_DEFINED_APIENTRY
@@ -27,4 +31,5 @@
 #ifdef TALVOX_DEFINED_WINGDIAPI
 #undef WINGDIAPI
 #undef TALVOX_DEFINED_WINGDIAPI
+#endif
 #endif

@@ -21,6 +21,8 @@ if [ "${1:-run}" = test ]; then
   packages+=(clang libclang-rt-14-dev llvm)
   # The format check.
   packages+=(clang-format)
+  # The GL 1.1 layer's comparison (TALVOX_GL11_LAYER): Mesa's OpenGL ES 2.0.
+  packages+=(libgles-dev libegl-dev)
   # The Debian package's test: CPack finds the library packages the program
   # needs with dpkg-shlibdeps (dpkg-dev), which reads binaries with file.
   packages+=(dpkg-dev file)

@@ -1,0 +1,507 @@
+// The GL 1.1 layer's drawing: one small shader program doing what the fixed
+// pipeline does for this program (vertex colour, times the texel under
+// GL_MODULATE, the texel under GL_REPLACE), immediate mode and client arrays
+// streamed into one buffer (WebGL draws from buffers only), quads as
+// triangles, and pixel rectangles drawn and read.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "webgl/LayerState.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The shader program
+// ---------------------------------------------------------------------------
+
+const char* const VertexShader = R"(
+attribute vec4 position;
+attribute vec4 colour;
+attribute vec2 texCoord;
+uniform mat4 transform;
+varying vec4 vColour;
+varying vec2 vTexCoord;
+void main() {
+    gl_Position = transform * position;
+    vColour = colour;
+    vTexCoord = texCoord;
+}
+)";
+
+// mode 0: the colour alone; 1: colour x texel; 2: the texel's colour, with
+// the texel's alpha where the texture has one. Coordinates wrap here where
+// the ES texture cannot repeat.
+const char* const FragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D image;
+uniform int mode;
+uniform float alphaFromTexture;
+uniform vec2 repeat;
+varying vec4 vColour;
+varying vec2 vTexCoord;
+void main() {
+    if (mode == 0) {
+        gl_FragColor = vColour;
+        return;
+    }
+    vec4 texel = texture2D(image, mix(vTexCoord, fract(vTexCoord), repeat));
+    if (mode == 1)
+        gl_FragColor = vColour * texel;
+    else
+        gl_FragColor = vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));
+}
+)";
+
+GLuint CompileShader(GLenum kind, const char* source) {
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint compiled = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+    if (compiled) return shader;
+    glDeleteShader(shader);
+    return 0;
+}
+
+bool MakeProgram() {
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, VertexShader);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, FragmentShader);
+    if (!vertex || !fragment) return false;
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glBindAttribLocation(program, PositionAttribute, "position");
+    glBindAttribLocation(program, ColourAttribute, "colour");
+    glBindAttribLocation(program, TexCoordAttribute, "texCoord");
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (!linked) {
+        glDeleteProgram(program);
+        return false;
+    }
+    layer.program = program;
+    layer.transformUniform = glGetUniformLocation(program, "transform");
+    layer.modeUniform = glGetUniformLocation(program, "mode");
+    layer.alphaFromTextureUniform = glGetUniformLocation(program, "alphaFromTexture");
+    layer.repeatUniform = glGetUniformLocation(program, "repeat");
+    layer.imageUniform = glGetUniformLocation(program, "image");
+    return true;
+}
+
+// Makes the program current with the uniforms of the current state.
+void UseProgram(const LayerMatrix& transform) {
+    glUseProgram(layer.program);
+    glUniformMatrix4fv(layer.transformUniform, 1, GL_FALSE, transform.m);
+    glUniform1i(layer.imageUniform, 0);
+    const LayerTexture& texture = BoundTextureRecord();
+    int mode = 0;
+    if (layer.texture2D && IsTextureComplete(texture)) mode = layer.environment == GL_MODULATE ? 1 : 2;
+    glUniform1i(layer.modeUniform, mode);
+    const bool textureAlpha = texture.baseFormat == GL_RGBA || texture.baseFormat == GL_ALPHA;
+    // GL_DECAL takes the fragment's alpha; GL_REPLACE the texture's where it has one.
+    glUniform1f(layer.alphaFromTextureUniform, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
+    glUniform2f(layer.repeatUniform, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
+                RepeatsInShader(texture, true) ? 1.0f : 0.0f);
+}
+
+// ---------------------------------------------------------------------------
+// Vertices
+// ---------------------------------------------------------------------------
+
+// The triangles of a quad list, each quad as (0,1,2) (0,2,3).
+std::vector<LayerVertex> quadTriangles;
+
+const LayerVertex* QuadsAsTriangles(const LayerVertex* vertices, GLsizei& count) {
+    quadTriangles.clear();
+    for (GLsizei q = 0; q + 3 < count; q += 4) {
+        for (int corner : {0, 1, 2, 0, 2, 3}) quadTriangles.push_back(vertices[q + corner]);
+    }
+    count = static_cast<GLsizei>(quadTriangles.size());
+    return quadTriangles.data();
+}
+
+// The ES mode drawing mode's primitives; GL_QUADS is turned into triangles
+// before this.
+GLenum EsMode(GLenum mode) {
+    switch (mode) {
+    case GL_POLYGON: return GL_TRIANGLE_FAN;
+    case GL_QUAD_STRIP: return GL_TRIANGLE_STRIP;
+    default: return mode;
+    }
+}
+
+bool IsDrawMode(GLenum mode) { return mode <= GL_POLYGON; }
+
+// A component of a client array as a float; bytes of colours scale to 0..1.
+GLfloat ReadComponent(const LayerArray& array, GLint index, int component, bool colour) {
+    const GLsizei size = array.type == GL_FLOAT ? 4 : array.type == GL_UNSIGNED_BYTE ? 1 : 0;
+    const GLsizei stride = array.stride != 0 ? array.stride : size * array.size;
+    const uint8_t* at = static_cast<const uint8_t*>(array.pointer) + index * stride + component * size;
+    if (array.type == GL_UNSIGNED_BYTE) return colour ? *at / 255.0f : *at;
+    GLfloat value;
+    std::memcpy(&value, at, sizeof value);
+    return value;
+}
+
+// Vertex index of the enabled client arrays, with current values for the rest.
+LayerVertex ReadArrayVertex(GLint index) {
+    LayerVertex v = {{0, 0, 0, 1}, {layer.texCoord[0], layer.texCoord[1]}, {}};
+    std::memcpy(v.colour, layer.colour, sizeof v.colour);
+    for (int c = 0; c < layer.vertexArray.size; c++) v.position[c] = ReadComponent(layer.vertexArray, index, c, false);
+    if (layer.colourArray.enabled) {
+        v.colour[3] = 1;
+        for (int c = 0; c < layer.colourArray.size; c++) v.colour[c] = ReadComponent(layer.colourArray, index, c, true);
+    }
+    if (layer.texCoordArray.enabled)
+        for (int c = 0; c < 2 && c < layer.texCoordArray.size; c++)
+            v.texCoord[c] = ReadComponent(layer.texCoordArray, index, c, false);
+    return v;
+}
+
+// Bytes one element of the array takes, and its stride.
+GLsizei ElementBytes(const LayerArray& array) { return array.size * (array.type == GL_FLOAT ? 4 : 1); }
+GLsizei StrideOf(const LayerArray& array) { return array.stride != 0 ? array.stride : ElementBytes(array); }
+
+// Points an attribute at a part of the stream buffer.
+void PointAttribute(LayerAttribute attribute, const LayerArray& array, uintptr_t offset) {
+    glEnableVertexAttribArray(attribute);
+    glVertexAttribPointer(attribute, array.size, array.type, array.type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE,
+                          StrideOf(array), reinterpret_cast<const void*>(offset));
+}
+
+// Draws count vertices from first of the enabled client arrays straight from
+// their memory: the span they cover is sent once when they interleave, each
+// array's own part otherwise.
+void DrawClientArrays(GLenum mode, GLint first, GLsizei count) {
+    LayerArray* arrays[3] = {&layer.vertexArray, layer.colourArray.enabled ? &layer.colourArray : nullptr,
+                             layer.texCoordArray.enabled ? &layer.texCoordArray : nullptr};
+    const LayerAttribute attributes[3] = {PositionAttribute, ColourAttribute, TexCoordAttribute};
+    const uint8_t* starts[3] = {};
+    uintptr_t lengths[3] = {};
+    const uint8_t *low = nullptr, *high = nullptr;
+    uintptr_t total = 0;
+    for (int i = 0; i < 3; i++) {
+        if (!arrays[i]) continue;
+        const GLsizei stride = StrideOf(*arrays[i]);
+        starts[i] = static_cast<const uint8_t*>(arrays[i]->pointer) + static_cast<uintptr_t>(first) * stride;
+        lengths[i] = static_cast<uintptr_t>(count - 1) * stride + ElementBytes(*arrays[i]);
+        if (!low || starts[i] < low) low = starts[i];
+        if (!high || starts[i] + lengths[i] > high) high = starts[i] + lengths[i];
+        total += (lengths[i] + 3) / 4 * 4;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, layer.vertexBuffer);
+    const uintptr_t span = static_cast<uintptr_t>(high - low);
+    bool aligned = true;
+    for (int i = 0; i < 3; i++)
+        if (arrays[i] && arrays[i]->type == GL_FLOAT) aligned = aligned && (starts[i] - low) % 4 == 0;
+    if (span <= 2 * total && aligned) {
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(span), low, GL_STREAM_DRAW);
+        for (int i = 0; i < 3; i++)
+            if (arrays[i]) PointAttribute(attributes[i], *arrays[i], static_cast<uintptr_t>(starts[i] - low));
+    } else {
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(total), nullptr, GL_STREAM_DRAW);
+        uintptr_t offset = 0;
+        for (int i = 0; i < 3; i++) {
+            if (!arrays[i]) continue;
+            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(lengths[i]),
+                            starts[i]);
+            PointAttribute(attributes[i], *arrays[i], offset);
+            offset += (lengths[i] + 3) / 4 * 4;  // WebGL wants each array's start aligned
+        }
+    }
+    if (!arrays[1]) {
+        glDisableVertexAttribArray(ColourAttribute);
+        glVertexAttrib4fv(ColourAttribute, layer.colour);
+    }
+    if (!arrays[2]) {
+        glDisableVertexAttribArray(TexCoordAttribute);
+        glVertexAttrib4f(TexCoordAttribute, layer.texCoord[0], layer.texCoord[1], 0, 1);
+    }
+    UseProgram(CurrentTransform());
+    glDrawArrays(EsMode(mode), 0, count);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+bool IsArrayType(GLenum type, bool bytesAllowed) {
+    return type == GL_FLOAT || (bytesAllowed && type == GL_UNSIGNED_BYTE);
+}
+
+void SetArray(LayerArray& array, GLint size, GLenum type, GLsizei stride, const GLvoid* pointer, GLint lowestSize,
+              bool bytesAllowed) {
+    if (size < lowestSize || size > 4 || stride < 0) {
+        RecordError(GL_INVALID_VALUE);
+        return;
+    }
+    if (!IsArrayType(type, bytesAllowed)) {
+        RecordError(GL_INVALID_ENUM);
+        return;
+    }
+    array.size = size;
+    array.type = type;
+    array.stride = stride;
+    array.pointer = pointer;
+}
+
+// Rows of width pixels of the given components, as the alignment pads them.
+GLsizei RowBytes(GLsizei width, int components, GLint alignment) {
+    const GLsizei bytes = width * components;
+    return (bytes + alignment - 1) / alignment * alignment;
+}
+
+int ComponentsOf(GLenum format) {
+    switch (format) {
+    case GL_RGBA: return 4;
+    case GL_RGB: return 3;
+    case GL_LUMINANCE:
+    case GL_ALPHA: return 1;
+    default: return 0;
+    }
+}
+
+}  // namespace
+
+bool PrepareLayerObjects() {
+    if (layer.program != 0) return true;
+    if (!MakeProgram()) {
+        RecordError(GL_OUT_OF_MEMORY);
+        return false;
+    }
+    glGenBuffers(1, &layer.vertexBuffer);
+    return true;
+}
+
+void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) {
+    if (mode == GL_QUADS) {
+        vertices = QuadsAsTriangles(vertices, count);
+        mode = GL_TRIANGLES;
+    }
+    if (count == 0 || !PrepareLayerObjects()) return;
+    glBindBuffer(GL_ARRAY_BUFFER, layer.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(LayerVertex)), vertices, GL_STREAM_DRAW);
+    const GLsizei stride = sizeof(LayerVertex);
+    glEnableVertexAttribArray(PositionAttribute);
+    glVertexAttribPointer(PositionAttribute, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(LayerVertex, position)));
+    glEnableVertexAttribArray(ColourAttribute);
+    glVertexAttribPointer(ColourAttribute, 4, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(LayerVertex, colour)));
+    glEnableVertexAttribArray(TexCoordAttribute);
+    glVertexAttribPointer(TexCoordAttribute, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
+    UseProgram(CurrentTransform());
+    glDrawArrays(EsMode(mode), 0, count);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Immediate mode
+// ---------------------------------------------------------------------------
+
+void WebGlBegin(GLenum mode) {
+    if (layer.inBegin) {
+        RecordError(GL_INVALID_OPERATION);
+        return;
+    }
+    if (!IsDrawMode(mode)) {
+        RecordError(GL_INVALID_ENUM);
+        return;
+    }
+    layer.inBegin = true;
+    layer.beginMode = mode;
+    layer.begun.clear();
+}
+
+void WebGlEnd() {
+    if (!layer.inBegin) {
+        RecordError(GL_INVALID_OPERATION);
+        return;
+    }
+    layer.inBegin = false;
+    DrawLayerVertices(layer.beginMode, layer.begun.data(), static_cast<GLsizei>(layer.begun.size()));
+}
+
+void WebGlVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+    LayerVertex v = {{x, y, z, 1}, {layer.texCoord[0], layer.texCoord[1]}, {}};
+    std::memcpy(v.colour, layer.colour, sizeof v.colour);
+    layer.begun.push_back(v);
+}
+
+void WebGlVertex2f(GLfloat x, GLfloat y) { WebGlVertex3f(x, y, 0); }
+
+// ---------------------------------------------------------------------------
+// Client arrays
+// ---------------------------------------------------------------------------
+
+void WebGlVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    SetArray(layer.vertexArray, size, type, stride, pointer, 2, false);
+}
+void WebGlColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    SetArray(layer.colourArray, size, type, stride, pointer, 3, true);
+}
+void WebGlTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+    SetArray(layer.texCoordArray, size, type, stride, pointer, 1, false);
+}
+
+void WebGlDrawArrays(GLenum mode, GLint first, GLsizei count) {
+    if (!IsDrawMode(mode)) {
+        RecordError(GL_INVALID_ENUM);
+        return;
+    }
+    if (count < 0 || first < 0) {
+        RecordError(GL_INVALID_VALUE);
+        return;
+    }
+    if (!layer.vertexArray.enabled || count == 0 || !PrepareLayerObjects()) return;
+    if (mode == GL_QUADS) {
+        std::vector<LayerVertex> vertices(static_cast<size_t>(count));
+        for (GLsizei i = 0; i < count; i++) vertices[i] = ReadArrayVertex(first + i);
+        DrawLayerVertices(mode, vertices.data(), count);
+        return;
+    }
+    DrawClientArrays(mode, first, count);
+}
+
+// ---------------------------------------------------------------------------
+// Pixel rectangles
+// ---------------------------------------------------------------------------
+
+void WebGlPixelStorei(GLenum name, GLint value) {
+    if (value != 1 && value != 2 && value != 4 && value != 8) {
+        RecordError(GL_INVALID_VALUE);
+        return;
+    }
+    if (name == GL_PACK_ALIGNMENT) layer.packAlignment = value;
+    else if (name == GL_UNPACK_ALIGNMENT) layer.unpackAlignment = value;
+    else RecordError(GL_INVALID_ENUM);
+}
+
+void WebGlPixelZoom(GLfloat x, GLfloat y) {
+    layer.zoom[0] = x;
+    layer.zoom[1] = y;
+}
+
+// Only moves the raster position: the program draws no bitmap images.
+void WebGlBitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat xMove, GLfloat yMove, const GLubyte*) {
+    layer.raster[0] += xMove;
+    layer.raster[1] += yMove;
+}
+
+// The pixels as a texture on a rectangle from the raster position, zoom
+// times their size: each pixel covers the fragments whose centres fall in
+// its zoomed square, as the GL's own pixel drawing has it. Depth is the
+// raster position's; blending, scissor and the depth test apply as enabled.
+// Texturing does not apply (the program turns it off around its pixel draws).
+void WebGlDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) {
+    if ((format != GL_RGBA && format != GL_RGB) || type != GL_UNSIGNED_BYTE) {
+        RecordError(GL_INVALID_ENUM);
+        return;
+    }
+    if (width < 0 || height < 0) {
+        RecordError(GL_INVALID_VALUE);
+        return;
+    }
+    if (width == 0 || height == 0 || layer.zoom[0] == 0 || layer.zoom[1] == 0 || !PrepareLayerObjects()) return;
+    if (layer.pixelTexture == 0) {
+        glGenTextures(1, &layer.pixelTexture);
+        glBindTexture(GL_TEXTURE_2D, layer.pixelTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    glBindTexture(GL_TEXTURE_2D, layer.pixelTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, layer.unpackAlignment);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format, type, pixels);
+
+    // The rectangle's corners in window coordinates (a negative zoom
+    // mirrors), inside a viewport of whole pixels around it.
+    const GLfloat x0 = layer.raster[0], y0 = layer.raster[1];
+    const GLfloat x1 = x0 + width * layer.zoom[0], y1 = y0 + height * layer.zoom[1];
+    const GLfloat left = std::min(x0, x1), right = std::max(x0, x1);
+    const GLfloat bottom = std::min(y0, y1), top = std::max(y0, y1);
+    const GLint vx = static_cast<GLint>(std::floor(left)), vy = static_cast<GLint>(std::floor(bottom));
+    const GLsizei vw = static_cast<GLsizei>(std::ceil(right)) - vx, vh = static_cast<GLsizei>(std::ceil(top)) - vy;
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glViewport(vx, vy, vw, vh);
+    const GLfloat nx0 = (left - vx) / vw * 2 - 1, nx1 = (right - vx) / vw * 2 - 1;
+    const GLfloat ny0 = (bottom - vy) / vh * 2 - 1, ny1 = (top - vy) / vh * 2 - 1;
+    const GLfloat sLeft = x0 < x1 ? 0.0f : 1.0f, tBottom = y0 < y1 ? 0.0f : 1.0f;
+    const GLfloat sRight = 1 - sLeft, tTop = 1 - tBottom;
+    const GLfloat z = layer.raster[2] * 2 - 1;
+    const LayerVertex corners[4] = {{{nx0, ny0, z, 1}, {sLeft, tBottom}, {1, 1, 1, 1}},
+                                    {{nx1, ny0, z, 1}, {sRight, tBottom}, {1, 1, 1, 1}},
+                                    {{nx1, ny1, z, 1}, {sRight, tTop}, {1, 1, 1, 1}},
+                                    {{nx0, ny1, z, 1}, {sLeft, tTop}, {1, 1, 1, 1}}};
+
+    // Drawn as a replacing texture under identity matrices, the program's
+    // state put back after.
+    const std::vector<LayerMatrix> modelview = layer.modelview, projection = layer.projection;
+    const bool texture2D = layer.texture2D;
+    const GLenum environment = layer.environment;
+    const GLuint bound = layer.boundTexture;
+    layer.modelview.assign(1, LayerMatrix{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}});
+    layer.projection = layer.modelview;
+    layer.texture2D = true;
+    layer.environment = GL_REPLACE;
+    layer.boundTexture = layer.pixelTexture;
+    LayerTexture& record = layer.textures[layer.pixelTexture];
+    record = LayerTexture{};
+    record.width = width;
+    record.height = height;
+    record.baseFormat = format;
+    record.wrapS = record.wrapT = GL_CLAMP_TO_EDGE;
+    record.minFilter = record.magFilter = GL_NEAREST;
+    record.levels = 1;
+    DrawLayerVertices(GL_QUADS, corners, 4);
+    layer.modelview = modelview;
+    layer.projection = projection;
+    layer.texture2D = texture2D;
+    layer.environment = environment;
+    layer.boundTexture = bound;
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glBindTexture(GL_TEXTURE_2D, layer.boundTexture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, layer.unpackAlignment);
+}
+
+// RGBA bytes come straight from the GL; other layouts and alignments are
+// made from a read of RGBA bytes.
+void WebGlReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
+    const int components = ComponentsOf(format);
+    if (components == 0 || format == GL_LUMINANCE || type != GL_UNSIGNED_BYTE) {
+        RecordError(GL_INVALID_ENUM);
+        return;
+    }
+    if (width < 0 || height < 0) {
+        RecordError(GL_INVALID_VALUE);
+        return;
+    }
+    if (width == 0 || height == 0) return;
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (format == GL_RGBA && RowBytes(width, 4, layer.packAlignment) == width * 4) {
+        glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        return;
+    }
+    std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    const GLsizei rowBytes = RowBytes(width, components, layer.packAlignment);
+    uint8_t* out = static_cast<uint8_t*>(pixels);
+    for (GLsizei row = 0; row < height; row++) {
+        const uint8_t* from = &rgba[static_cast<size_t>(row) * width * 4];
+        uint8_t* to = out + static_cast<size_t>(row) * rowBytes;
+        for (GLsizei i = 0; i < width; i++) {
+            if (format == GL_ALPHA) to[i] = from[i * 4 + 3];
+            else std::memcpy(to + i * components, from + i * 4, static_cast<size_t>(components));
+        }
+    }
+}
