@@ -34,6 +34,8 @@ static int32_t quitCode = 0;
 // ---------------------------------------------------------------------------
 // The page's side
 
+// clang-format off
+
 // Replaces the canvas with a fresh one of width x height pixels, shown at the
 // same size, focusable and without a context menu, and focuses it.
 EM_JS(void, MakeFreshCanvas, (const char* title, int width, int height), {
@@ -45,7 +47,7 @@ EM_JS(void, MakeFreshCanvas, (const char* title, int width, int height), {
     canvas.height = height;
     canvas.style.width = width + "px";
     canvas.style.height = height + "px";
-    canvas.oncontextmenu = (event) => event.preventDefault();
+    canvas.oncontextmenu = function(event) { event.preventDefault(); };
     old.replaceWith(canvas);
     if (Module["canvas"]) Module["canvas"] = canvas;
     document.title = UTF8ToString(title);
@@ -66,10 +68,10 @@ EM_JS(void, SizeCanvas, (int width, int height), {
 // the pictures shown, for the page's tests and figures.
 EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
     Module["swaps"] = (Module["swaps"] || 0) + 1;
-    await new Promise((resolve) => {
+    await new Promise(function(resolve) {
         // A hidden page gets no animation frames; a timer then stands in.
         const timer = setTimeout(resolve, 100);
-        requestAnimationFrame(() => {
+        requestAnimationFrame(function() {
             clearTimeout(timer);
             resolve();
         });
@@ -77,8 +79,9 @@ EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
 });
 
 // The screen's size in CSS pixels, for fullscreen.
-EM_JS(int, ScreenWidth, (), { return screen.width; });
-EM_JS(int, ScreenHeight, (), { return screen.height; });
+EM_JS(int, DisplayWidth, (), { return screen.width; });
+EM_JS(int, DisplayHeight, (), { return screen.height; });
+// clang-format on
 
 // ---------------------------------------------------------------------------
 // Key translation
@@ -99,20 +102,31 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
     if (std::strncmp(code, "Key", 3) == 0 && code[3] >= 'A' && code[3] <= 'Z' && !code[4])
         return KeyLetterA + (code[3] - 'A');
     if (code[0] == 'F' && code[1] >= '1' && code[1] <= '9') {
-        const int number = code[2] ? (code[2] >= '0' && code[2] <= '2' && !code[3] ? 10 + (code[2] - '0') : 0)
-                                   : code[1] - '0';
+        const int number =
+            code[2] ? (code[2] >= '0' && code[2] <= '2' && !code[3] ? 10 + (code[2] - '0') : 0) : code[1] - '0';
         if (number >= 1 && number <= 12) return KeyF1 + (number - 1);
     }
     static const struct {
         const char* code;
         int32_t key;
     } Named[] = {
-        {"Escape", KeyEscape},        {"Space", KeySpace},          {"BracketLeft", KeyOpenBracket},
-        {"BracketRight", KeyCloseBracket}, {"ControlLeft", KeyControl}, {"ControlRight", KeyControl},
-        {"ShiftLeft", KeyShift},      {"ShiftRight", KeyShift},     {"AltLeft", KeyAlt},
-        {"AltRight", KeyAlt},         {"Enter", 0x0D},              {"Tab", KeyTab},
-        {"Backspace", 0x08},          {"ArrowLeft", KeyArrowLeft},  {"ArrowUp", KeyArrowUp},
-        {"ArrowRight", KeyArrowRight}, {"ArrowDown", KeyArrowDown},
+        {"Escape", KeyEscape},
+        {"Space", KeySpace},
+        {"BracketLeft", KeyOpenBracket},
+        {"BracketRight", KeyCloseBracket},
+        {"ControlLeft", KeyControl},
+        {"ControlRight", KeyControl},
+        {"ShiftLeft", KeyShift},
+        {"ShiftRight", KeyShift},
+        {"AltLeft", KeyAlt},
+        {"AltRight", KeyAlt},
+        {"Enter", 0x0D},
+        {"Tab", KeyTab},
+        {"Backspace", 0x08},
+        {"ArrowLeft", KeyArrowLeft},
+        {"ArrowUp", KeyArrowUp},
+        {"ArrowRight", KeyArrowRight},
+        {"ArrowDown", KeyArrowDown},
     };
     for (const auto& named : Named)
         if (std::strcmp(code, named.code) == 0) return named.key;
@@ -317,7 +331,7 @@ void PlatformMoveWindow(int32_t, int32_t, int32_t width, int32_t height) {
 
 bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
     if (webContext <= 0) return false;
-    const int screenWidth = ScreenWidth(), screenHeight = ScreenHeight();
+    const int screenWidth = DisplayWidth(), screenHeight = DisplayHeight();
     if (screenWidth <= 0 || screenHeight <= 0) return false;
     // The browser grants fullscreen only in answer to the user: the request
     // waits for the key's release, the next event the page hears.

@@ -187,27 +187,26 @@ static void SyncFolderOf(const char* path) {
 }
 
 #ifdef __EMSCRIPTEN__
+// clang-format off
 // In a browser page the files live in memory, and the folders the page keeps
 // (map/) are written through to the browser's storage here; true when the
 // storage took every change.
-EM_ASYNC_JS(int, StoreKeptFolders, (),
-            { return await new Promise((resolve) = > FS.syncfs(false, (error) = > resolve(error ? 0 : 1))); });
+EM_ASYNC_JS(int, StoreKeptFolders, (), {
+    return await new Promise(function(resolve) { FS.syncfs(false, function(error) { resolve(error ? 0 : 1); }); });
+});
 
 // Hands the file at path to the user as a download of the same name.
 EM_JS(void, DownloadFile, (const char* path), {
     const name = UTF8ToString(path);
-    const bytes = FS.readFile(name);
     const link = document.createElement("a");
-    link.href = URL.createObjectURL(new Blob([bytes], {
-        type:
-            "image/png"
-    }));
+    link.href = URL.createObjectURL(new Blob([FS.readFile(name)], {type: "image/png"}));
     link.download = name.substring(name.lastIndexOf("/") + 1);
     document.body.appendChild(link);
     link.click();
     link.remove();
-    setTimeout(() = > URL.revokeObjectURL(link.href), 10000);
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
 });
+// clang-format on
 #endif
 
 bool SysReplaceFile(const char* tempPath, const char* targetPath) {

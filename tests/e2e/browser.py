@@ -19,8 +19,13 @@ import time
 import urllib.request
 
 CHROMIUM = os.environ.get("TALVOX_CHROMIUM", "/usr/bin/chromium")
-CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-                  "--disable-background-networking", "--disable-component-update", "--disable-sync",
+# Which GL WebGL runs on: SwiftShader, Chromium's own software rasteriser,
+# as on any machine without a GPU; or "gl", the display's GL (under Xvfb,
+# Mesa's llvmpipe, the desktop program's rasteriser).
+BROWSER_GL = os.environ.get("TALVOX_BROWSER_GL", "swiftshader")
+GL_FLAGS = {"swiftshader": ["--use-angle=swiftshader", "--enable-unsafe-swiftshader"],
+            "gl": ["--use-angle=gl", "--ignore-gpu-blocklist", "--enable-gpu"]}
+CHROMIUM_FLAGS = ["--headless=new", "--no-sandbox", "--disable-background-networking", "--disable-component-update", "--disable-sync",
                   "--no-first-run", "--disable-quic", "--no-default-browser-check", "--mute-audio",
                   "--window-size=1500,1200"]
 
@@ -117,10 +122,11 @@ class WebSocket:
 class Page:
     """A page of a headless Chromium, driven over the DevTools protocol."""
 
-    def __init__(self, downloads):
+    def __init__(self, downloads, gl=None):
         self.profile = tempfile.mkdtemp(prefix="talvox-chromium-")
         self.downloads = downloads
-        self.process = subprocess.Popen([CHROMIUM, *CHROMIUM_FLAGS, "--remote-debugging-port=0",
+        self.process = subprocess.Popen([CHROMIUM, *CHROMIUM_FLAGS, *GL_FLAGS[gl or BROWSER_GL],
+                                         "--remote-debugging-port=0",
                                          "--user-data-dir=" + self.profile, "about:blank"],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
         port = None

@@ -23,11 +23,18 @@ import time
 SCREEN_WIDTH, SCREEN_HEIGHT = 320, 240
 
 
-def parse_arguments():
-    global font_dumper
+# The arguments parse_arguments(known_only=True) left: test names to run.
+unparsed_arguments = []
+
+
+def parse_arguments(known_only=False):
+    global font_dumper, unparsed_arguments
     parser = argparse.ArgumentParser()
     parser.add_argument("--run-dir", required=True, help="the built run folder (talvox, bmp_cube/, map/)")
-    arguments = parser.parse_args()
+    if known_only:
+        arguments, unparsed_arguments = parser.parse_known_args()
+    else:
+        arguments = parser.parse_args()
     font_dumper = os.path.join(os.path.dirname(os.path.abspath(arguments.run_dir)), "talvox_dump_font")
     return arguments
 

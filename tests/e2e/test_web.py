@@ -22,7 +22,6 @@ import harness  # noqa: E402
 RUN_DIR = None
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
-TITLE_ROWS = range(1, 12)  # the blue title panel's rows, top row 0
 
 
 def page_picture(page):
@@ -54,10 +53,6 @@ def compare(desktop, web):
     return identical / count, close / count, worst
 
 
-def rows(picture, first, last):
-    return picture[first * harness.SCREEN_WIDTH * 3:(last + 1) * harness.SCREEN_WIDTH * 3]
-
-
 class WebTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -77,61 +72,101 @@ class WebTest(unittest.TestCase):
     def tearDown(self):
         self.page.close()
         if self.desktop:
-            harness.stop(*self.desktop)
+            harness.stop(self.desktop[0], self.desktop[2])
 
-    def open_page(self):
+    def open_page(self, page=None):
         """Opens the page and waits for its first frame: the HUD's white text."""
-        self.page.open(self.address)
-        self.page.wait_for("document.getElementById('canvas') && window.Module && Module.calledRun", 60,
-                           "the program to start")
-        harness.wait_for(lambda: page_picture(self.page).count(bytes(harness.WHITE)) > 500, 60,
-                         "the page's first frame")
+        page = page or self.page
+        page.open(self.address)
+        page.wait_for("document.getElementById('canvas') && window.Module && Module.calledRun", 60,
+                      "the program to start")
+        harness.wait_for(lambda: page_picture(page).count(bytes(harness.WHITE)) > 500, 60, "the page's first frame")
         # The canvas has the keys, as after a click on it.
-        self.page.evaluate("document.getElementById('canvas').focus()")
+        page.evaluate("document.getElementById('canvas').focus()")
 
-    def position(self):
-        return harness.read_line(page_picture(self.page), 9, 42)
+    def position(self, page=None):
+        return harness.read_line(page_picture(page or self.page), 9, 42)
 
-    def block(self):
-        return harness.read_line(page_picture(self.page), 9, 54)
+    def block(self, page=None):
+        return harness.read_line(page_picture(page or self.page), 9, 54)
 
-    def hold_until(self, key, predicate, timeout, what):
-        self.page.key_down(key)
+    def page_hold_until(self, page, key, predicate, timeout, what):
+        page.key_down(key)
         try:
             return harness.wait_for(predicate, timeout, what)
         finally:
-            self.page.key_up(key)
+            page.key_up(key)
+
+    def hold_until(self, key, predicate, timeout, what):
+        return self.page_hold_until(self.page, key, predicate, timeout, what)
 
     def test_1_the_page_shows_the_desktops_pictures(self):
-        started = time.monotonic()
-        self.open_page()
-        print("web: first frame %.1f s after the page was opened" % (time.monotonic() - started))
         work = harness.scratch_copy(RUN_DIR)
-        process, window = harness.start(work)
-        self.desktop = (process, work)
+        self.desktop = harness.start(work) + (work,)
+        window = self.desktop[1]
+        # SwiftShader, as on any machine without a GPU, rasterises a little
+        # differently from the desktop's llvmpipe: single pixel columns at
+        # texel edges. With Chromium on llvmpipe too, what is left is our GL
+        # layer's own difference.
+        least = {"swiftshader": 0.98, "gl": 0.999}
+        pages = {}
+        for gl in least:
+            pages[gl] = self.page if gl == browser.BROWSER_GL else browser.Page(self.downloads, gl)
+            started = time.monotonic()
+            self.open_page(pages[gl])
+            print("web (%s): first frame %.1f s after the page was opened" % (gl, time.monotonic() - started))
+        try:
+            results = []
 
-        def same_viewpoint(name):
-            desktop = harness.settled_picture(window)[2]
-            web = settled_page_picture(self.page)
-            identical, close, worst = compare(desktop, web)
-            print("web %s: %.4f identical, %.4f within 2, worst %d" % (name, identical, close, worst))
-            # The software-drawn lines, HUD and title panel, pixel for pixel.
-            for y in (42, 54):
-                self.assertEqual(harness.read_line(web, 9, y), harness.read_line(desktop, 9, y), name)
-            self.assertEqual(rows(web, 1, 11), rows(desktop, 1, 11), name + ": the title panel differs")
-            self.assertGreaterEqual(close, 0.99, name)
+            def same_viewpoint(name):
+                desktop = harness.settled_picture(window)[2]
+                for gl, page in pages.items():
+                    web = settled_page_picture(page)
+                    identical, close, worst = compare(desktop, web)
+                    print("web (%s) %s: %.4f identical, %.4f within 2, worst %d" % (gl, name, identical, close, worst))
+                    # The software-drawn HUD, read with our font.
+                    for x, y in ((9, 42), (9, 54), (6, 239)):
+                        self.assertEqual(harness.read_line(web, x, y), harness.read_line(desktop, x, y), name)
+                    results.append((gl, name, close))
 
-        same_viewpoint("world 1, radius 12")
-        harness.key("2")
-        self.page.press("2")
-        same_viewpoint("world 2, radius 12")
-        harness.hold_keys_until(["bracketright"], lambda: " view=60 " in harness.block_line(window), 30,
-                                "the desktop's view radius to reach 60")
-        self.hold_until("bracketright", lambda: " view=60 " in self.block(), 30, "the page's radius to reach 60")
-        same_viewpoint("world 2, radius 60")
-        harness.key("1")
-        self.page.press("1")
-        same_viewpoint("world 1, radius 60")
+            def press(key):
+                harness.key(key)
+                for page in pages.values():
+                    page.press(key)
+
+            same_viewpoint("world 1, radius 12")
+            press("2")
+            same_viewpoint("world 2, radius 12")
+            harness.hold_keys_until(["bracketright"], lambda: " view=60 " in harness.block_line(window), 30,
+                                    "the desktop's view radius to reach 60")
+            for page in pages.values():
+                self.page_hold_until(page, "bracketright", lambda: " view=60 " in self.block(page), 30,
+                                     "the page's radius to reach 60")
+            same_viewpoint("world 2, radius 60")
+            press("1")
+            same_viewpoint("world 1, radius 60")
+            # The view turned with the right button, to where the pointer's
+            # place in the window says, down a longer sight line.
+            x, y, width, height = harness.geometry(window)
+            harness.move_mouse(x + width * 3 // 10, y + height * 45 // 100)
+            harness.mouse_down(3)
+            harness.move_mouse(x + width * 3 // 10 + 1, y + height * 45 // 100)
+            harness.move_mouse(x + width * 3 // 10, y + height * 45 // 100)
+            harness.mouse_up(3)
+            for page in pages.values():
+                left, top, width, height = page.canvas_box()
+                page.mouse("mouseMoved", left + width * 3 // 10, top + height * 45 // 100)
+                page.mouse("mousePressed", left + width * 3 // 10, top + height * 45 // 100, "right", 2)
+                page.mouse("mouseMoved", left + width * 3 // 10 + 1, top + height * 45 // 100, "none", 2)
+                page.mouse("mouseMoved", left + width * 3 // 10, top + height * 45 // 100, "none", 2)
+                page.mouse("mouseReleased", left + width * 3 // 10, top + height * 45 // 100, "right", 0)
+            same_viewpoint("world 1, radius 60, turned")
+            for gl, name, close in results:
+                self.assertGreaterEqual(close, least[gl], "%s, %s" % (gl, name))
+        finally:
+            for gl, page in pages.items():
+                if page is not self.page:
+                    page.close()
 
     def test_2_keys_and_the_mouse_move_the_view_and_the_browser_keeps_out(self):
         self.open_page()
@@ -210,5 +245,5 @@ class WebTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    RUN_DIR = os.path.abspath(harness.parse_arguments().run_dir)
-    unittest.main(argv=[sys.argv[0], "-v"])
+    RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)
+    unittest.main(argv=[sys.argv[0], "-v"] + harness.unparsed_arguments)
