@@ -27,7 +27,12 @@ static std::deque<WindowEvent> pendingEvents;
 static bool keysHeld[256] = {};
 static bool canvasFocused = false;
 static bool pageHidden = false;
+// Whether the program has captured the pointer, and whether the browser has
+// locked it to the canvas for it: it may want a click first.
 static bool pointerHeld = false;
+static bool pointerLocked = false;
+// Whether the canvas was asked to cover the display (F11).
+static bool displayCovered = false;
 static bool quitPosted = false;
 static int32_t quitCode = 0;
 
@@ -65,9 +70,11 @@ EM_JS(void, SizeCanvas, (int width, int height), {
 
 // Waits for the browser's next animation frame: the canvas drawn so far is
 // shown, and the page's events are handled meanwhile. Module.swaps counts
-// the pictures shown, for the page's tests and figures.
+// the pictures shown and Module.firstSwapAt says when the first was (on the
+// page's clock), for the page's tests and figures.
 EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
     Module["swaps"] = (Module["swaps"] || 0) + 1;
+    if (!Module["firstSwapAt"]) Module["firstSwapAt"] = performance.now();
     await new Promise(function(resolve) {
         // A hidden page gets no animation frames; a timer then stands in.
         const timer = setTimeout(resolve, 100);
@@ -172,6 +179,9 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
         return EM_TRUE;
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
     case EMSCRIPTEN_EVENT_MOUSEUP: {
+        // A browser that refused the lock on Tab grants it on a click.
+        if (type == EMSCRIPTEN_EVENT_MOUSEDOWN && pointerHeld && !pointerLocked)
+            emscripten_request_pointerlock(CanvasTarget, EM_FALSE);
         const int32_t button = ButtonOf(event->button);
         if (button == 0) return EM_FALSE;
         const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
@@ -204,10 +214,22 @@ static EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, v
 // program hears it as the focus leaving and coming back, which releases its
 // capture as on the desktop.
 static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*) {
-    if (event->isActive || !pointerHeld) return EM_FALSE;
+    const bool wasLocked = pointerLocked;
+    pointerLocked = event->isActive;
+    if (pointerLocked || !wasLocked || !pointerHeld) return EM_FALSE;
     pointerHeld = false;
     Queue({WindowActivate, 0, 0, 0, false, false});
     Queue(ActivationEvent());
+    return EM_FALSE;
+}
+
+// The browser ends fullscreen on its own (Esc): the program hears F11, which
+// asks for the window back, as it would to leave fullscreen itself.
+static EM_BOOL OnFullscreen(int, const EmscriptenFullscreenChangeEvent* event, void*) {
+    if (event->isFullscreen || !displayCovered) return EM_FALSE;
+    displayCovered = false;
+    Queue({WindowKeyDown, KeyF11, 0, 0, false, false});
+    Queue({WindowKeyUp, KeyF11, 0, 0, false, false});
     return EM_FALSE;
 }
 
@@ -221,6 +243,7 @@ static void ListenToCanvas() {
     emscripten_set_blur_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
     emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, OnPointerLock);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, OnFullscreen);
 }
 
 // ---------------------------------------------------------------------------
@@ -256,12 +279,14 @@ void* PlatformGlFunction(const char* name) { return WebGlFunction(name); }
 
 void PlatformCloseWindow() {
     PlatformCapturePointer(false);
+    pointerLocked = false;
     if (webContext > 0) {
         WebGlForgetContext();
         emscripten_webgl_make_context_current(0);
         emscripten_webgl_destroy_context(webContext);
     }
     webContext = 0;
+    displayCovered = false;
     std::fill(std::begin(keysHeld), std::end(keysHeld), false);
 }
 
@@ -341,6 +366,7 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
     strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_NEAREST;
     emscripten_request_fullscreen_strategy(CanvasTarget, EM_TRUE, &strategy);
     SizeCanvas(screenWidth, screenHeight);
+    displayCovered = true;
     *width = screenWidth;
     *height = screenHeight;
     return true;
@@ -351,13 +377,14 @@ void PlatformShowCursor() {}
 bool PlatformCapturePointer(bool captured) {
     if (webContext <= 0) return false;
     if (captured == pointerHeld) return pointerHeld;
+    // The browser locks the pointer in answer to the user only: the request
+    // waits for the next event the page hears, and where that is refused, for
+    // a click (OnMouse). Until then the pointer's moves over the canvas turn
+    // the view all the same.
+    pointerHeld = captured;
     if (captured) {
-        // Granted in answer to the user only: the request waits for Tab's
-        // release if need be.
-        const EMSCRIPTEN_RESULT result = emscripten_request_pointerlock(CanvasTarget, EM_TRUE);
-        pointerHeld = result == EMSCRIPTEN_RESULT_SUCCESS || result == EMSCRIPTEN_RESULT_DEFERRED;
-    } else {
-        pointerHeld = false;
+        emscripten_request_pointerlock(CanvasTarget, EM_TRUE);
+    } else if (pointerLocked) {
         emscripten_exit_pointerlock();
     }
     return pointerHeld;

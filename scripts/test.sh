@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh test
 # A formatting slip fails here, with the files named.
 bash scripts/check-format.sh
-bash scripts/build.sh -DTALVOX_TESTS=ON
+bash scripts/build.sh -DTALVOX_TESTS=ON -DTALVOX_GL11_LAYER=ON
 if [ -f scripts/build-windows.sh ]; then bash scripts/build-windows.sh; fi
 bash scripts/build-web.sh
 bash scripts/test-hardening.sh

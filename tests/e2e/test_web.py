@@ -203,6 +203,22 @@ class WebTest(unittest.TestCase):
         harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 20,
                          "the drag to turn the view")
 
+        # Tab captures the pointer: its moves turn the view with no button
+        # held; the browser locks it on the next click; Tab gives it back.
+        self.page.mouse("mouseMoved", x + width / 2, y + height / 2)
+        self.page.press("Tab")
+        before = page_picture(self.page)
+        for step in range(1, 11):
+            self.page.mouse("mouseMoved", x + width / 2 + 10 * step, y + height / 2)
+        harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 20,
+                         "the captured pointer to turn the view")
+        self.page.mouse("mousePressed", x + width / 2, y + height / 2, "left", 1)
+        self.page.mouse("mouseReleased", x + width / 2, y + height / 2, "left", 0)
+        self.page.wait_for("document.pointerLockElement === document.getElementById('canvas')", 10,
+                           "the pointer lock")
+        self.page.press("Tab")
+        self.page.wait_for("document.pointerLockElement === null", 10, "the pointer to be given back")
+
         # Esc ends the explorer, and the page says so.
         self.page.press("Escape")
         self.page.wait_for("window.talvoxExitCode === 0", 20, "the explorer to end")
