@@ -22,6 +22,10 @@ import harness  # noqa: E402
 RUN_DIR = None
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
+# Records, after the page's own handlers, each key's code and whether the
+# page kept it from the browser.
+RECORD_KEYDOWNS = ("window.keptFromBrowser = [];"
+                   "window.addEventListener('keydown', (e) => keptFromBrowser.push(e.code + ':' + e.defaultPrevented));")
 
 
 def page_picture(page):
@@ -173,9 +177,7 @@ class WebTest(unittest.TestCase):
         self.open_page()
         # Every key the program takes is kept from the browser: F5 reloads
         # nothing, F1 opens no help, Ctrl+S saves no page.
-        self.page.evaluate("window.talvoxMarker = 1; window.keptFromBrowser = [];"
-                           "window.addEventListener('keydown', (e) => keptFromBrowser.push(e.code + ':' + "
-                           "e.defaultPrevented));")
+        self.page.evaluate("window.talvoxMarker = 1;" + RECORD_KEYDOWNS)
         for key in ("F5", "F1", "F3", "F12", "Tab", "Tab", "Up", "space"):
             self.page.press(key)
         time.sleep(1.0)
@@ -220,6 +222,18 @@ class WebTest(unittest.TestCase):
         self.page.press("Tab")
         self.page.wait_for("document.pointerLockElement === null", 10, "the pointer to be given back")
 
+        # F1 and F3 size the canvas as the window; F11 makes it fullscreen,
+        # and F11 again gives the window back.
+        self.page.press("F1")
+        self.page.wait_for("document.getElementById('canvas').width === 320", 10, "F1's 320 x 240 canvas")
+        self.page.press("F3")
+        self.page.wait_for("document.getElementById('canvas').width === 960", 10, "F3's 960 x 720 canvas")
+        self.page.press("F11")
+        self.page.wait_for("document.fullscreenElement === document.getElementById('canvas')", 10, "fullscreen")
+        self.page.press("F11")
+        self.page.wait_for("!document.fullscreenElement && document.getElementById('canvas').width === 960", 10,
+                           "the window back from fullscreen")
+
         # Esc ends the explorer, and the page says so.
         self.page.press("Escape")
         self.page.wait_for("window.talvoxExitCode === 0", 20, "the explorer to end")
@@ -248,12 +262,18 @@ class WebTest(unittest.TestCase):
             harness.wait_for(lambda: map_line() == outcome, 90, "the line " + outcome)
             harness.wait_for(lambda: yellow() == 0, 20, "the save's last line to go")
 
+        # Ctrl+S and Ctrl+L are the program's: the browser saves and opens nothing.
+        self.page.evaluate(RECORD_KEYDOWNS)
+
         # The browser's storage refuses the map: the save says so.
         self.page.evaluate("window.keptSyncfs = FS.syncfs;"
                            "FS.syncfs = (populate, done) => done(new Error('QuotaExceededError'));")
         save("Saving failed: map not written")
         self.page.evaluate("FS.syncfs = window.keptSyncfs;")
         save("Map saved")
+        kept = self.page.evaluate("keptFromBrowser")
+        self.assertIn("KeyS:true", kept)
+        self.assertTrue(all(k.endswith(":true") for k in kept), kept)
         saved = self.page.evaluate(map_hash)
         self.assertTrue(saved.startswith("33554430:"), saved[:20])
 
@@ -265,7 +285,11 @@ class WebTest(unittest.TestCase):
         # the same bytes.
         self.page.press("2")
         time.sleep(1.0)
+        self.page.evaluate(RECORD_KEYDOWNS)
         chord("L", "the load's progress line")
+        kept = self.page.evaluate("keptFromBrowser")
+        self.assertIn("KeyL:true", kept)
+        self.assertTrue(all(k.endswith(":true") for k in kept), kept)
         harness.wait_for(lambda: map_line() == "Map loaded", 90, "the load to end")
         harness.wait_for(lambda: yellow() == 0, 20, "the load's last line to go")
         chord("S", "the second save's progress line")
