@@ -145,19 +145,6 @@ void CarveTestWorld() {
     Lights[7] = Light{110, 96, 101, 200, 255, 200, 9};
 }
 
-// Objects and alternative floors in the open cells in front of a place, as a
-// loaded map may have them.
-void DecorateAround(const Viewpoint& view) {
-    for (int32_t z = view.z - 6; z <= view.z + 6; z++)
-        for (int32_t y = view.y - 6; y <= view.y + 6; y++)
-            for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
-                const int32_t cell = CellIndex(x, y, z);
-                if (DungeonMap[cell] != CellEmpty || (x + y + z) % 5 != 0) continue;
-                FlagMap[cell] = (x + y) % 3 == 0 ? FlagCube : (x + y) % 3 == 1 ? FlagActor : FlagAltTexture;
-            }
-    MarkVolumesChanged();
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------

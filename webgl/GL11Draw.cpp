@@ -258,16 +258,6 @@ GLsizei RowBytes(GLsizei width, int components, GLint alignment) {
     return (bytes + alignment - 1) / alignment * alignment;
 }
 
-int ComponentsOf(GLenum format) {
-    switch (format) {
-    case GL_RGBA: return 4;
-    case GL_RGB: return 3;
-    case GL_LUMINANCE:
-    case GL_ALPHA: return 1;
-    default: return 0;
-    }
-}
-
 }  // namespace
 
 bool PrepareLayerObjects() {

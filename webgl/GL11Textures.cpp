@@ -34,16 +34,6 @@ GLenum BaseFormat(GLint internalFormat) {
     }
 }
 
-int ComponentsOf(GLenum format) {
-    switch (format) {
-    case GL_RGBA: return 4;
-    case GL_RGB: return 3;
-    case GL_LUMINANCE:
-    case GL_ALPHA: return 1;
-    default: return 0;
-    }
-}
-
 // Sets on the bound ES texture the parameters of record that it can take.
 void ApplyTextureParameters(const LayerTexture& texture) {
     const bool whole = IsPowerOfTwo(texture.width) && IsPowerOfTwo(texture.height);
@@ -95,6 +85,16 @@ bool CheckTarget(GLenum target) {
 }
 
 }  // namespace
+
+int ComponentsOf(GLenum format) {
+    switch (format) {
+    case GL_RGBA: return 4;
+    case GL_RGB: return 3;
+    case GL_LUMINANCE:
+    case GL_ALPHA: return 1;
+    default: return 0;
+    }
+}
 
 LayerTexture& BoundTextureRecord() { return layer.textures[layer.boundTexture]; }
 

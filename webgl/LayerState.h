@@ -108,3 +108,6 @@ void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count);
 // Makes the shader program and stream buffer if this context has none yet;
 // false (with GL_OUT_OF_MEMORY recorded) when they cannot be made.
 bool PrepareLayerObjects();
+// Bytes a pixel of the format has (RGBA 4, RGB 3, luminance or alpha 1); 0
+// for a format the layer does not take.
+int ComponentsOf(GLenum format);

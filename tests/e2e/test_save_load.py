@@ -81,36 +81,39 @@ class SaveLoadTest(unittest.TestCase):
         reloaded = harness.save(self.work)
         self.assertEqual(reloaded, first, "the load did not bring back the saved world")
 
-    def test_3_escape_three_seconds_into_a_save_or_a_load_ends_the_program_at_once(self):
-        if SaveLoadTest.startup_map is None:
-            self.skipTest("needs the first run's map")
-        temp = harness.start_save(self.work)
+    def escape_three_seconds_into(self, what):
+        """Taps Escape three seconds on; the program must exit with 0 within a second."""
         time.sleep(3.0)
         tapped = time.monotonic()
         harness.key("Escape")
         self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
         took = time.monotonic() - tapped
-        print("Escape during a save: exit %.2f s after the tap" % took)
+        print("Escape during %s: exit %.2f s after the tap" % (what, took))
+        self.assertLess(took, 1.0, "%s went on after Escape" % what)
+
+    def map_folder(self):
+        """{name: stat} of the work folder's map/."""
+        folder = os.path.join(self.work, "map")
+        return {name: os.stat(os.path.join(folder, name)) for name in os.listdir(folder)}
+
+    def test_3_escape_three_seconds_into_a_save_or_a_load_ends_the_program_at_once(self):
+        if SaveLoadTest.startup_map is None:
+            self.skipTest("needs the first run's map")
+        temp = harness.start_save(self.work)
         # The rest of the map without the pauses, flushed, in place.
-        self.assertLess(took, 1.0, "the save went on pausing after Escape")
+        self.escape_three_seconds_into("a save")
         self.assertTrue(harness.save_done(self.work, temp), "the save was cut short")
         self.assertEqual(harness.temp_files(self.work), [])
         self.assertEqual(harness.read_map(self.work), SaveLoadTest.startup_map,
                          "the map differs from a save left to finish")
 
         # A load stopped by Escape leaves the map folder as it was.
-        before = {name: os.stat(os.path.join(self.work, "map", name)) for name in os.listdir(os.path.join(self.work, "map"))}
+        before = self.map_folder()
         self.process, self.window = harness.start(self.work)
         harness.hold_keys_until(["ctrl", "l"], lambda: harness.progress_line_pixels(self.window) > 50,
                                 harness.TRANSFER_TIMEOUT, "the load's progress line")
-        time.sleep(3.0)
-        tapped = time.monotonic()
-        harness.key("Escape")
-        self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
-        took = time.monotonic() - tapped
-        print("Escape during a load: exit %.2f s after the tap" % took)
-        self.assertLess(took, 1.0, "the load went on after Escape")
-        after = {name: os.stat(os.path.join(self.work, "map", name)) for name in os.listdir(os.path.join(self.work, "map"))}
+        self.escape_three_seconds_into("a load")
+        after = self.map_folder()
         self.assertEqual(sorted(after), sorted(before), "the load changed the map folder")
         for name, was in before.items():
             now = after[name]

@@ -173,19 +173,6 @@ struct Case {
     bool throughPixelDrawing;
 };
 
-// Objects of both kinds and alternative floors in the open cells around a
-// place, as a loaded map may have them.
-void DecorateAround(const Viewpoint& view) {
-    for (int32_t z = view.z - 6; z <= view.z + 6; z++)
-        for (int32_t y = view.y - 6; y <= view.y + 6; y++)
-            for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
-                const int32_t cell = CellIndex(x, y, z);
-                if (DungeonMap[cell] != CellEmpty || (x + y + z) % 5 != 0) continue;
-                FlagMap[cell] = (x + y) % 3 == 0 ? FlagCube : (x + y) % 3 == 1 ? FlagActor : FlagAltTexture;
-            }
-    MarkVolumesChanged();
-}
-
 // Draws every case in turn and hands each to take (false: stop).
 template <typename Take>
 bool DrawCases(Take take) {

@@ -52,6 +52,17 @@ std::vector<Viewpoint> ChooseApart(std::vector<Viewpoint> candidates, int count,
 
 }  // namespace
 
+void DecorateAround(const Viewpoint& view) {
+    for (int32_t z = view.z - 6; z <= view.z + 6; z++)
+        for (int32_t y = view.y - 6; y <= view.y + 6; y++)
+            for (int32_t x = view.x - 6; x <= view.x + 6; x++) {
+                const int32_t cell = CellIndex(x, y, z);
+                if (DungeonMap[cell] != CellEmpty || (x + y + z) % 5 != 0) continue;
+                FlagMap[cell] = (x + y) % 3 == 0 ? FlagCube : (x + y) % 3 == 1 ? FlagActor : FlagAltTexture;
+            }
+    MarkVolumesChanged();
+}
+
 void PlaceViewer(const Viewpoint& view) {
     SX = view.x;
     SY = view.y;

@@ -15,6 +15,9 @@ struct Viewpoint {
 
 // Puts the player at view: its cell, offsets and view angles.
 void PlaceViewer(const Viewpoint& view);
+// Objects of both kinds and alternative floors in the open cells within 6
+// of view's cell, as a loaded map may have them.
+void DecorateAround(const Viewpoint& view);
 // Up to count empty cells near the middle of the world with the most empty
 // cells in the 5 x 5 x 5 around them, at least spacing cells apart, most open
 // first; they look along three yaw and pitch pairs in turn.
