@@ -21,19 +21,30 @@ const char* const VertexShader = R"(
 attribute vec4 position;
 attribute vec4 colour;
 attribute vec2 texCoord;
+attribute vec3 planeS;
+attribute vec3 planeT;
+attribute vec3 planeQ;
 uniform mat4 transform;
 varying vec4 vColour;
 varying vec2 vTexCoord;
+varying vec3 vPlaneS;
+varying vec3 vPlaneT;
+varying vec3 vPlaneQ;
 void main() {
     gl_Position = transform * position;
     vColour = colour;
     vTexCoord = texCoord;
+    vPlaneS = planeS;
+    vPlaneT = planeT;
+    vPlaneQ = planeQ;
 }
 )";
 
 // mode 0: the colour alone; 1: colour x texel; 2: the texel's colour, with
-// the texel's alpha where the texture has one. Coordinates wrap here where
-// the ES texture cannot repeat.
+// the texel's alpha where the texture has one. A triangle's texture
+// coordinates come from its planes at the fragment's centre (exact), else
+// from the rasteriser's interpolation. The nearest texel is picked here,
+// coordinates wrapping where the ES texture cannot repeat.
 const char* const FragmentShader = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
@@ -44,14 +55,25 @@ uniform sampler2D image;
 uniform int mode;
 uniform float alphaFromTexture;
 uniform vec2 repeat;
+uniform vec2 size;
+uniform float exact;
 varying vec4 vColour;
 varying vec2 vTexCoord;
+varying vec3 vPlaneS;
+varying vec3 vPlaneT;
+varying vec3 vPlaneQ;
 void main() {
     if (mode == 0) {
         gl_FragColor = vColour;
         return;
     }
-    vec4 texel = texture2D(image, mix(vTexCoord, fract(vTexCoord), repeat));
+    vec2 uv = vTexCoord;
+    if (exact > 0.5) {
+        vec3 at = vec3(gl_FragCoord.xy, 1.0);
+        uv = vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at);
+    }
+    uv = mix(uv, fract(uv), repeat);
+    vec4 texel = texture2D(image, (floor(uv * size) + 0.5) / size);
     if (mode == 1)
         gl_FragColor = vColour * texel;
     else
@@ -80,6 +102,9 @@ bool MakeProgram() {
     glBindAttribLocation(program, PositionAttribute, "position");
     glBindAttribLocation(program, ColourAttribute, "colour");
     glBindAttribLocation(program, TexCoordAttribute, "texCoord");
+    glBindAttribLocation(program, PlaneSAttribute, "planeS");
+    glBindAttribLocation(program, PlaneTAttribute, "planeT");
+    glBindAttribLocation(program, PlaneQAttribute, "planeQ");
     glLinkProgram(program);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
@@ -95,11 +120,14 @@ bool MakeProgram() {
     layer.alphaFromTextureUniform = glGetUniformLocation(program, "alphaFromTexture");
     layer.repeatUniform = glGetUniformLocation(program, "repeat");
     layer.imageUniform = glGetUniformLocation(program, "image");
+    layer.sizeUniform = glGetUniformLocation(program, "size");
+    layer.exactUniform = glGetUniformLocation(program, "exact");
     return true;
 }
 
-// Makes the program current with the uniforms of the current state.
-void UseProgram(const LayerMatrix& transform) {
+// Makes the program current with the uniforms of the current state; exact
+// when the vertices carry their triangle's texture coordinate planes.
+void UseProgram(const LayerMatrix& transform, bool exact = false) {
     glUseProgram(layer.program);
     glUniformMatrix4fv(layer.transformUniform, 1, GL_FALSE, transform.m);
     glUniform1i(layer.imageUniform, 0);
@@ -110,6 +138,9 @@ void UseProgram(const LayerMatrix& transform) {
     const bool textureAlpha = texture.baseFormat == GL_RGBA || texture.baseFormat == GL_ALPHA;
     // GL_DECAL takes the fragment's alpha; GL_REPLACE the texture's where it has one.
     glUniform1f(layer.alphaFromTextureUniform, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
+    glUniform1f(layer.exactUniform, exact ? 1.0f : 0.0f);
+    glUniform2f(layer.sizeUniform, float(texture.width > 0 ? texture.width : 1),
+                float(texture.height > 0 ? texture.height : 1));
     glUniform2f(layer.repeatUniform, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
                 RepeatsInShader(texture, true) ? 1.0f : 0.0f);
 }
@@ -232,6 +263,133 @@ void DrawClientArrays(GLenum mode, GLint first, GLsizei count) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+// ---------------------------------------------------------------------------
+// Textured triangles
+// ---------------------------------------------------------------------------
+//
+// A rasteriser may place vertices on a coarse grid (SwiftShader's is 1/16
+// of a pixel) and interpolate from there, so that a texture coordinate
+// near a texel's edge picks the neighbouring texel across whole rows and
+// columns. A textured triangle's vertices therefore carry its texture
+// coordinates as three planes over window coordinates, s/w, t/w and 1/w as
+// the GL interpolates them, from the exact vertices, and each fragment
+// takes its coordinates from them at its centre.
+
+struct ExactVertex {
+    GLfloat position[4];
+    GLfloat colour[4];
+    GLfloat planes[9];  // s, t and q, each as (x, y, 1) coefficients
+};
+
+std::vector<LayerVertex> triangleList;
+std::vector<ExactVertex> exactVertices;
+
+bool IsTexturing() { return layer.texture2D && IsTextureComplete(BoundTextureRecord()); }
+
+// The triangles of any triangle, quad or polygon mode, three vertices each.
+const LayerVertex* AsTriangleList(GLenum mode, const LayerVertex* v, GLsizei& count) {
+    triangleList.clear();
+    auto add = [&](GLsizei a, GLsizei b, GLsizei c) {
+        triangleList.push_back(v[a]);
+        triangleList.push_back(v[b]);
+        triangleList.push_back(v[c]);
+    };
+    if (mode == GL_TRIANGLES)
+        for (GLsizei i = 0; i + 2 < count; i += 3) add(i, i + 1, i + 2);
+    else if (mode == GL_QUADS)
+        for (GLsizei i = 0; i + 3 < count; i += 4) add(i, i + 1, i + 2), add(i, i + 2, i + 3);
+    else if (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP)
+        for (GLsizei i = 0; i + 2 < count; i++) i % 2 == 0 ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
+    else
+        for (GLsizei i = 1; i + 1 < count; i++) add(0, i, i + 1);
+    count = static_cast<GLsizei>(triangleList.size());
+    return triangleList.data();
+}
+
+// The s, t and q planes of a triangle whose vertices are at clip
+// coordinates clip[3] in the viewport: a window point's homogeneous
+// barycentric weights are the rows of the adjugate of the vertices'
+// homogeneous window coordinates applied to (x, y, 1).
+void TrianglePlanes(const double clip[3][4], const LayerVertex* corners, const GLint viewport[4], GLfloat planes[9]) {
+    double h[3][3];
+    for (int i = 0; i < 3; i++) {
+        const double x = clip[i][0], y = clip[i][1], w = clip[i][3];
+        h[i][0] = viewport[0] * w + (x + w) * viewport[2] / 2;
+        h[i][1] = viewport[1] * w + (y + w) * viewport[3] / 2;
+        h[i][2] = w;
+    }
+    auto cross = [](const double* a, const double* b, double* out) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    double rows[3][3];
+    cross(h[1], h[2], rows[0]);
+    cross(h[2], h[0], rows[1]);
+    cross(h[0], h[1], rows[2]);
+    double plane[3][3] = {};
+    for (int i = 0; i < 3; i++)
+        for (int c = 0; c < 3; c++) {
+            plane[0][c] += corners[i].texCoord[0] * rows[i][c];
+            plane[1][c] += corners[i].texCoord[1] * rows[i][c];
+            plane[2][c] += rows[i][c];
+        }
+    double scale = std::max({std::fabs(plane[2][0]), std::fabs(plane[2][1]), std::fabs(plane[2][2])});
+    if (scale == 0) scale = 1;
+    for (int p = 0; p < 3; p++)
+        for (int c = 0; c < 3; c++) planes[p * 3 + c] = static_cast<GLfloat>(plane[p][c] / scale);
+}
+
+// Draws textured triangles (of any triangle mode) with their planes.
+void DrawExactTriangles(GLenum mode, const LayerVertex* vertices, GLsizei count) {
+    vertices = AsTriangleList(mode, vertices, count);
+    if (count == 0) return;
+    const LayerMatrix transform = CurrentTransform();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    exactVertices.resize(static_cast<size_t>(count));
+    for (GLsizei t = 0; t < count; t += 3) {
+        double clip[3][4];
+        for (int i = 0; i < 3; i++)
+            for (int row = 0; row < 4; row++) {
+                double sum = 0;
+                for (int c = 0; c < 4; c++) sum += double(transform.m[c * 4 + row]) * vertices[t + i].position[c];
+                clip[i][row] = sum;
+            }
+        GLfloat planes[9];
+        TrianglePlanes(clip, vertices + t, viewport, planes);
+        for (int i = 0; i < 3; i++) {
+            ExactVertex& e = exactVertices[static_cast<size_t>(t + i)];
+            std::memcpy(e.position, vertices[t + i].position, sizeof e.position);
+            std::memcpy(e.colour, vertices[t + i].colour, sizeof e.colour);
+            std::memcpy(e.planes, planes, sizeof planes);
+        }
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, layer.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(count * sizeof(ExactVertex)), exactVertices.data(),
+                 GL_STREAM_DRAW);
+    const GLsizei stride = sizeof(ExactVertex);
+    const struct {
+        LayerAttribute attribute;
+        GLint size;
+        size_t offset;
+    } parts[] = {{PositionAttribute, 4, offsetof(ExactVertex, position)},
+                 {ColourAttribute, 4, offsetof(ExactVertex, colour)},
+                 {PlaneSAttribute, 3, offsetof(ExactVertex, planes)},
+                 {PlaneTAttribute, 3, offsetof(ExactVertex, planes) + 3 * sizeof(GLfloat)},
+                 {PlaneQAttribute, 3, offsetof(ExactVertex, planes) + 6 * sizeof(GLfloat)}};
+    for (const auto& part : parts) {
+        glEnableVertexAttribArray(part.attribute);
+        glVertexAttribPointer(part.attribute, part.size, GL_FLOAT, GL_FALSE, stride,
+                              reinterpret_cast<const void*>(part.offset));
+    }
+    glDisableVertexAttribArray(TexCoordAttribute);
+    UseProgram(transform, true);
+    glDrawArrays(GL_TRIANGLES, 0, count);
+    for (LayerAttribute plane : {PlaneSAttribute, PlaneTAttribute, PlaneQAttribute}) glDisableVertexAttribArray(plane);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 bool IsArrayType(GLenum type, bool bytesAllowed) {
     return type == GL_FLOAT || (bytesAllowed && type == GL_UNSIGNED_BYTE);
 }
@@ -271,6 +429,10 @@ bool PrepareLayerObjects() {
 }
 
 void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) {
+    if (mode >= GL_TRIANGLES && IsTexturing()) {
+        if (PrepareLayerObjects()) DrawExactTriangles(mode, vertices, count);
+        return;
+    }
     if (mode == GL_QUADS) {
         vertices = QuadsAsTriangles(vertices, count);
         mode = GL_TRIANGLES;
@@ -352,7 +514,7 @@ void WebGlDrawArrays(GLenum mode, GLint first, GLsizei count) {
         return;
     }
     if (!layer.vertexArray.enabled || count == 0 || !PrepareLayerObjects()) return;
-    if (mode == GL_QUADS) {
+    if (mode == GL_QUADS || (mode >= GL_TRIANGLES && IsTexturing())) {
         std::vector<LayerVertex> vertices(static_cast<size_t>(count));
         for (GLsizei i = 0; i < count; i++) vertices[i] = ReadArrayVertex(first + i);
         DrawLayerVertices(mode, vertices.data(), count);

@@ -45,7 +45,14 @@ struct LayerVertex {
 };
 
 // The shader program's attribute slots.
-enum LayerAttribute { PositionAttribute = 0, ColourAttribute = 1, TexCoordAttribute = 2 };
+enum LayerAttribute {
+    PositionAttribute = 0,
+    ColourAttribute = 1,
+    TexCoordAttribute = 2,
+    PlaneSAttribute = 3,  // a textured triangle's texture coordinate planes
+    PlaneTAttribute = 4,
+    PlaneQAttribute = 5
+};
 
 struct LayerState {
     // Matrices
@@ -85,7 +92,8 @@ struct LayerState {
 
     // The ES objects of the context, made on first use
     GLuint program = 0, vertexBuffer = 0, pixelTexture = 0;
-    GLint transformUniform = -1, modeUniform = -1, alphaFromTextureUniform = -1, repeatUniform = -1;
+    GLint transformUniform = -1, modeUniform = -1, alphaFromTextureUniform = -1, repeatUniform = -1, sizeUniform = -1;
+    GLint exactUniform = -1;
     GLint imageUniform = -1;
 };
 
