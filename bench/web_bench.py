@@ -127,13 +127,14 @@ def main():
     parser.add_argument("--gl", default="swiftshader", choices=sorted(browser.GL_FLAGS))
     parser.add_argument("--seconds", type=float, default=5.0)
     parser.add_argument("--loads", type=int, default=5, help="page loads timed to the first frame")
+    parser.add_argument("--dist", default=DIST, help="the page's folder (default dist/web)")
     args = parser.parse_args()
     harness.font_dumper = os.path.join(os.path.dirname(os.path.abspath(args.run_dir)), "talvox_dump_font")
 
-    for name, plain, packed in sizes(DIST):
+    for name, plain, packed in sizes(args.dist):
         print("download %-22s %9d bytes, %9d gzip -9" % (name, plain, packed))
 
-    server, address = browser.serve(DIST)
+    server, address = browser.serve(args.dist)
     page = browser.Page(tempfile.mkdtemp(), args.gl)
     scratch = tempfile.mkdtemp(prefix="talvox-bench-")
     swaps_path = os.path.join(scratch, "swaps")
