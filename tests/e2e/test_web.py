@@ -191,15 +191,22 @@ class WebTest(unittest.TestCase):
             width, height, _ = browser.decode_png(f.read())
         self.assertEqual((width, height), (320, 240))
 
-        # W walks, S walks back, the left button walks, a right-button drag turns.
+        # W walks (S back, facing a wall), the left button walks, a right-button
+        # drag turns.
         start = self.position()
         try:
             self.hold_until("W", lambda: self.position() != start, 5, "W to walk")
         except AssertionError:  # a wall in front: back off instead
             self.hold_until("S", lambda: self.position() != start, 5, "S to walk back")
         x, y, width, height = self.page.canvas_box()
-        before = page_picture(self.page)
+        walked = self.position()
         self.page.mouse("mouseMoved", x + width / 2, y + height / 2)
+        self.page.mouse("mousePressed", x + width / 2, y + height / 2, "left", 1)
+        try:
+            harness.wait_for(lambda: self.position() != walked, 5, "the left button to walk")
+        finally:
+            self.page.mouse("mouseReleased", x + width / 2, y + height / 2, "left", 0)
+        before = page_picture(self.page)
         self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
         self.page.mouse("mouseMoved", x + width * 0.8, y + height / 2, "right", 2)
         self.page.mouse("mouseReleased", x + width * 0.8, y + height / 2, "right", 0)
