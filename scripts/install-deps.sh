@@ -11,10 +11,9 @@ if [ "${1:-run}" = web ] || [ "${1:-run}" = test ]; then
   packages+=(emscripten binaryen)
 fi
 if [ "${1:-run}" = test ]; then
-  # The browser tests: Debian's Chromium, driven by puppeteer-core from npm.
-  # A machine that has Node.js and npm from elsewhere keeps them.
+  # The browser tests: Debian's Chromium, driven from Python over its
+  # DevTools protocol.
   packages+=(chromium)
-  command -v npm > /dev/null || packages+=(nodejs npm)
   packages+=(libgtest-dev g++-mingw-w64-x86-64 wine wine64 zip)
   # The hardening run: clang with libFuzzer and the sanitizer runtimes, and
   # llvm-symbolizer for readable sanitizer reports.
