@@ -149,16 +149,27 @@ void UseProgram(const LayerMatrix& transform, bool exact = false) {
 // Vertices
 // ---------------------------------------------------------------------------
 
-// The triangles of a quad list, each quad as (0,1,2) (0,2,3).
-std::vector<LayerVertex> quadTriangles;
+// The triangles of any triangle, quad or polygon mode, three vertices each;
+// a quad is (0,1,2) (0,2,3).
+std::vector<LayerVertex> triangleList;
 
-const LayerVertex* QuadsAsTriangles(const LayerVertex* vertices, GLsizei& count) {
-    quadTriangles.clear();
-    for (GLsizei q = 0; q + 3 < count; q += 4) {
-        for (int corner : {0, 1, 2, 0, 2, 3}) quadTriangles.push_back(vertices[q + corner]);
-    }
-    count = static_cast<GLsizei>(quadTriangles.size());
-    return quadTriangles.data();
+const LayerVertex* AsTriangleList(GLenum mode, const LayerVertex* v, GLsizei& count) {
+    triangleList.clear();
+    auto add = [&](GLsizei a, GLsizei b, GLsizei c) {
+        triangleList.push_back(v[a]);
+        triangleList.push_back(v[b]);
+        triangleList.push_back(v[c]);
+    };
+    if (mode == GL_TRIANGLES)
+        for (GLsizei i = 0; i + 2 < count; i += 3) add(i, i + 1, i + 2);
+    else if (mode == GL_QUADS)
+        for (GLsizei i = 0; i + 3 < count; i += 4) add(i, i + 1, i + 2), add(i, i + 2, i + 3);
+    else if (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP)
+        for (GLsizei i = 0; i + 2 < count; i++) i % 2 == 0 ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
+    else
+        for (GLsizei i = 1; i + 1 < count; i++) add(0, i, i + 1);
+    count = static_cast<GLsizei>(triangleList.size());
+    return triangleList.data();
 }
 
 // The ES mode drawing mode's primitives; GL_QUADS is turned into triangles
@@ -281,30 +292,9 @@ struct ExactVertex {
     GLfloat planes[9];  // s, t and q, each as (x, y, 1) coefficients
 };
 
-std::vector<LayerVertex> triangleList;
 std::vector<ExactVertex> exactVertices;
 
 bool IsTexturing() { return layer.texture2D && IsTextureComplete(BoundTextureRecord()); }
-
-// The triangles of any triangle, quad or polygon mode, three vertices each.
-const LayerVertex* AsTriangleList(GLenum mode, const LayerVertex* v, GLsizei& count) {
-    triangleList.clear();
-    auto add = [&](GLsizei a, GLsizei b, GLsizei c) {
-        triangleList.push_back(v[a]);
-        triangleList.push_back(v[b]);
-        triangleList.push_back(v[c]);
-    };
-    if (mode == GL_TRIANGLES)
-        for (GLsizei i = 0; i + 2 < count; i += 3) add(i, i + 1, i + 2);
-    else if (mode == GL_QUADS)
-        for (GLsizei i = 0; i + 3 < count; i += 4) add(i, i + 1, i + 2), add(i, i + 2, i + 3);
-    else if (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP)
-        for (GLsizei i = 0; i + 2 < count; i++) i % 2 == 0 ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
-    else
-        for (GLsizei i = 1; i + 1 < count; i++) add(0, i, i + 1);
-    count = static_cast<GLsizei>(triangleList.size());
-    return triangleList.data();
-}
 
 // The s, t and q planes of a triangle whose vertices are at clip
 // coordinates clip[3] in the viewport: a window point's homogeneous
@@ -434,7 +424,7 @@ void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) 
         return;
     }
     if (mode == GL_QUADS) {
-        vertices = QuadsAsTriangles(vertices, count);
+        vertices = AsTriangleList(mode, vertices, count);
         mode = GL_TRIANGLES;
     }
     if (count == 0 || !PrepareLayerObjects()) return;
