@@ -85,6 +85,33 @@ EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
     });
 });
 
+// Asks the browser to show the canvas fullscreen. A browser grants it for a
+// few seconds after a key or click (user activation), and the program asks
+// while handling F11 a frame or so later; if that is too late (a slow frame),
+// the next key or click on the canvas asks again.
+EM_JS(void, AskForFullscreen, (), {
+    const canvas = document.getElementById("canvas");
+    const request = function() {
+        const ask = canvas.requestFullscreen || canvas.webkitRequestFullscreen;
+        return ask ? ask.call(canvas) : undefined;
+    };
+    const again = function() {
+        if (canvas.isConnected && document.fullscreenElement !== canvas) {
+            const asked = request();
+            if (asked && asked.catch) asked.catch(function() {});
+        }
+        canvas.removeEventListener("keydown", again);
+        canvas.removeEventListener("mousedown", again);
+    };
+    const asked = request();
+    if (asked && asked.catch) {
+        asked.catch(function() {
+            canvas.addEventListener("keydown", again);
+            canvas.addEventListener("mousedown", again);
+        });
+    }
+});
+
 // The screen's size in CSS pixels, for fullscreen.
 EM_JS(int, DisplayWidth, (), { return screen.width; });
 EM_JS(int, DisplayHeight, (), { return screen.height; });
@@ -216,6 +243,12 @@ static EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, v
 static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event, void*) {
     const bool wasLocked = pointerLocked;
     pointerLocked = event->isActive;
+    // A lock that comes after the program let the pointer go (the browser
+    // tells of it late) is given back at once.
+    if (pointerLocked && !pointerHeld) {
+        emscripten_exit_pointerlock();
+        return EM_FALSE;
+    }
     if (pointerLocked || !wasLocked || !pointerHeld) return EM_FALSE;
     pointerHeld = false;
     Queue({WindowActivate, 0, 0, 0, false, false});
@@ -358,13 +391,7 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
     if (webContext <= 0) return false;
     const int screenWidth = DisplayWidth(), screenHeight = DisplayHeight();
     if (screenWidth <= 0 || screenHeight <= 0) return false;
-    // The browser grants fullscreen only in answer to the user: the request
-    // waits for the key's release, the next event the page hears.
-    EmscriptenFullscreenStrategy strategy = {};
-    strategy.scaleMode = EMSCRIPTEN_FULLSCREEN_SCALE_DEFAULT;
-    strategy.canvasResolutionScaleMode = EMSCRIPTEN_FULLSCREEN_CANVAS_SCALE_NONE;
-    strategy.filteringMode = EMSCRIPTEN_FULLSCREEN_FILTERING_NEAREST;
-    emscripten_request_fullscreen_strategy(CanvasTarget, EM_TRUE, &strategy);
+    AskForFullscreen();
     SizeCanvas(screenWidth, screenHeight);
     displayCovered = true;
     *width = screenWidth;
@@ -382,10 +409,9 @@ bool PlatformCapturePointer(bool captured) {
     // a click (OnMouse). Until then the pointer's moves over the canvas turn
     // the view all the same.
     pointerHeld = captured;
-    if (captured) {
-        emscripten_request_pointerlock(CanvasTarget, EM_TRUE);
-    } else if (pointerLocked) {
-        emscripten_exit_pointerlock();
-    }
+    // Letting go also drops a request still waiting, and a lock whose news
+    // has not come yet.
+    if (captured) emscripten_request_pointerlock(CanvasTarget, EM_TRUE);
+    else emscripten_exit_pointerlock();
     return pointerHeld;
 }
