@@ -8,6 +8,7 @@
 #include <emscripten/html5.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 
@@ -83,6 +84,13 @@ EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
             resolve();
         });
     });
+});
+
+// Says text on the page's status line, where it stays when the explorer ends.
+EM_JS(void, SayOnPage, (const char* text), {
+    Module["said"] = UTF8ToString(text);
+    const status = document.getElementById("status");
+    if (status) status.textContent = Module["said"];
 });
 
 // Asks the browser to show the canvas fullscreen. A browser grants it for a
@@ -298,6 +306,12 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     attributes.minorVersion = 0;
     webContext = emscripten_webgl_create_context(CanvasTarget, &attributes);
     if (webContext <= 0 || emscripten_webgl_make_context_current(webContext) != EMSCRIPTEN_RESULT_SUCCESS) {
+        // The program ends without a word, as when a window cannot be made;
+        // a page's user needs to know why the picture stays black.
+        SayOnPage(
+            "This browser gives the page no WebGL, so the explorer cannot draw. Turn on WebGL (or the "
+            "browser's hardware acceleration), or try another browser.");
+        std::fprintf(stderr, "talvox: no WebGL context for the canvas\n");
         PlatformCloseWindow();
         return false;
     }

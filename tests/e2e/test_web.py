@@ -246,6 +246,13 @@ class WebTest(unittest.TestCase):
         self.page.wait_for("window.talvoxExitCode === 0", 20, "the explorer to end")
         self.assertIn("has ended", self.page.evaluate("document.getElementById('status').textContent"))
 
+        # A browser that gives the page no WebGL: the page says why it stays black.
+        self.page.call("Page.addScriptToEvaluateOnNewDocument",
+                       source="HTMLCanvasElement.prototype.getContext = function() { return null; };")
+        self.page.open(self.address)
+        self.page.wait_for("window.talvoxExitCode === 0 && document.getElementById('status').textContent"
+                           ".includes('no WebGL, so the explorer cannot draw')", 30, "the page to say it has no WebGL")
+
     def test_3_a_save_outlives_a_reload_and_loads_back(self):
         self.open_page()
         map_hash = ("(async () => { const b = FS.readFile('/talvox/map/0.map');"
