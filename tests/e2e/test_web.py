@@ -157,6 +157,7 @@ class WebTest(unittest.TestCase):
             harness.mouse_down(3)
             harness.move_mouse(x + width * 3 // 10 + 1, y + height * 45 // 100)
             harness.move_mouse(x + width * 3 // 10, y + height * 45 // 100)
+            time.sleep(0.3)  # held over several frames, as the program polls the button
             harness.mouse_up(3)
             for page in pages.values():
                 left, top, width, height = page.canvas_box()
@@ -164,6 +165,7 @@ class WebTest(unittest.TestCase):
                 page.mouse("mousePressed", left + width * 3 // 10, top + height * 45 // 100, "right", 2)
                 page.mouse("mouseMoved", left + width * 3 // 10 + 1, top + height * 45 // 100, "none", 2)
                 page.mouse("mouseMoved", left + width * 3 // 10, top + height * 45 // 100, "none", 2)
+                time.sleep(0.3)
                 page.mouse("mouseReleased", left + width * 3 // 10, top + height * 45 // 100, "right", 0)
             same_viewpoint("world 1, radius 60, turned")
             for gl, name, close in results:
