@@ -43,8 +43,8 @@ void main() {
 // mode 0: the colour alone; 1: colour x texel; 2: the texel's colour, with
 // the texel's alpha where the texture has one. A triangle's texture
 // coordinates come from its planes at the fragment's centre (exact), else
-// from the rasteriser's interpolation. The nearest texel is picked here,
-// coordinates wrapping where the ES texture cannot repeat.
+// from the rasteriser's interpolation. Coordinates wrap here where the ES
+// texture cannot repeat.
 const char* const FragmentShader = R"(
 #ifdef GL_FRAGMENT_PRECISION_HIGH
 precision highp float;
@@ -55,7 +55,6 @@ uniform sampler2D image;
 uniform int mode;
 uniform float alphaFromTexture;
 uniform vec2 repeat;
-uniform vec2 size;
 uniform float exact;
 varying vec4 vColour;
 varying vec2 vTexCoord;
@@ -73,7 +72,7 @@ void main() {
         uv = vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at);
     }
     uv = mix(uv, fract(uv), repeat);
-    vec4 texel = texture2D(image, (floor(uv * size) + 0.5) / size);
+    vec4 texel = texture2D(image, uv);
     if (mode == 1)
         gl_FragColor = vColour * texel;
     else
@@ -120,7 +119,6 @@ bool MakeProgram() {
     layer.alphaFromTextureUniform = glGetUniformLocation(program, "alphaFromTexture");
     layer.repeatUniform = glGetUniformLocation(program, "repeat");
     layer.imageUniform = glGetUniformLocation(program, "image");
-    layer.sizeUniform = glGetUniformLocation(program, "size");
     layer.exactUniform = glGetUniformLocation(program, "exact");
     return true;
 }
@@ -139,8 +137,6 @@ void UseProgram(const LayerMatrix& transform, bool exact = false) {
     // GL_DECAL takes the fragment's alpha; GL_REPLACE the texture's where it has one.
     glUniform1f(layer.alphaFromTextureUniform, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
     glUniform1f(layer.exactUniform, exact ? 1.0f : 0.0f);
-    glUniform2f(layer.sizeUniform, float(texture.width > 0 ? texture.width : 1),
-                float(texture.height > 0 ? texture.height : 1));
     glUniform2f(layer.repeatUniform, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
                 RepeatsInShader(texture, true) ? 1.0f : 0.0f);
 }
@@ -149,20 +145,22 @@ void UseProgram(const LayerMatrix& transform, bool exact = false) {
 // Vertices
 // ---------------------------------------------------------------------------
 
-// The triangles of any triangle, quad or polygon mode, three vertices each;
-// a quad is (0,1,2) (0,2,3).
+// The triangles of any triangle, quad or polygon mode, three vertices each
+// (a triangle list is given back as it is); a quad is (0,1,2) (0,2,3).
 std::vector<LayerVertex> triangleList;
 
 const LayerVertex* AsTriangleList(GLenum mode, const LayerVertex* v, GLsizei& count) {
+    if (mode == GL_TRIANGLES) {
+        count -= count % 3;
+        return v;
+    }
     triangleList.clear();
     auto add = [&](GLsizei a, GLsizei b, GLsizei c) {
         triangleList.push_back(v[a]);
         triangleList.push_back(v[b]);
         triangleList.push_back(v[c]);
     };
-    if (mode == GL_TRIANGLES)
-        for (GLsizei i = 0; i + 2 < count; i += 3) add(i, i + 1, i + 2);
-    else if (mode == GL_QUADS)
+    if (mode == GL_QUADS)
         for (GLsizei i = 0; i + 3 < count; i += 4) add(i, i + 1, i + 2), add(i, i + 2, i + 3);
     else if (mode == GL_TRIANGLE_STRIP || mode == GL_QUAD_STRIP)
         for (GLsizei i = 0; i + 2 < count; i++) i % 2 == 0 ? add(i, i + 1, i + 2) : add(i + 1, i, i + 2);
@@ -194,6 +192,9 @@ GLfloat ReadComponent(const LayerArray& array, GLint index, int component, bool 
     std::memcpy(&value, at, sizeof value);
     return value;
 }
+
+// The vertices of a draw read from the client arrays, kept between draws.
+std::vector<LayerVertex> arrayVertices;
 
 // Vertex index of the enabled client arrays, with current values for the rest.
 LayerVertex ReadArrayVertex(GLint index) {
@@ -505,9 +506,9 @@ void WebGlDrawArrays(GLenum mode, GLint first, GLsizei count) {
     }
     if (!layer.vertexArray.enabled || count == 0 || !PrepareLayerObjects()) return;
     if (mode == GL_QUADS || (mode >= GL_TRIANGLES && IsTexturing())) {
-        std::vector<LayerVertex> vertices(static_cast<size_t>(count));
-        for (GLsizei i = 0; i < count; i++) vertices[i] = ReadArrayVertex(first + i);
-        DrawLayerVertices(mode, vertices.data(), count);
+        arrayVertices.resize(static_cast<size_t>(count));
+        for (GLsizei i = 0; i < count; i++) arrayVertices[i] = ReadArrayVertex(first + i);
+        DrawLayerVertices(mode, arrayVertices.data(), count);
         return;
     }
     DrawClientArrays(mode, first, count);

@@ -92,7 +92,7 @@ struct LayerState {
 
     // The ES objects of the context, made on first use
     GLuint program = 0, vertexBuffer = 0, pixelTexture = 0;
-    GLint transformUniform = -1, modeUniform = -1, alphaFromTextureUniform = -1, repeatUniform = -1, sizeUniform = -1;
+    GLint transformUniform = -1, modeUniform = -1, alphaFromTextureUniform = -1, repeatUniform = -1;
     GLint exactUniform = -1;
     GLint imageUniform = -1;
 };
