@@ -148,11 +148,10 @@ bool ActOnCommandKeys() {
         if (IsKeyPressed(KeyF5 + slot)) wallTexture = slot;
     if (TakeKeyPress(KeyF11) && !ToggleFullscreen()) return false;
     if (TakeKeyPress(KeyF12)) screenshotDue = true;
-    // F10 comes as the system's key, whose messages are not recorded: it is
-    // polled, and acts when it goes down.
-    const bool f10Held = IsKeyHeld(KeyF10);
-    if (TakeKeyPress('H') || (f10Held && !f10WasHeld)) helpShown = !helpShown;
-    f10WasHeld = f10Held;
+    // F10 reaches the program where the platform leaves it to programs (on
+    // Windows it is the system's key, never recorded).
+    const bool helpKeyPressed = TakeKeyPress('H');
+    if (TakeKeyPress(KeyF10) || helpKeyPressed) helpShown = !helpShown;
     if (TakeKeyPress('U')) hudShown = !hudShown;
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();

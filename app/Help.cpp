@@ -2,7 +2,6 @@
 #include "app/Help.h"
 
 bool helpShown = false;
-bool f10WasHeld = false;
 
 // Darkens every colour of the picture to a quarter, so that the rows (and
 // not the HUD beneath them) stand out.

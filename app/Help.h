@@ -8,6 +8,13 @@
 #include "screen/Font.h"
 #include "screen/Screen.h"
 
+// The keys of the help row: F10 only where it reaches the program.
+#ifdef _WIN32
+constexpr std::string_view HelpKeyNames = "H";
+#else
+constexpr std::string_view HelpKeyNames = "H, F10";
+#endif
+
 // One row of the key help: the keys, and what they do.
 struct KeyDescription {
     std::string_view keys;
@@ -24,7 +31,7 @@ constexpr KeyDescription KeyDescriptions[] = {
     {"F1 - F4", "window scale 1 - 4"},       {"F5 - F9", "wall texture"},
     {"F11", "fullscreen on / off"},          {"F12", "picture to screenshots/"},
     {"M", "move the window to the mouse"},   {"Ctrl+S/L", "save / load map/0.map"},
-    {"H, F10", "this help on / off"},        {"U", "HUD text on / off"},
+    {HelpKeyNames, "this help on / off"},    {"U", "HUD text on / off"},
     {"Tab", "capture the pointer to look"},  {"Esc", "quit"},
 };
 constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];
@@ -50,11 +57,9 @@ constexpr bool KeyDescriptionsFit() {
 static_assert(KeyDescriptionsFit(), "the key help fits the 320 x 240 picture");
 
 // Whether the panel is shown; false at start-up. H (and F10 where the system
-// leaves it to the program) turns it on and off.
+// leaves it to the program: not on Windows, where it is the system's menu
+// key) turns it on and off.
 extern bool helpShown;
-// Whether F10 was held when the command keys last acted: F10 is polled, as
-// the system keeps its key messages to itself.
-extern bool f10WasHeld;
 
 // Draws the panel over ScreenPixels: the picture dimmed to a quarter, and each
 // row of KeyDescriptions, the keys in yellow and what they do in white.

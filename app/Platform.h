@@ -13,7 +13,7 @@
 enum WindowEventKind {
     WindowKeyDown,        // key went down, or repeats while held
     WindowKeyUp,          // key went up
-    WindowSystemKey,      // key went down or up as one of the system's own (with Alt held, F10)
+    WindowSystemKey,      // key went down or up as one of the system's own (Alt held; F10 on Windows)
     WindowMouseMove,      // the pointer is at x, y in client pixels
     WindowButtonDown,     // the mouse button key (KeyLeftButton, ...) went down
     WindowButtonUp,       // the mouse button key went up

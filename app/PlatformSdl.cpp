@@ -150,8 +150,8 @@ static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
         const bool down = sdl.type == SDL_KEYDOWN;
         // Alt+F4 closes the window, as desktops have it.
         if (down && key == KeyF4 && (sdl.key.keysym.mod & KMOD_ALT)) return true;
-        // With Alt held, and F10 and Alt themselves, keys are the system's.
-        const bool system = (sdl.key.keysym.mod & KMOD_ALT) || key == KeyF10 || key == KeyAlt;
+        // With Alt held, and Alt itself, keys are the system's.
+        const bool system = (sdl.key.keysym.mod & KMOD_ALT) || key == KeyAlt;
         event->kind = system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp;
         event->key = key;
         return true;

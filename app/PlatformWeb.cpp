@@ -184,8 +184,8 @@ static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     if (key == 0) return EM_FALSE;
     const bool down = type == EMSCRIPTEN_EVENT_KEYDOWN;
     keysHeld[key] = down;
-    // With Alt held, and F10 and Alt themselves, keys are the system's.
-    const bool system = event->altKey || key == KeyF10 || key == KeyAlt;
+    // With Alt held, and Alt itself, keys are the system's.
+    const bool system = event->altKey || key == KeyAlt;
     Queue({system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false});
     return EM_TRUE;
 }

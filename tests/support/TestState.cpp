@@ -47,7 +47,7 @@ void ResetProgramState() {
     std::memset(KeyTaken, 0, sizeof KeyTaken);
     picturePlacement = {};
     screenshotDue = false;
-    helpShown = f10WasHeld = false;
+    helpShown = false;
     mapEscapePressed = false;
     hudShown = true;
     displayRefreshRate = 60;
