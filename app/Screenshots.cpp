@@ -83,7 +83,9 @@ static bool TellScreenshotOutcome(bool saved, const char* what, const char* path
     }
     FormatShownFolder(ScreenshotFolder(), line);
     ShowNotice(line, ScreenshotNoticeMilliseconds);
-    std::printf("talvox: Screenshot saved: %s\n", path);
+    char whole[DataPathBytes];
+    SysWholePath(path, whole, sizeof whole);
+    std::printf("talvox: Screenshot saved: %s\n", whole);
     std::fflush(stdout);
     return true;
 }

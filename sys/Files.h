@@ -40,6 +40,10 @@ void SysRemoveFile(const char* path);
 // user cannot open the folder (a browser page), hands the file over as a
 // download; nothing where the folder is the user's to open.
 void SysOfferFile(const char* path);
+// The whole path of an existing file, from the root (the user sees where
+// it went, whatever the current folder), into whole (wholeBytes bytes).
+// Returns false, with path copied as it is, when the system cannot tell.
+bool SysWholePath(const char* path, char* whole, int32_t wholeBytes);
 // The size in bytes of an open regular file.
 // Returns false for anything else (a folder, a device) or when the system
 // cannot tell.

@@ -286,6 +286,15 @@ bool SysUserDataFolder(char* folder, int32_t folderBytes) {
     return false;
 }
 
+bool SysWholePath(const char* path, char* whole, int32_t wholeBytes) {
+    char* resolved = realpath(path, nullptr);
+    const int written = std::snprintf(whole, static_cast<size_t>(wholeBytes), "%s", resolved ? resolved : path);
+    std::free(resolved);
+    if (resolved && written > 0 && written < wholeBytes) return true;
+    std::snprintf(whole, static_cast<size_t>(wholeBytes), "%s", path);
+    return false;
+}
+
 bool SysFolderExists(const char* path) {
     struct stat status;
     return stat(path, &status) == 0 && S_ISDIR(status.st_mode);

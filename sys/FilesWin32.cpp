@@ -191,6 +191,13 @@ bool SysUserDataFolder(char* folder, int32_t folderBytes) {
     return written > 0 && written < folderBytes;
 }
 
+bool SysWholePath(const char* path, char* whole, int32_t wholeBytes) {
+    const DWORD length = GetFullPathNameA(path, static_cast<DWORD>(wholeBytes), whole, nullptr);
+    if (length > 0 && length < static_cast<DWORD>(wholeBytes)) return true;
+    std::snprintf(whole, static_cast<size_t>(wholeBytes), "%s", path);
+    return false;
+}
+
 bool SysFolderExists(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;

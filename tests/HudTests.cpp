@@ -2,6 +2,8 @@
 // shows.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -249,8 +251,10 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     // Both in the same second: from just after one begins.
     const std::time_t before = std::time(nullptr);
     while (std::time(nullptr) == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testing::internal::CaptureStdout();
     EXPECT_TRUE(SaveScreenshot());
     EXPECT_TRUE(SaveScreenshot());
+    const std::string printed = testing::internal::GetCapturedStdout();
     RestoreBackdrop();
     DrawNotices();
     const PixelSet shown = YellowPixels();
@@ -263,6 +267,11 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     ASSERT_GT(first.size(), 8u);
     EXPECT_EQ(std::memcmp(first.data(), signature, 8), 0) << names[1] << " is not a PNG";
     EXPECT_TRUE(ReadFileBytes("screenshots/" + names[0]) == first) << "the two pictures differ";
+    // The standard output names each file by its whole path, whatever the
+    // current folder.
+    const std::string folder = std::filesystem::current_path().string() + "/screenshots/";
+    EXPECT_EQ(printed, "talvox: Screenshot saved: " + folder + names[1] + "\ntalvox: Screenshot saved: " + folder +
+                           names[0] + "\n");
     // Each notice names the file and, on a line of its own, its folder; of
     // the four lines the oldest is pushed out.
     EXPECT_EQ(shown, NoticePixels({"Screenshot saved: " + names[1], "  screenshots/", "Screenshot saved: " + names[0],
