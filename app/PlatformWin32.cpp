@@ -10,6 +10,9 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
+#include <deque>
+
 #include "app/Explorer.h"
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
@@ -28,6 +31,11 @@ static HINSTANCE instanceHandle = nullptr;
 // Whether the pointer is captured: hidden, held inside the client area and
 // put back in its centre after every move.
 static bool pointerHeld = false;
+// The window events the window procedure has translated, oldest first, until
+// the main loop takes them.
+static std::deque<WindowEvent> pendingEvents;
+static bool quitPosted = false;
+static int32_t quitCode = 0;
 
 // The client area's centre in client and in screen pixels, and the client
 // area on the screen.
@@ -115,11 +123,15 @@ static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEve
     }
 }
 
-// The class's window procedure: a message the window handling takes returns
-// 0; everything else goes to the system's default processing.
+// The class's window procedure: a message that means a window event is
+// queued for the main loop and answered with 0; system keys and everything
+// else go to the system's default processing (Alt+F4 closes that way).
 static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowEvent event;
-    if (EventOfMessage(message, wParam, lParam, &event) && HandleWindowEvent(event)) return 0;
+    if (EventOfMessage(message, wParam, lParam, &event) && event.kind != WindowSystemKey) {
+        pendingEvents.push_back(event);
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -253,20 +265,43 @@ void PlatformCloseWindow() {
 // ---------------------------------------------------------------------------
 // Messages
 
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
+// Takes one message of the system's queue, if one waits, and dispatches it
+// (the window procedure queues its event); a WM_QUIT becomes the posted quit.
+// False when none waited.
+static bool PumpOneMessage() {
     MSG msg;
-    *exitCode = 0;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PlatformNoMessage;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
-        *exitCode = static_cast<int32_t>(msg.wParam);
-        return PlatformQuitMessage;
+        PlatformPostQuit(static_cast<int32_t>(msg.wParam));
+        return true;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
+    return true;
+}
+
+PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
+    *exitCode = 0;
+    if (quitPosted) {
+        quitPosted = false;
+        *exitCode = quitCode;
+        return PlatformQuitMessage;
+    }
+    if (pendingEvents.empty()) {
+        if (!PumpOneMessage()) return PlatformNoMessage;
+        // A message without an event of ours (or a quit, taken next).
+        if (pendingEvents.empty()) return PlatformMessageTaken;
+    }
+    const WindowEvent event = pendingEvents.front();
+    pendingEvents.pop_front();
+    HandleWindowEvent(event);
     return PlatformMessageTaken;
 }
 
-void PlatformPostQuit(int32_t exitCode) { PostQuitMessage(exitCode); }
+void PlatformPostQuit(int32_t exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
+}
 
 // ---------------------------------------------------------------------------
 // Polled state, clock, cursor
@@ -291,19 +326,26 @@ int32_t PlatformRefreshRate() {
 // How often the queue is looked at during a wait.
 static const int32_t AnswerEveryMilliseconds = 40;
 
+// Whether a key-down of the key waits among the translated events.
+static bool KeyDownQueued(int32_t virtualKey) {
+    return std::any_of(pendingEvents.begin(), pendingEvents.end(), [virtualKey](const WindowEvent& event) {
+        return event.kind == WindowKeyDown && event.key == virtualKey;
+    });
+}
+
 bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
-    // Looking at the queue tells Windows the window is alive (it is not then
-    // shown as not responding); PM_NOREMOVE leaves every message where it is.
-    // The stop key is polled, every step.
+    // Taking the system's messages answers the desktop (the window is never
+    // shown as not responding); each one the program has an event for waits
+    // in pendingEvents for the main loop. A tap of the stop key, down and up
+    // between two looks, is found there.
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        if (stopKey != 0 && PlatformKeyHeld(stopKey)) return true;
+        while (PumpOneMessage()) {
+        }
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
         const double left = end - SysMilliseconds();
         if (left <= 0.0) return false;
-        int32_t step = static_cast<int32_t>(left) + 1;
-        SysSleep(step < AnswerEveryMilliseconds ? step : AnswerEveryMilliseconds);
+        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
     }
 }
 
