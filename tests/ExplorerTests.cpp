@@ -11,6 +11,7 @@
 #include "app/Help.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
+#include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Hud.h"
 #include "render/Textures.h"
@@ -180,6 +181,48 @@ TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
     EXPECT_TRUE(hudShown);
 }
 
+// What a key that acts once per press has done, as one flag.
+static bool EffectOf(int32_t key) {
+    switch (key) {
+    case KeyF11: return picturePlacement.zoom > 0;
+    case KeyF12: return screenshotDue;
+    case 'U': return hudShown;
+    case KeyTab: return pointerCaptured;
+    default: return helpShown;  // H, F10
+    }
+}
+
+TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
+    for (int32_t key : {KeyF11, KeyF12, int32_t{'H'}, KeyF10, int32_t{'U'}, KeyTab}) {
+        OpenForTest();
+        // Tapped: down and up before the keys act; then pressed and held.
+        for (bool tapped : {true, false}) {
+            HandleWindowEvent(KeyEvent(key, true));
+            if (tapped) HandleWindowEvent(KeyEvent(key, false));
+            const bool before = EffectOf(key);
+            ASSERT_TRUE(ActOnCommandKeys());
+            EXPECT_NE(EffectOf(key), before) << "key " << key << (tapped ? " tapped" : " held");
+            screenshotDue = false;
+        }
+        HandleWindowEvent(KeyEvent(key, false));
+    }
+}
+
+TEST(CommandKeys, WhereThePointerCannotBeCapturedTheMouseStillLooks) {
+    OpenForTest();
+    scriptedCaptureRefused = true;
+    mouseX = 480;
+    mouseY = 360;
+    HandleWindowEvent(KeyEvent(KeyTab, true));
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_FALSE(pointerCaptured);
+    scriptedKeys[KeyLeftButton] = true;
+    HandleWindowEvent(MouseMoveEvent(483, 300));
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_EQ(yaw, 161.0f * 2.0f + 20.0f);
+    EXPECT_EQ(pitch, 100.0f - 30.0f);
+}
+
 // Tab pressed once: down, a pass of the command keys, up.
 static void TapTab() {
     HandleWindowEvent(KeyEvent(KeyTab, true));
@@ -337,6 +380,30 @@ TEST(MainLoop, MessagesAreHandledAheadOfFrames) {
     EXPECT_EQ(RunMainLoop(), 0);
     EXPECT_EQ(scriptedSwaps, 1);
     EXPECT_EQ(wallTexture, 2);
+}
+
+// F12 with the help panel shown: the picture is saved without the panel,
+// the same file as with the panel off.
+TEST(MainLoop, AScreenshotHoldsThePictureWithoutTheHelpPanel) {
+    ASSERT_TRUE(EnterScratchFolder("talvox-help-screenshot"));
+    for (bool help : {false, true}) {
+        OpenForTest();
+        helpShown = help;
+        QueueEvent(KeyEvent(KeyF12, true));
+        QueueEvent(KeyEvent(KeyF12, false));
+        scriptedOnSwap = [](int swaps) {
+            if (swaps == 2) KeyDown[KeyEscape] = 1;
+        };
+        EXPECT_EQ(RunMainLoop(), 0);
+    }
+    const std::vector<std::string> names = FolderEntries("screenshots");
+    EXPECT_EQ(names.size(), 2u);
+    if (names.size() == 2) {
+        const std::vector<uint8_t> first = ReadFileBytes("screenshots/" + names[0]);
+        EXPECT_GT(first.size(), 8u);
+        EXPECT_TRUE(first == ReadFileBytes("screenshots/" + names[1])) << "the help panel is in the screenshot";
+    }
+    LeaveScratchFolder();
 }
 
 TEST(MainLoop, PassesWithoutAMessageArePacedToTheDisplayAndMessagesAreNot) {

@@ -20,6 +20,7 @@ int32_t scriptedCursorX = 0, scriptedCursorY = 0;
 int32_t scriptedDisplayWidth = 1600, scriptedDisplayHeight = 1200;
 int scriptedCursorShows = 0;
 bool scriptedPointerCaptured = false;
+bool scriptedCaptureRefused = false;
 int scriptedPointerCaptures = 0;
 int scriptedSwaps = 0;
 double scriptedClock = 0.0;
@@ -45,7 +46,7 @@ void ResetScriptedPlatform() {
     scriptedDisplayWidth = 1600;
     scriptedDisplayHeight = 1200;
     scriptedCursorShows = 0;
-    scriptedPointerCaptured = false;
+    scriptedPointerCaptured = scriptedCaptureRefused = false;
     scriptedPointerCaptures = 0;
     scriptedSwaps = 0;
     scriptedClock = 0.0;
@@ -158,7 +159,7 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 void PlatformShowCursor() { scriptedCursorShows++; }
 
 bool PlatformCapturePointer(bool captured) {
-    if (!windowOpen) return false;
+    if (!windowOpen || (captured && scriptedCaptureRefused)) return false;
     if (captured && !scriptedPointerCaptured) scriptedPointerCaptures++;
     scriptedPointerCaptured = captured;
     return captured;

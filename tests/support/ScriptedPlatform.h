@@ -40,6 +40,8 @@ extern int scriptedCursorShows;
 // Whether the pointer is captured (PlatformCapturePointer), and how often it
 // was captured.
 extern bool scriptedPointerCaptured;
+// Whether the system refuses to capture the pointer; false after a reset.
+extern bool scriptedCaptureRefused;
 extern int scriptedPointerCaptures;
 extern int scriptedSwaps;
 extern double scriptedClock;
