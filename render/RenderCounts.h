@@ -18,3 +18,7 @@ struct ViewCubeCounts {
 extern ViewCubeCounts viewCubeCounts;
 // Chunk builds since the program started.
 extern int64_t chunkBuilds;
+// Sight walks since the program started: views walked whole on the drawing
+// thread, and halves of views walked on the helper thread.
+extern int64_t wholeSightWalks;
+extern int64_t helperSightWalks;

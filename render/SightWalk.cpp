@@ -34,8 +34,12 @@
 
 #include "render/Chunks.h"
 #include "render/FaceDepths.h"
+#include "render/RenderCounts.h"
 #include "sys/Worker.h"
 #include "world/WorldState.h"
+
+int64_t wholeSightWalks = 0;
+int64_t helperSightWalks = 0;
 
 namespace {
 
@@ -413,7 +417,10 @@ void WalkSight(SightWalk& walk) {
     }
 }
 
-void WalkSightJob(void* walk) { WalkSight(*static_cast<SightWalk*>(walk)); }
+void WalkSightJob(void* walk) {
+    WalkSight(*static_cast<SightWalk*>(walk));
+    helperSightWalks += 1;
+}
 
 // Folds the marking of from into into: the union of the cells, each with
 // the union of its screens, and of the chunks' boxes.
@@ -479,6 +486,7 @@ void MarkCellsInSight(const ViewVolume& view) {
     } else {
         first.part = WholeScreen;
         WalkSight(first);
+        wholeSightWalks += 1;
     }
     lastCellsInSight = sight.screens.size();
     if (lastCellsInSight >= CellsBeforeParting) partingX = FindPartingX(sight);

@@ -291,9 +291,12 @@ TEST_F(Picture, ALargeViewIsWalkedWholeWhenNoHelperThreadCanStart) {
     RegenerateWorld(0);
     viewRadius = 60;
     workerThreadRefused = true;
+    const int64_t whole = wholeSightWalks, halvesOnHelper = helperSightWalks;
     auto place = [] { PlaceViewer({140, 120, 60, 35.0f, -20.0f}); };
     EXPECT_LE(CountDifferencesAt(place, "without a helper thread", false), AllowedDifferences);
     EXPECT_GE(CountCellsInSight(), 2000) << "the view is too small to be parted";
+    EXPECT_EQ(helperSightWalks, halvesOnHelper) << "a half of the view was walked on the refused helper thread";
+    EXPECT_EQ(wholeSightWalks - whole, 2) << "the two frames' views were not both walked whole";
     workerThreadRefused = false;
 }
 
