@@ -1,9 +1,14 @@
 // The main loop and its command keys, driven through the scripted platform.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -566,4 +571,51 @@ TEST(StartUp, DataIsFoundHereThenBesideTheProgramThenInstalled) {
     else unsetenv("XDG_DATA_HOME");
     LeaveScratchFolder();
     ResetProgramState();
+}
+
+// Data in a folder the user cannot write, the current one here: saves go
+// into the user's own folder. Root may write anywhere, so as root the
+// folders are found in a child that has become nobody.
+TEST(StartUp, DataInAFolderTheUserCannotWriteSavesIntoTheUsersOwn) {
+    ResetProgramState();
+    ASSERT_TRUE(EnterScratchFolder("talvox-read-only"));
+    const std::string xdg = scratchFolder.string() + "/xdg";
+    std::filesystem::create_directories("bmp_cube");
+    std::filesystem::create_directories(xdg);
+    const char* oldData = std::getenv("XDG_DATA_HOME");
+    const std::string data = oldData ? oldData : "";
+    setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+    EXPECT_EQ(chmod(".", 0555), 0);
+    std::string saves;
+    int status = 0;
+    if (geteuid() != 0) {
+        FindDataFolders();
+        saves = saveFolder;
+    } else {
+        constexpr uid_t Nobody = 65534;
+        int ends[2] = {-1, -1};
+        EXPECT_EQ(chown(xdg.c_str(), Nobody, Nobody), 0);
+        EXPECT_EQ(pipe(ends), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0) _exit(2);
+            FindDataFolders();
+            const ssize_t length = static_cast<ssize_t>(std::strlen(saveFolder));
+            _exit(write(ends[1], saveFolder, static_cast<size_t>(length)) == length ? 0 : 1);
+        }
+        close(ends[1]);
+        char reported[DataPathBytes] = {};
+        const ssize_t got = read(ends[0], reported, sizeof reported - 1);
+        close(ends[0]);
+        EXPECT_EQ(waitpid(child, &status, 0), child);
+        saves.assign(reported, static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    }
+    chmod(".", 0755);
+    if (oldData) setenv("XDG_DATA_HOME", data.c_str(), 1);
+    else unsetenv("XDG_DATA_HOME");
+    LeaveScratchFolder();
+    ResetProgramState();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) GTEST_SKIP() << "root here cannot become nobody";
+    EXPECT_EQ(status, 0) << "the child that became nobody did not report";
+    EXPECT_EQ(saves, xdg + "/talvox/") << "saves go beside data the user cannot write";
 }
