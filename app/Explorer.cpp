@@ -122,7 +122,7 @@ bool ActOnCommandKeys() {
     if (IsKeyHeld(KeyControl) && IsKeyHeld('S')) SaveMap(0);
     if (!mapEscapePressed && IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
     if (mapEscapePressed) {
-        PlatformPostQuit(0);
+        PostQuit(0);
         ForgetKeyTaps();
         return true;
     }
@@ -143,9 +143,9 @@ bool ActOnCommandKeys() {
         SysSleep(500);
     }
     for (int32_t n = 1; n <= 4; n++)
-        if (IsKeyPressed(KeyF1 + n - 1) && !RescaleWindow(n)) return false;
+        if (WasKeyPressed(KeyF1 + n - 1) && !RescaleWindow(n)) return false;
     for (int32_t slot = 0; slot <= 4; slot++)
-        if (IsKeyPressed(KeyF5 + slot)) wallTexture = slot;
+        if (WasKeyPressed(KeyF5 + slot)) wallTexture = slot;
     if (TakeKeyPress(KeyF11) && !ToggleFullscreen()) return false;
     if (TakeKeyPress(KeyF12)) screenshotDue = true;
     // F10 reaches the program where the platform leaves it to programs (on
@@ -218,17 +218,20 @@ int RunMainLoop() {
     int exitCode = 0;
     double workBegan = SysMilliseconds();
     while (!done) {
-        int32_t quitCode = 0;
-        PlatformMessageKind kind = PlatformTakeMessage(&quitCode);
-        if (kind == PlatformQuitMessage) {
+        if (quitPosted) {
+            quitPosted = false;
             exitCode = quitCode;
             done = true;
             continue;
         }
-        if (kind == PlatformMessageTaken) continue;
+        WindowEvent event;
+        if (PlatformTakeEvent(&event)) {
+            HandleWindowEvent(event);
+            continue;
+        }
 
         if (windowActive) {
-            DrawFrame();
+            RunFrame();
             if (screenshotDue) {
                 screenshotDue = false;
                 SaveScreenshot();
@@ -238,7 +241,7 @@ int RunMainLoop() {
             if (helpShown) DrawHelpPanel();
             DrawNotices();
         }
-        if (IsKeyPressed(KeyEscape)) {
+        if (WasKeyPressed(KeyEscape)) {
             // A normal quit with Escape reports success, not the last
             // message's parameter (which would be the Escape key's code).
             done = true;

@@ -2,9 +2,6 @@
 #pragma once
 #include <cstdint>
 
-// Everything the entry point does: start-up, the main loop, shutdown.
-// Returns the process exit code.
-int RunExplorer();
 // Makes every table and the first world, opens the window and paints the
 // backdrop; false when the window cannot be opened.
 bool StartExplorer();

@@ -11,7 +11,7 @@
 #include "world/Movement.h"
 #include "world/Player.h"
 
-void DrawFrame() {
+void RunFrame() {
     const PlayerInput input = ReadPlayerInput();
     BeginPicture();
     UpdateViewAngles(input);

@@ -1,16 +1,94 @@
-// Key polling: the physical state, asked at the moment it is needed. The
-// backend counts keys only while our window has the focus, so keys typed into
-// other programs never act here.
+// The keys, buttons, mouse and pointer: the key tables and taps kept from
+// the window's events, the physical state asked of the platform at the
+// moment it is needed (the backend counts keys only while our window has the
+// focus, so keys typed into other programs never act here), the pointer's
+// capture, and the records each frame hands down.
 #include "app/Input.h"
 
 #include <algorithm>
 
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
-#include "app/Window.h"
 #include "screen/Screen.h"
 
+uint8_t KeyDown[256] = {};
+uint8_t KeyTapped[256] = {};
+uint8_t KeyTaken[256] = {};
+int32_t mouseX = 0;
+int32_t mouseY = 0;
+bool pointerCaptured = false;
+int32_t pointerMotionX = 0;
+int32_t pointerMotionY = 0;
+bool lookWaitsForMove = false;
+int32_t releasedMouseX = 0;
+int32_t releasedMouseY = 0;
+
+// ---------------------------------------------------------------------------
+// Keys held now and pressed since the last pass
+
 bool IsKeyHeld(int32_t virtualKey) { return PlatformKeyHeld(virtualKey); }
+
+bool WasKeyPressed(int32_t virtualKey) {
+    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(sizeof KeyDown)) return false;
+    return KeyDown[virtualKey] || KeyTapped[virtualKey];
+}
+
+bool TakeKeyPress(int32_t virtualKey) {
+    if (!WasKeyPressed(virtualKey) || KeyTaken[virtualKey]) return false;
+    // A tap already released counts once and leaves nothing to wait for.
+    KeyTaken[virtualKey] = KeyDown[virtualKey];
+    return true;
+}
+
+void ForgetKeyTaps() {
+    for (uint8_t& tap : KeyTapped) tap = 0;
+}
+
+// ---------------------------------------------------------------------------
+// The pointer and the input events
+
+void CapturePointer(bool captured) {
+    if (captured == pointerCaptured) return;
+    pointerCaptured = PlatformCapturePointer(captured) && captured;
+    pointerMotionX = pointerMotionY = 0;
+    // Captured now, or the platform could not hold it: nothing to wait for.
+    if (captured) return;
+    lookWaitsForMove = true;
+    releasedMouseX = mouseX;
+    releasedMouseY = mouseY;
+}
+
+bool RecordInputEvent(const WindowEvent& event) {
+    const bool inTable = event.key >= 0 && event.key < static_cast<int32_t>(sizeof KeyDown);
+    switch (event.kind) {
+    case WindowKeyDown:
+        if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
+        return true;
+    case WindowKeyUp:
+        if (inTable) KeyDown[event.key] = KeyTaken[event.key] = 0;
+        return true;
+    case WindowMouseMove:
+        mouseX = event.x;
+        mouseY = event.y;
+        return true;
+    case WindowPointerMotion:
+        if (pointerCaptured) {
+            pointerMotionX += event.x;
+            pointerMotionY += event.y;
+        }
+        return true;
+    // The buttons are polled, as held keys.
+    case WindowButtonDown:
+    case WindowButtonUp: return true;
+    // Not recorded: the system's default processing has them (Alt+F4 closes
+    // the window that way).
+    case WindowSystemKey:
+    default: return false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The records each frame hands down
 
 PlayerInput ReadPlayerInput() {
     PlayerInput input = {};

@@ -1,14 +1,64 @@
-// Reading the player's keys and mouse: polled key state, and each frame the
-// records of what the player asks for, handed down to the frame: the look,
-// marker and teleport when the frame begins, the walk at its movement step.
+// Input has one owner: every key, button, mouse and pointer state the
+// explorer reads lives here, and so does what the window's key and mouse
+// events do to it. Keys are read in two ways: held now (the platform's
+// physical state, asked at the moment it is needed) and pressed since the
+// command keys last acted (kept from the window's key events, so that a tap
+// is never lost). Each frame the held keys and the mouse become the records
+// handed down to the player's rules: the look, marker and teleport when the
+// frame begins, the walk at its movement step.
 #pragma once
 #include <cstdint>
 
 #include "world/Movement.h"
 #include "world/Player.h"
 
-// True while the key or mouse button (virtual-key code) is down.
+struct WindowEvent;
+
+extern uint8_t KeyDown[256];
+// 1 from a key-down event until the command keys have acted once, so that a
+// key tapped while the loop was busy (its key-up already handled before the
+// next frame) still acts once.
+extern uint8_t KeyTapped[256];
+// 1 once a press of the key has been taken by TakeKeyPress, until its key-up
+// event: the key's repeats while it is held are not new presses.
+extern uint8_t KeyTaken[256];
+extern int32_t mouseX;
+extern int32_t mouseY;
+// Whether Tab has captured the pointer for mouse-look; false at start-up.
+// Losing the focus, minimising or closing the window releases it.
+extern bool pointerCaptured;
+// The captured pointer's motion in window pixels since the frame last read
+// it (right and down positive).
+extern int32_t pointerMotionX;
+extern int32_t pointerMotionY;
+// Set when the pointer is released: mouse-look waits until the pointer
+// moves with a button held, so that the view does not jump to it; from where
+// it was when released, or last seen with no button held.
+extern bool lookWaitsForMove;
+extern int32_t releasedMouseX;
+extern int32_t releasedMouseY;
+
+// Held now: true while the key or mouse button (virtual-key code) is down,
+// as the platform tells at the moment of the call.
 bool IsKeyHeld(int32_t virtualKey);
+// Pressed since the command keys last acted: the key's entry is down, or it
+// was tapped meanwhile.
+bool WasKeyPressed(int32_t virtualKey);
+// For keys that act once per press (F10 to F12, H, U, Tab): true when the
+// key was pressed since the command keys last acted and this press has not
+// been taken yet.
+bool TakeKeyPress(int32_t virtualKey);
+// Forgets every tap: each has had its effect once the command keys acted.
+void ForgetKeyTaps();
+// Captures the pointer for mouse-look, or releases it (then mouse-look
+// waits for the pointer to move with a button held); nothing when it is
+// already so. Stays released where the platform cannot hold it.
+void CapturePointer(bool captured);
+// What a key, button, mouse or pointer event does to the state above: true
+// when it is the program's, false for the system's keys (left to the
+// platform) and for events that are not input.
+bool RecordInputEvent(const WindowEvent& event);
+
 // What the held keys and buttons and the last mouse position ask for now:
 // look while any button is held (the mouse in picture units at the window
 // scale, or through the fullscreen zoom and margins), the marker for the

@@ -6,7 +6,9 @@
 constexpr int32_t KeyLeftButton = 0x01;
 constexpr int32_t KeyRightButton = 0x02;
 constexpr int32_t KeyMiddleButton = 0x04;
+constexpr int32_t KeyBackspace = 0x08;
 constexpr int32_t KeyTab = 0x09;
+constexpr int32_t KeyEnter = 0x0D;
 constexpr int32_t KeyShift = 0x10;
 constexpr int32_t KeyControl = 0x11;
 constexpr int32_t KeyAlt = 0x12;

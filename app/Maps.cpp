@@ -42,7 +42,7 @@ static void DrawMapLine(const char* line) {
 
 // Shows the outcome over a fresh frame and holds it for the user to read.
 static void ShowMapOutcome(const char* message) {
-    DrawFrame();
+    RunFrame();
     DrawMapLine(message);
     PresentScreen();
     PlatformSwapBuffers();
@@ -84,7 +84,7 @@ static void ShowBarOverProgressPicture() {
 // Whether Escape has been pressed since the operation began: held now, or
 // its key-down recorded (the tap latch).
 static bool EscapeSeen() {
-    if (IsKeyPressed(KeyEscape) || IsKeyHeld(KeyEscape)) mapEscapePressed = true;
+    if (WasKeyPressed(KeyEscape) || IsKeyHeld(KeyEscape)) mapEscapePressed = true;
     return mapEscapePressed;
 }
 
@@ -103,7 +103,7 @@ static bool ShowMapProgress(MapStage stage, bool firstVolume) {
     if (EscapeSeen()) return savingMap;
     switch (stage) {
     case MapChunkStarting:
-        DrawFrame();
+        RunFrame();
         if (firstVolume) {
             DrawMapLine(progressLine);
             DrawMapBar(chunksMoved, MapChunkCount());
@@ -116,7 +116,7 @@ static bool ShowMapProgress(MapStage stage, bool firstVolume) {
         break;
     case MapChunkMoved: PauseWatchingEscape(MapChunkPauseMilliseconds); break;
     case MapAllMoved:
-        DrawFrame();
+        RunFrame();
         ShowBarOverProgressPicture();
         PauseWatchingEscape(MapChunkPauseMilliseconds);
         break;

@@ -1,15 +1,19 @@
 // The platform seam: the window, the GL context and input, everything the
-// shell needs from the operating system but files and time.
-// One backend file implements it per platform (SDL2, Win32) and the tests
-// have a scripted one. Nothing outside the backends includes a platform header.
-// The half that needs no window (files, clock, sleep) is the system layer's:
-// sys/Files.h and sys/Time.h.
+// explorer needs from the operating system but files and time. One backend
+// in platform/ implements it per build: PlatformSdl.cpp (Linux, and anywhere
+// SDL2 runs), PlatformWin32.cpp (Windows) and PlatformWeb.cpp (a browser
+// page); the tests have a scripted one (tests/support/ScriptedPlatform.cpp).
+// Calls go one way: the explorer calls the platform, and takes the window's
+// events back from it when it asks. The one call the other way is the entry
+// point's RunExplorer. Nothing outside the backends includes a platform
+// header. The half that needs no window (files, clock, sleep) is the system
+// layer's: sys/Files.h and sys/Time.h.
 #pragma once
 #include <cstdint>
 
 // What happened to the window, in the program's own words: every backend
-// turns its platform's events into these records and hands each to
-// HandleWindowEvent (app/Window.h).
+// turns its platform's events into these records, which the main loop takes
+// (PlatformTakeEvent) and hands to its window handling (app/Window.h).
 enum WindowEventKind {
     WindowKeyDown,        // key went down, or repeats while held
     WindowKeyUp,          // key went up
@@ -32,6 +36,11 @@ struct WindowEvent {
     bool focused;    // activation: the window has the keyboard focus now
 };
 
+// The explorer's side, called by each entry point (main, WinMain, the page's
+// main): start-up, the main loop and shutdown. Returns the process's exit
+// code.
+int RunExplorer();
+
 // When the window opens: creates the borderless window titled title at the
 // screen's top-left with a client area of width x height, and a
 // double-buffered GL context (colourBits colour, 16 depth bits asked for),
@@ -43,14 +52,9 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
 // of them are missing.
 void PlatformCloseWindow();
 
-enum PlatformMessageKind { PlatformNoMessage, PlatformMessageTaken, PlatformQuitMessage };
-
-// Takes at most one pending event of the platform and, unless it is the
-// quit, hands what it means to HandleWindowEvent. *exitCode receives the
-// quit's exit code.
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode);
-// Queues the quit, which a later PlatformTakeMessage returns.
-void PlatformPostQuit(int32_t exitCode);
+// At each pass of the main loop, and nowhere else: takes the oldest event
+// waiting for the window into *event. Returns false when none waits.
+bool PlatformTakeEvent(WindowEvent* event);
 // Whether the key or mouse button (our key code) is physically down now;
 // false while another window has the keyboard focus.
 bool PlatformKeyHeld(int32_t virtualKey);
@@ -63,10 +67,10 @@ void* PlatformGlFunction(const char* name);
 int32_t PlatformRefreshRate();
 // For the pauses of map saving and loading: waits about milliseconds while
 // the platform keeps answering the desktop (so the window is never shown as
-// not responding), without taking any event out of the queue. With a
-// stopKey (our key code; 0 for none) it returns early, true, as soon as that
-// key is held, or, where the platform can tell, waits in the queue as
-// pressed; false when the time ran out.
+// not responding); the events that come meanwhile wait for the main loop.
+// With a stopKey (our key code; 0 for none) it returns early, true, as soon
+// as that key is held or its press waits among those events; false when the
+// time ran out.
 bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);

@@ -2,24 +2,16 @@
 // table of what each window event does.
 #include "app/Window.h"
 
+#include "app/Input.h"
 #include "app/Platform.h"
 #include "render/Textures.h"
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
 #include "screen/Screen.h"
 
-uint8_t KeyDown[256] = {};
-uint8_t KeyTapped[256] = {};
-uint8_t KeyTaken[256] = {};
 uint8_t windowActive = 1;
-int32_t mouseX = 0;
-int32_t mouseY = 0;
-bool pointerCaptured = false;
-int32_t pointerMotionX = 0;
-int32_t pointerMotionY = 0;
-bool lookWaitsForMove = false;
-int32_t releasedMouseX = 0;
-int32_t releasedMouseY = 0;
+bool quitPosted = false;
+int32_t quitCode = 0;
 int32_t displayRefreshRate = 60;
 
 // The rate assumed when the platform cannot tell.
@@ -68,35 +60,12 @@ void InitRenderState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-bool IsKeyPressed(int32_t virtualKey) {
-    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(sizeof KeyDown)) return false;
-    return KeyDown[virtualKey] || KeyTapped[virtualKey];
-}
-
-bool TakeKeyPress(int32_t virtualKey) {
-    if (!IsKeyPressed(virtualKey) || KeyTaken[virtualKey]) return false;
-    // A tap already released counts once and leaves nothing to wait for.
-    KeyTaken[virtualKey] = KeyDown[virtualKey];
-    return true;
-}
-
-void ForgetKeyTaps() {
-    for (uint8_t& tap : KeyTapped) tap = 0;
-}
-
-void CapturePointer(bool captured) {
-    if (captured == pointerCaptured) return;
-    pointerCaptured = PlatformCapturePointer(captured) && captured;
-    pointerMotionX = pointerMotionY = 0;
-    // Captured now, or the platform could not hold it: nothing to wait for.
-    if (captured) return;
-    lookWaitsForMove = true;
-    releasedMouseX = mouseX;
-    releasedMouseY = mouseY;
+void PostQuit(int32_t exitCode) {
+    quitPosted = true;
+    quitCode = exitCode;
 }
 
 bool HandleWindowEvent(const WindowEvent& event) {
-    const bool inTable = event.key >= 0 && event.key < static_cast<int32_t>(sizeof KeyDown);
     switch (event.kind) {
     case WindowActivate:
         // Only minimising stops frames; losing the focus does not.
@@ -108,30 +77,8 @@ bool HandleWindowEvent(const WindowEvent& event) {
         // Refused: neither the screen saver nor the display's power-down
         // starts through this window.
         return true;
-    case WindowClose: PlatformPostQuit(0); return true;
-    case WindowKeyDown:
-        if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
-        return true;
-    case WindowKeyUp:
-        if (inTable) KeyDown[event.key] = KeyTaken[event.key] = 0;
-        return true;
-    case WindowSystemKey:
-        // Not recorded: the system's default processing has them (Alt+F4
-        // closes the window that way).
-        return false;
-    case WindowMouseMove:
-        mouseX = event.x;
-        mouseY = event.y;
-        return true;
-    case WindowPointerMotion:
-        if (pointerCaptured) {
-            pointerMotionX += event.x;
-            pointerMotionY += event.y;
-        }
-        return true;
-    case WindowResize:
-    case WindowButtonDown:
-    case WindowButtonUp: return true;
+    case WindowClose: PostQuit(0); return true;
+    case WindowResize: return true;
+    default: return RecordInputEvent(event);
     }
-    return false;
 }

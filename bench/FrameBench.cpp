@@ -1,4 +1,4 @@
-// Frame benchmark: DrawFrame (3D pass, read-back, composite, HUD) against
+// Frame benchmark: RunFrame (3D pass, read-back, composite, HUD) against
 // the plain per-cell drawing of the same scene, side by side in one run, from
 // fixed viewpoints of both generated worlds at view radius 12, 30 and 60: in
 // each world the three places near its middle from which sight reaches
@@ -14,7 +14,7 @@
 // With a picture prefix, every pair of pictures that differs is written as
 // <prefix><n>-fast.ppm, -plain.ppm and -diff.ppm (differing pixels white).
 //
-// The sweep instead times DrawFrame from thousands of seeded random
+// The sweep instead times RunFrame from thousands of seeded random
 // viewpoints (open cells, rock, chunk sides; both worlds and one with odd
 // cells scattered in), at each one's own radius and at radius 60, and
 // compares each picture with the plain drawing at its own radius:
@@ -41,6 +41,7 @@
 #include <vector>
 
 #include "app/Frames.h"
+#include "app/Input.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
@@ -165,17 +166,17 @@ double IdenticalShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>&
 Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int plainFrames) {
     viewRadius = radius;
     PlaceViewer(v.view);
-    DrawFrame();  // settles the lantern and builds the chunks
+    RunFrame();  // settles the lantern and builds the chunks
     PlaceViewer(v.view);
     std::vector<double> fast, plain;
     for (int i = 0; i < fastFrames; i++) {
         PlaceViewer(v.view);
         double start = NowMilliseconds();
-        DrawFrame();
+        RunFrame();
         fast.push_back(NowMilliseconds() - start);
     }
     PlaceViewer(v.view);
-    DrawFrame();
+    RunFrame();
     ViewCubeCounts counts = viewCubeCounts;
     std::vector<uint8_t> fastPicture = ReadbackRgb();
     PlaceViewer(v.view);
@@ -205,17 +206,17 @@ Row MeasureViewpoint(const BenchView& v, int32_t radius, int fastFrames, int pla
             counts};
 }
 
-// The whole frame of the main loop: DrawFrame, PresentScreen, swap.
+// The whole frame of the main loop: RunFrame, PresentScreen, swap.
 void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& times) {
     viewRadius = 60;
     PlaceViewer(v.view);
-    DrawFrame();
+    RunFrame();
     PresentScreen();
     PlatformSwapBuffers();
     for (int i = 0; i < frames; i++) {
         PlaceViewer(v.view);
         double start = NowMilliseconds();
-        DrawFrame();
+        RunFrame();
         PresentScreen();
         PlatformSwapBuffers();
         times.push_back(NowMilliseconds() - start);
@@ -226,7 +227,7 @@ void MeasureWholeFrame(const BenchView& v, int frames, std::vector<double>& time
 // The sweep
 // ---------------------------------------------------------------------------
 
-// One viewpoint of the sweep as measured: DrawFrame's median at its own
+// One viewpoint of the sweep as measured: RunFrame's median at its own
 // radius and at radius 60, the median processor time of those at radius 60,
 // and the share of pixels equal to the plain drawing at its own radius (-1
 // when not compared).
@@ -248,17 +249,17 @@ void StandAt(const SweepView& s, int32_t radius) {
     viewRadius = radius;
 }
 
-// Median of frames DrawFrames from s at radius, after one that builds
+// Median of frames RunFrames from s at radius, after one that builds
 // what it needs; with processMs, also the median processor time they took.
 double TimeFrames(const SweepView& s, int32_t radius, int frames, bool* occluding, int32_t* sightCells = nullptr,
                   double* processMs = nullptr) {
     StandAt(s, radius);
-    DrawFrame();
+    RunFrame();
     std::vector<double> times, processTimes;
     for (int i = 0; i < frames; i++) {
         StandAt(s, radius);
         const double start = NowMilliseconds(), processStart = ProcessMilliseconds();
-        DrawFrame();
+        RunFrame();
         times.push_back(NowMilliseconds() - start);
         processTimes.push_back(ProcessMilliseconds() - processStart);
     }
@@ -360,7 +361,7 @@ int RunFingerprint(int argc, char** argv) {
         for (const SweepView& s : MakeSweepViews(seed + static_cast<uint32_t>(w), open, rare, rare))
             for (int32_t radius : {s.radius, 60}) {
                 StandAt(s, radius);
-                DrawFrame();
+                RunFrame();
                 std::fprintf(out, "world %d view %d,%d,%d radius %d: %016llx\n", w, s.view.x, s.view.y, s.view.z,
                              radius, static_cast<unsigned long long>(HashBytes(ScreenPixels, ScreenPixelCount * 4)));
             }
@@ -417,7 +418,7 @@ int RunSweep(int argc, char** argv) {
             row.ownMs = TimeFrames(s, s.radius, frames, &row.occluding);
             if (plain) {
                 StandAt(s, s.radius);
-                DrawFrame();
+                RunFrame();
                 std::vector<uint8_t> fastPicture = ReadbackRgb();
                 StandAt(s, s.radius);
                 std::vector<uint8_t> plainPicture(ScreenPixelCount * 3);
@@ -559,7 +560,7 @@ int main(int argc, char** argv) {
     }
 
     std::printf(
-        "\n| viewpoint | radius | DrawFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | "
+        "\n| viewpoint | radius | RunFrame median ms | worst ms | plain median ms | plain worst ms | plain / fast | "
         "identical pixels |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Row& r : rows)
@@ -581,7 +582,7 @@ int main(int argc, char** argv) {
             leastIdentical = std::min(leastIdentical, r.identical);
         }
         std::printf(
-            "radius %2d: DrawFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
+            "radius %2d: RunFrame %.2f ms at the slowest viewpoint (plain %.1f ms), at least %.3f %% identical\n",
             radius, worst, worstPlain, leastIdentical);
     }
     double worstWhole = 0.0;

@@ -25,7 +25,7 @@ int main() {
         return 1;
     }
     double started = Now();
-    DrawFrame();
+    RunFrame();
     PresentScreen();
     PlatformSwapBuffers();
     double presented = Now();

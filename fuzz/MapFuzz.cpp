@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Frames.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
@@ -73,7 +74,7 @@ static void WalkTheLoadedWorld(const uint8_t* controls, size_t count) {
     if (c[7] & 16) ScatterLights();
     wallTexture = c[5] % 5;
     for (int frame = 0; frame < 4; frame++) {
-        DrawFrame();
+        RunFrame();
         for (float offset : {px, py, pz})
             if (!std::isfinite(offset) || offset < 0.0f || offset > 1.0f) Broken("an offset left 0..1");
     }

@@ -556,7 +556,7 @@ TEST_F(Drawing, TeleportMovesOncePerFramePausingHalfASecond) {
                 break;
             }
         }
-        DrawFrame();
+        RunFrame();
         ASSERT_EQ(scriptedSleeps, std::vector<int32_t>(frame + 1, 500)) << "frame " << frame;
         EXPECT_EQ(randomState, replay) << "frame " << frame;
         // The player moves only as the teleport says: the walk after the
@@ -581,7 +581,7 @@ TEST_F(Drawing, TheTeleportFrameIsDrawnWhollyAtTheNewPlace) {
     SetCell(70, 70, 70, CellEmpty);
     scriptedKeys['T'] = true;
     SeedRandom(77);
-    DrawFrame();
+    RunFrame();
     ASSERT_NE(SX, 100);
     // Which pixels the frame covered; its colours still come from the lights
     // selected before the teleport.
@@ -594,7 +594,7 @@ TEST_F(Drawing, TheTeleportFrameIsDrawnWhollyAtTheNewPlace) {
     std::vector<bool> teleported = coverage();
     // The same place drawn again without the key covers the same pixels.
     scriptedKeys['T'] = false;
-    DrawFrame();
+    RunFrame();
     EXPECT_EQ(teleported, coverage());
     EXPECT_GT(std::count(teleported.begin(), teleported.end(), true), ScreenPixelCount / 2);
 }
@@ -602,7 +602,7 @@ TEST_F(Drawing, TheTeleportFrameIsDrawnWhollyAtTheNewPlace) {
 TEST_F(Drawing, TeleportWithNowhereToGoStaysAfterAThousandTries) {
     scriptedKeys['T'] = true;
     SeedRandom(5);
-    DrawFrame();
+    RunFrame();
     EXPECT_EQ(SX, 100);
     EXPECT_EQ(SY, 100);
     EXPECT_EQ(SZ, 100);
@@ -614,7 +614,7 @@ TEST_F(Drawing, KeysDoNothingWhenNoCellIsDrawn) {
     scriptedKeys['T'] = true;
     scriptedKeys['5'] = true;
     SX = SY = SZ = -100;
-    DrawFrame();
+    RunFrame();
     EXPECT_TRUE(scriptedSleeps.empty());
     EXPECT_EQ(Lights[0].x, LightUnsetCell);
     EXPECT_EQ(Lights[1].x, LightUnsetCell);
@@ -623,7 +623,7 @@ TEST_F(Drawing, KeysDoNothingWhenNoCellIsDrawn) {
 TEST_F(Drawing, TheHighestHeldDigitPlacesTheMarker) {
     scriptedKeys['3'] = true;
     scriptedKeys['6'] = true;
-    DrawFrame();
+    RunFrame();
     EXPECT_EQ(Lights[1].x, 100);
     EXPECT_EQ(Lights[1].y, 104);
     EXPECT_EQ(Lights[1].z, 100);
@@ -635,7 +635,7 @@ TEST_F(Drawing, TheHighestHeldDigitPlacesTheMarker) {
     // Released, the marker stays where it was put.
     scriptedKeys['3'] = scriptedKeys['6'] = false;
     SY = 90;
-    DrawFrame();
+    RunFrame();
     EXPECT_EQ(Lights[1].y, 104);
     EXPECT_EQ(Lights[0].y, 90);
 }

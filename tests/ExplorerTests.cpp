@@ -16,6 +16,7 @@
 #include "app/Help.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
+#include "app/Platform.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "render/Hud.h"

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/Explorer.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"

@@ -1,4 +1,4 @@
-// Whole frames: the picture DrawFrame makes must match the plain per-cell
+// Whole frames: the picture RunFrame makes must match the plain per-cell
 // reference drawing of the same scene, in small carved worlds and in both
 // generated ones, from several places, view directions and radii, across
 // wall textures and changes of the world between frames (including the
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/Frames.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "app/Window.h"
@@ -101,11 +102,11 @@ int CompareWithPlain(const std::vector<uint8_t>& frame, const int32_t cell[3], c
 template <typename Place>
 int CountDifferencesAt(Place place, const std::string& where, bool sparse) {
     place();
-    DrawFrame();
+    RunFrame();
     place();
     const int32_t cell[3] = {SX, SY, SZ};
     const float offsets[3] = {px, py, pz};
-    DrawFrame();
+    RunFrame();
     std::vector<uint8_t> frame = ReadbackRgb();
     return CompareWithPlain(frame, cell, offsets, where, sparse);
 }
@@ -334,7 +335,7 @@ TEST_F(Picture, EveryLineOfSightIsFollowedToItsFirstFace) {
         // frame's cells divide.
         for (int frame = 0; frame < 2; frame++) {
             PlaceViewer(view);
-            DrawFrame();
+            RunFrame();
             EXPECT_GT(CountCellsInSight(), 2000) << Describe(view);
         }
         PlaceViewer(view);
@@ -429,14 +430,14 @@ TEST_F(Picture, FramesMatchThePlainDrawingThroughSmallOpenings) {
 
     // Walled up, the room can no longer be seen: its faces are left out.
     PlaceViewer({100, 100, 99, 0.0f, 90.0f});
-    DrawFrame();
+    RunFrame();
     const int32_t open = viewCubeCounts.faces + viewCubeCounts.rects;
     for (int32_t x : {95, 101, 102, 107}) DungeonMap[CellIndex(x, 111, x == 107 ? 100 : 99)] = CellSolid;
     DungeonMap[CellIndex(101, 111, 98)] = DungeonMap[CellIndex(102, 111, 98)] = DungeonMap[CellIndex(107, 111, 101)] =
         CellSolid;
     MarkVolumesChanged();
     PlaceViewer({100, 100, 99, 0.0f, 90.0f});
-    DrawFrame();
+    RunFrame();
     EXPECT_TRUE(viewCubeCounts.occluding);
     EXPECT_LT(viewCubeCounts.faces + viewCubeCounts.rects, open);
     const Viewpoint walled = {100, 100, 99, 0.0f, 90.0f};
@@ -490,7 +491,7 @@ TEST_F(Picture, FramesDuringAMapLoadShowTheCellsLoadedSoFar) {
     FillCells(view.x - 1, view.y - 1, view.z - 1, view.x + 1, view.y + 1, view.z + 1, CellEmpty);
     viewRadius = 12;
     PlaceViewer(view);
-    DrawFrame();
+    RunFrame();
     int compared = 0;
     scriptedOnSwap = [&](int) {
         // The frame just shown; the cells it drew have not changed since.
@@ -516,7 +517,7 @@ TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
     auto lookAround = [&] {
         for (float look : {0.0f, 90.0f, 180.0f, 270.0f}) {
             PlaceViewer({views[0].x, views[0].y, views[0].z, look, 90.0f});
-            DrawFrame();
+            RunFrame();
             EXPECT_GT(viewCubeCounts.faces + viewCubeCounts.rects, 0);
         }
     };
@@ -531,12 +532,12 @@ TEST_F(Picture, ChunksAreBuiltOnceAndAgainAfterEveryChangeOfTheCells) {
     // A regeneration, even of the same world, and a direct write that is
     // announced each make the next frame build its chunks again.
     RegenerateWorld(0);
-    DrawFrame();
+    RunFrame();
     const int64_t afterRegeneration = chunkBuilds;
     EXPECT_GT(afterRegeneration, first);
     DungeonMap[CellIndex(views[0].x + 3, views[0].y, views[0].z)] = CellSolid;
     MarkVolumesChanged();
-    DrawFrame();
+    RunFrame();
     EXPECT_GT(chunkBuilds, afterRegeneration);
 }
 
@@ -618,7 +619,7 @@ TEST(Presentation, FillsTheWindowWithTheSamePixelsAsZoomedPixelDrawing) {
     const int left = picturePlacement.left, bottom = picturePlacement.bottom;
     for (int pass = 0; pass < 3; pass++) {
         if (pass == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        else DrawFrame();
+        else RunFrame();
         PresentScreen();
         std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());

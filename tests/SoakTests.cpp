@@ -20,6 +20,7 @@
 #include <string>
 
 #include "app/Explorer.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
 #include "render/Blocks.h"

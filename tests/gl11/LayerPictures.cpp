@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/Frames.h"
+#include "app/Input.h"
 #include "app/Notices.h"
 #include "app/Window.h"
 #include "render/Bitmaps.h"
@@ -56,8 +57,8 @@ std::vector<uint8_t> ReadWindow() {
 // Draws the frame twice (the first settles the lantern), the notice over it,
 // and presents it as placed.
 CasePictures DrawCase(const Presentation& where, bool throughPixelDrawing) {
-    DrawFrame();
-    DrawFrame();
+    RunFrame();
+    RunFrame();
     DrawNotices();
     CasePictures pictures;
     std::copy(clearColourKey, clearColourKey + 3, pictures.key);

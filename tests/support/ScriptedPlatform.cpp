@@ -4,7 +4,6 @@
 #include "tests/support/ScriptedPlatform.h"
 
 #include "app/Platform.h"
-#include "app/Window.h"
 #include "sys/Time.h"
 
 std::deque<WindowEvent> scriptedEvents;
@@ -30,8 +29,6 @@ std::function<void(int)> scriptedOnSwap;
 std::function<void(int32_t)> scriptedOnSleep;
 
 static bool windowOpen = false;
-static bool quitPosted = false;
-static int32_t quitCode = 0;
 
 void ResetScriptedPlatform() {
     PlatformCloseWindow();
@@ -54,8 +51,6 @@ void ResetScriptedPlatform() {
     scriptedSleeps.clear();
     scriptedOnSwap = nullptr;
     scriptedOnSleep = nullptr;
-    quitPosted = false;
-    quitCode = 0;
 }
 
 void QueueEvent(const WindowEvent& event) { scriptedEvents.push_back(event); }
@@ -88,23 +83,11 @@ void PlatformCloseWindow() {
     windowOpen = false;
 }
 
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
-    *exitCode = 0;
-    if (quitPosted) {
-        quitPosted = false;
-        *exitCode = quitCode;
-        return PlatformQuitMessage;
-    }
-    if (scriptedEvents.empty()) return PlatformNoMessage;
-    const WindowEvent next = scriptedEvents.front();
+bool PlatformTakeEvent(WindowEvent* event) {
+    if (scriptedEvents.empty()) return false;
+    *event = scriptedEvents.front();
     scriptedEvents.pop_front();
-    HandleWindowEvent(next);
-    return PlatformMessageTaken;
-}
-
-void PlatformPostQuit(int32_t exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
+    return true;
 }
 
 bool PlatformKeyHeld(int32_t virtualKey) {

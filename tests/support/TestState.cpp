@@ -6,6 +6,7 @@
 
 #include "app/Explorer.h"
 #include "app/Help.h"
+#include "app/Input.h"
 #include "app/Maps.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
@@ -51,6 +52,8 @@ void ResetProgramState() {
     mapEscapePressed = false;
     hudShown = true;
     displayRefreshRate = 60;
+    quitPosted = false;
+    quitCode = 0;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
     mouseX = mouseY = 0;

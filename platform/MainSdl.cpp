@@ -2,10 +2,10 @@
 // close requests, so they end the program as closing the window does.
 #include <SDL.h>
 
-#include "app/Explorer.h"
+#include "app/Platform.h"
 
 int main(int, char**) {
-    int exitCode = RunExplorer();
+    const int exitCode = RunExplorer();
     SDL_Quit();
     return exitCode;
 }

@@ -3,19 +3,14 @@
 // into the program's window events and key codes.
 #include <SDL.h>
 
-#include <algorithm>
-
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
-#include "app/Window.h"
-#include "sys/Time.h"
+#include "platform/PlatformEvents.h"
 
 static SDL_Window* sdlWindow = nullptr;
 static SDL_GLContext sdlContext = nullptr;
-static bool quitPosted = false;
 // Whether the pointer is captured: SDL's relative mouse mode.
 static bool pointerHeld = false;
-static int32_t quitCode = 0;
 
 // ---------------------------------------------------------------------------
 // Key translation
@@ -40,9 +35,9 @@ static int32_t VirtualKeyOf(const SDL_Keysym& key) {
     case SDL_SCANCODE_RSHIFT: return KeyShift;
     case SDL_SCANCODE_LALT:
     case SDL_SCANCODE_RALT: return KeyAlt;
-    case SDL_SCANCODE_RETURN: return 0x0D;
-    case SDL_SCANCODE_TAB: return 0x09;
-    case SDL_SCANCODE_BACKSPACE: return 0x08;
+    case SDL_SCANCODE_RETURN: return KeyEnter;
+    case SDL_SCANCODE_TAB: return KeyTab;
+    case SDL_SCANCODE_BACKSPACE: return KeyBackspace;
     case SDL_SCANCODE_LEFT: return KeyArrowLeft;
     case SDL_SCANCODE_UP: return KeyArrowUp;
     case SDL_SCANCODE_RIGHT: return KeyArrowRight;
@@ -201,23 +196,13 @@ static bool TranslateEvent(const SDL_Event& sdl, WindowEvent* event) {
     }
 }
 
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
-    *exitCode = 0;
-    if (quitPosted) {
-        quitPosted = false;
-        *exitCode = quitCode;
-        return PlatformQuitMessage;
-    }
+void PumpPlatformEvents() {
+    // Polling also answers the window manager's pings and brings the polled
+    // key state up to date.
     SDL_Event sdl;
-    if (!SDL_PollEvent(&sdl)) return PlatformNoMessage;
     WindowEvent event;
-    if (TranslateEvent(sdl, &event)) HandleWindowEvent(event);
-    return PlatformMessageTaken;
-}
-
-void PlatformPostQuit(int32_t exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
+    while (SDL_PollEvent(&sdl))
+        if (TranslateEvent(sdl, &event)) QueueWindowEvent(event);
 }
 
 // ---------------------------------------------------------------------------
@@ -251,33 +236,6 @@ int32_t PlatformRefreshRate() {
     SDL_DisplayMode mode;
     if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
     return mode.refresh_rate;
-}
-
-// How often the desktop is answered during a wait.
-constexpr int32_t AnswerEveryMilliseconds = 40;
-
-// Whether a key-down of the key waits in SDL's queue (left there).
-static bool KeyDownQueued(int32_t virtualKey) {
-    SDL_Event events[64];
-    const int count = SDL_PeepEvents(events, 64, SDL_PEEKEVENT, SDL_KEYDOWN, SDL_KEYDOWN);
-    for (int i = 0; i < count; i++)
-        if (VirtualKeyOf(events[i].key.keysym) == virtualKey) return true;
-    return false;
-}
-
-bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
-    // Pumping moves the system's events into SDL's queue, where they wait for
-    // the main loop; it also answers the window manager's pings and brings
-    // the polled key state up to date. A tap of the stop key shorter than a
-    // step is still found in the queue.
-    const double end = SysMilliseconds() + milliseconds;
-    for (;;) {
-        SDL_PumpEvents();
-        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
-        const double left = end - SysMilliseconds();
-        if (left <= 0.0) return false;
-        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
-    }
 }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {

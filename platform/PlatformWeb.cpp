@@ -10,12 +10,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
-#include "app/Window.h"
-#include "sys/Time.h"
+#include "platform/PlatformEvents.h"
 #include "webgl/GL11.h"
 
 // The canvas every event is taken from; a fresh one stands in its place each
@@ -23,7 +21,6 @@
 static const char* const CanvasTarget = "#canvas";
 
 static EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webContext = 0;
-static std::deque<WindowEvent> pendingEvents;
 // Keys and buttons held, by our key code, as the browser's events said.
 static bool keysHeld[256] = {};
 static bool canvasFocused = false;
@@ -34,8 +31,6 @@ static bool pointerHeld = false;
 static bool pointerLocked = false;
 // Whether the canvas was asked to cover the display (F11).
 static bool displayCovered = false;
-static bool quitPosted = false;
-static int32_t quitCode = 0;
 
 // ---------------------------------------------------------------------------
 // The page's side
@@ -162,9 +157,9 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
         {"ShiftRight", KeyShift},
         {"AltLeft", KeyAlt},
         {"AltRight", KeyAlt},
-        {"Enter", 0x0D},
+        {"Enter", KeyEnter},
         {"Tab", KeyTab},
-        {"Backspace", 0x08},
+        {"Backspace", KeyBackspace},
         {"ArrowLeft", KeyArrowLeft},
         {"ArrowUp", KeyArrowUp},
         {"ArrowRight", KeyArrowRight},
@@ -175,8 +170,6 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
     return 0;
 }
 
-static void Queue(const WindowEvent& event) { pendingEvents.push_back(event); }
-
 // Keys: recorded and queued, and kept from the browser (F5 does not reload,
 // F1 opens no help, Ctrl+S saves no page) while the canvas has the focus.
 static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
@@ -186,7 +179,7 @@ static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     keysHeld[key] = down;
     // With Alt held, and Alt itself, keys are the system's.
     const bool system = event->altKey || key == KeyAlt;
-    Queue({system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false});
+    QueueWindowEvent({system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false});
     return EM_TRUE;
 }
 
@@ -205,11 +198,11 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     case EMSCRIPTEN_EVENT_MOUSEMOVE:
         if (pointerHeld) {
             if (event->movementX != 0 || event->movementY != 0)
-                Queue({WindowPointerMotion, 0, static_cast<int32_t>(event->movementX),
-                       static_cast<int32_t>(event->movementY), false, false});
+                QueueWindowEvent({WindowPointerMotion, 0, static_cast<int32_t>(event->movementX),
+                                  static_cast<int32_t>(event->movementY), false, false});
         } else {
-            Queue({WindowMouseMove, 0, static_cast<int32_t>(event->targetX), static_cast<int32_t>(event->targetY),
-                   false, false});
+            QueueWindowEvent({WindowMouseMove, 0, static_cast<int32_t>(event->targetX),
+                              static_cast<int32_t>(event->targetY), false, false});
         }
         return EM_TRUE;
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
@@ -221,7 +214,7 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
         if (button == 0) return EM_FALSE;
         const bool down = type == EMSCRIPTEN_EVENT_MOUSEDOWN;
         keysHeld[button] = down;
-        Queue({down ? WindowButtonDown : WindowButtonUp, button, 0, 0, false, false});
+        QueueWindowEvent({down ? WindowButtonDown : WindowButtonUp, button, 0, 0, false, false});
         return EM_TRUE;
     }
     default: return EM_FALSE;
@@ -235,13 +228,13 @@ static EM_BOOL OnFocus(int type, const EmscriptenFocusEvent*, void*) {
     canvasFocused = type == EMSCRIPTEN_EVENT_FOCUS;
     // Keys let go while the canvas had no focus are not seen: none is held.
     if (!canvasFocused) std::fill(std::begin(keysHeld), std::end(keysHeld), false);
-    Queue(ActivationEvent());
+    QueueWindowEvent(ActivationEvent());
     return EM_FALSE;
 }
 
 static EM_BOOL OnVisibility(int, const EmscriptenVisibilityChangeEvent* event, void*) {
     pageHidden = event->hidden;
-    Queue(ActivationEvent());
+    QueueWindowEvent(ActivationEvent());
     return EM_FALSE;
 }
 
@@ -259,8 +252,8 @@ static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event,
     }
     if (pointerLocked || !wasLocked || !pointerHeld) return EM_FALSE;
     pointerHeld = false;
-    Queue({WindowActivate, 0, 0, 0, false, false});
-    Queue(ActivationEvent());
+    QueueWindowEvent({WindowActivate, 0, 0, 0, false, false});
+    QueueWindowEvent(ActivationEvent());
     return EM_FALSE;
 }
 
@@ -269,8 +262,8 @@ static EM_BOOL OnPointerLock(int, const EmscriptenPointerlockChangeEvent* event,
 static EM_BOOL OnFullscreen(int, const EmscriptenFullscreenChangeEvent* event, void*) {
     if (event->isFullscreen || !displayCovered) return EM_FALSE;
     displayCovered = false;
-    Queue({WindowKeyDown, KeyF11, 0, 0, false, false});
-    Queue({WindowKeyUp, KeyF11, 0, 0, false, false});
+    QueueWindowEvent({WindowKeyDown, KeyF11, 0, 0, false, false});
+    QueueWindowEvent({WindowKeyUp, KeyF11, 0, 0, false, false});
     return EM_FALSE;
 }
 
@@ -318,7 +311,7 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     ListenToCanvas();
     canvasFocused = true;
     pageHidden = false;
-    Queue(ActivationEvent());
+    QueueWindowEvent(ActivationEvent());
     return true;
 }
 
@@ -340,24 +333,9 @@ void PlatformCloseWindow() {
 // ---------------------------------------------------------------------------
 // Messages and polled state
 
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
-    *exitCode = 0;
-    if (quitPosted) {
-        quitPosted = false;
-        *exitCode = quitCode;
-        return PlatformQuitMessage;
-    }
-    if (pendingEvents.empty()) return PlatformNoMessage;
-    const WindowEvent event = pendingEvents.front();
-    pendingEvents.pop_front();
-    HandleWindowEvent(event);
-    return PlatformMessageTaken;
-}
-
-void PlatformPostQuit(int32_t exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
-}
+// The browser runs the page's event handlers, which queue what they hear,
+// whenever the program hands it the control: at each swap and each sleep.
+void PumpPlatformEvents() {}
 
 bool PlatformKeyHeld(int32_t virtualKey) {
     if (!canvasFocused || virtualKey < 0 || virtualKey >= 256) return false;
@@ -371,24 +349,6 @@ void PlatformSwapBuffers() {
 // Browsers draw their animation frames at the display's rate; 60 where it
 // cannot be read, and the loop judges from the swaps whether they wait.
 int32_t PlatformRefreshRate() { return 60; }
-
-// How often the page is given the control during a wait.
-constexpr int32_t AnswerEveryMilliseconds = 40;
-
-static bool KeyDownQueued(int32_t key) {
-    return std::any_of(pendingEvents.begin(), pendingEvents.end(),
-                       [key](const WindowEvent& event) { return event.kind == WindowKeyDown && event.key == key; });
-}
-
-bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
-    const double end = SysMilliseconds() + milliseconds;
-    for (;;) {
-        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
-        const double left = end - SysMilliseconds();
-        if (left <= 0.0) return false;
-        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
-    }
-}
 
 // A page has no screen position to give or move to: the canvas's corner is
 // the origin, and M keeps the canvas where the page has it.

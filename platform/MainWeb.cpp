@@ -5,6 +5,6 @@
 // the loop has handed control back to the browser.
 #include <cstdlib>
 
-#include "app/Explorer.h"
+#include "app/Platform.h"
 
 int main() { std::exit(RunExplorer()); }

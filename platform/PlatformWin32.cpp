@@ -1,7 +1,8 @@
-// The Win32 backend of the platform seam: the entry point WinMain, the one
-// borderless popup window of class "OpenGL" with its device context and WGL
-// context, the Win32 message queue, and the polled key state. Everything the
-// program does beyond this is shared with the other platforms.
+// The Win32 backend of the platform seam: the one borderless popup window of
+// class "OpenGL" with its device context and WGL context, its window
+// procedure, which turns the system's messages into the program's window
+// events, and the polled key state. Everything the program does beyond this
+// is shared with the other platforms.
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -10,14 +11,9 @@
 #endif
 #include <windows.h>
 
-#include <algorithm>
-#include <deque>
-
-#include "app/Explorer.h"
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
-#include "app/Window.h"
-#include "sys/Time.h"
+#include "platform/PlatformEvents.h"
 
 // The class name used to register, create and unregister the window.
 static const char WindowClassName[] = "OpenGL";
@@ -31,11 +27,6 @@ static HINSTANCE instanceHandle = nullptr;
 // Whether the pointer is captured: hidden, held inside the client area and
 // put back in its centre after every move.
 static bool pointerHeld = false;
-// The window events the window procedure has translated, oldest first, until
-// the main loop takes them.
-static std::deque<WindowEvent> pendingEvents;
-static bool quitPosted = false;
-static int32_t quitCode = 0;
 
 // The client area's centre in client and in screen pixels, and the client
 // area on the screen.
@@ -50,11 +41,6 @@ static void ClientCentre(POINT* client, POINT* screen, RECT* area) {
     ClientToScreen(windowHandle, &bottomRight);
     *area = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
 }
-
-// ---------------------------------------------------------------------------
-// Entry point
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return RunExplorer(); }
 
 // ---------------------------------------------------------------------------
 // Window procedure
@@ -129,7 +115,7 @@ static bool EventOfMessage(UINT message, WPARAM wParam, LPARAM lParam, WindowEve
 static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     WindowEvent event;
     if (EventOfMessage(message, wParam, lParam, &event) && event.kind != WindowSystemKey) {
-        pendingEvents.push_back(event);
+        QueueWindowEvent(event);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -265,42 +251,18 @@ void PlatformCloseWindow() {
 // ---------------------------------------------------------------------------
 // Messages
 
-// Takes one message of the system's queue, if one waits, and dispatches it
-// (the window procedure queues its event); a WM_QUIT becomes the posted quit.
-// False when none waited.
-static bool PumpOneMessage() {
+void PumpPlatformEvents() {
+    // Each message the window procedure has an event for is queued there. A
+    // quit posted by anything else is the system asking the program to end.
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
-    if (msg.message == WM_QUIT) {
-        PlatformPostQuit(static_cast<int32_t>(msg.wParam));
-        return true;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            QueueWindowEvent({WindowClose, 0, 0, 0, false, false});
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-    return true;
-}
-
-PlatformMessageKind PlatformTakeMessage(int32_t* exitCode) {
-    *exitCode = 0;
-    if (quitPosted) {
-        quitPosted = false;
-        *exitCode = quitCode;
-        return PlatformQuitMessage;
-    }
-    if (pendingEvents.empty()) {
-        if (!PumpOneMessage()) return PlatformNoMessage;
-        // A message without an event of ours (or a quit, taken next).
-        if (pendingEvents.empty()) return PlatformMessageTaken;
-    }
-    const WindowEvent event = pendingEvents.front();
-    pendingEvents.pop_front();
-    HandleWindowEvent(event);
-    return PlatformMessageTaken;
-}
-
-void PlatformPostQuit(int32_t exitCode) {
-    quitPosted = true;
-    quitCode = exitCode;
 }
 
 // ---------------------------------------------------------------------------
@@ -321,32 +283,6 @@ int32_t PlatformRefreshRate() {
     // 0 and 1 stand for the hardware's default rate, which Windows does not name.
     int rate = GetDeviceCaps(deviceContext, VREFRESH);
     return rate > 1 ? rate : 0;
-}
-
-// How often the queue is looked at during a wait.
-static const int32_t AnswerEveryMilliseconds = 40;
-
-// Whether a key-down of the key waits among the translated events.
-static bool KeyDownQueued(int32_t virtualKey) {
-    return std::any_of(pendingEvents.begin(), pendingEvents.end(), [virtualKey](const WindowEvent& event) {
-        return event.kind == WindowKeyDown && event.key == virtualKey;
-    });
-}
-
-bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
-    // Taking the system's messages answers the desktop (the window is never
-    // shown as not responding); each one the program has an event for waits
-    // in pendingEvents for the main loop. A tap of the stop key, down and up
-    // between two looks, is found there.
-    const double end = SysMilliseconds() + milliseconds;
-    for (;;) {
-        while (PumpOneMessage()) {
-        }
-        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
-        const double left = end - SysMilliseconds();
-        if (left <= 0.0) return false;
-        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
-    }
 }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {

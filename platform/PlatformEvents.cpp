@@ -1,0 +1,42 @@
+// The window events the backend has translated, oldest first, until the main
+// loop takes them; and the map pauses' wait, which keeps taking the system's
+// events into that queue so that the window answers the desktop, and ends
+// early on a stop key held or waiting there as pressed.
+#include "platform/PlatformEvents.h"
+
+#include <algorithm>
+#include <deque>
+
+#include "sys/Time.h"
+
+static std::deque<WindowEvent> pendingEvents;
+// How often the system is looked at during a wait.
+constexpr int32_t AnswerEveryMilliseconds = 40;
+
+void QueueWindowEvent(const WindowEvent& event) { pendingEvents.push_back(event); }
+
+bool PlatformTakeEvent(WindowEvent* event) {
+    if (pendingEvents.empty()) PumpPlatformEvents();
+    if (pendingEvents.empty()) return false;
+    *event = pendingEvents.front();
+    pendingEvents.pop_front();
+    return true;
+}
+
+// Whether a press of the key waits in the queue: a tap, down and up between
+// two looks, is found there.
+static bool KeyDownQueued(int32_t key) {
+    return std::any_of(pendingEvents.begin(), pendingEvents.end(),
+                       [key](const WindowEvent& event) { return event.kind == WindowKeyDown && event.key == key; });
+}
+
+bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
+    const double end = SysMilliseconds() + milliseconds;
+    for (;;) {
+        PumpPlatformEvents();
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
+        const double left = end - SysMilliseconds();
+        if (left <= 0.0) return false;
+        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
+    }
+}
