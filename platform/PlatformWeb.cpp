@@ -13,8 +13,8 @@
 
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
+#include "gl11/GL11.h"
 #include "platform/PlatformEvents.h"
-#include "webgl/GL11.h"
 
 // The canvas every event is taken from; a fresh one stands in its place each
 // time the window opens, so that each window has a fresh context.
@@ -315,13 +315,13 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     return true;
 }
 
-void* PlatformGlFunction(const char* name) { return WebGlFunction(name); }
+void* PlatformGlFunction(const char* name) { return Gl11Function(name); }
 
 void PlatformCloseWindow() {
     PlatformCapturePointer(false);
     pointerLocked = false;
     if (webContext > 0) {
-        WebGlForgetContext();
+        Gl11ForgetContext();
         emscripten_webgl_make_context_current(0);
         emscripten_webgl_destroy_context(webContext);
     }

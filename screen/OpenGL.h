@@ -4,7 +4,7 @@
 // build) the same calls come from our own layer over OpenGL ES 2.0 instead.
 #pragma once
 #ifdef TALVOX_GL11_LAYER
-#include "webgl/GL11.h"
+#include "gl11/GL11.h"
 #else
 #if defined(_WIN32) && !defined(APIENTRY)
 #define APIENTRY __stdcall

@@ -7,7 +7,7 @@
 
 #include "tests/support/ScriptedPlatform.h"
 #ifdef TALVOX_GL11_LAYER
-#include "webgl/GL11.h"
+#include "gl11/GL11.h"
 #endif
 
 static SDL_Window* glWindow = nullptr;
@@ -19,7 +19,7 @@ static void CloseRealContext() {
         SDL_GL_DeleteContext(glContext);
         glContext = nullptr;
 #ifdef TALVOX_GL11_LAYER
-        WebGlForgetContext();
+        Gl11ForgetContext();
 #endif
     }
     if (glWindow) {
@@ -51,7 +51,7 @@ static void SwapRealContext() {
 }
 
 #ifdef TALVOX_GL11_LAYER
-static void* FindRealFunction(const char* name) { return glContext ? WebGlFunction(name) : nullptr; }
+static void* FindRealFunction(const char* name) { return glContext ? Gl11Function(name) : nullptr; }
 #else
 static void* FindRealFunction(const char* name) { return glContext ? SDL_GL_GetProcAddress(name) : nullptr; }
 #endif

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "webgl/LayerState.h"
+#include "gl11/LayerState.h"
 
 namespace {
 
@@ -450,7 +450,7 @@ void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) 
 // Immediate mode
 // ---------------------------------------------------------------------------
 
-void WebGlBegin(GLenum mode) {
+void Gl11Begin(GLenum mode) {
     if (layer.inBegin) {
         RecordError(GL_INVALID_OPERATION);
         return;
@@ -464,7 +464,7 @@ void WebGlBegin(GLenum mode) {
     layer.begun.clear();
 }
 
-void WebGlEnd() {
+void Gl11End() {
     if (!layer.inBegin) {
         RecordError(GL_INVALID_OPERATION);
         return;
@@ -473,29 +473,29 @@ void WebGlEnd() {
     DrawLayerVertices(layer.beginMode, layer.begun.data(), static_cast<GLsizei>(layer.begun.size()));
 }
 
-void WebGlVertex3f(GLfloat x, GLfloat y, GLfloat z) {
+void Gl11Vertex3f(GLfloat x, GLfloat y, GLfloat z) {
     LayerVertex v = {{x, y, z, 1}, {layer.texCoord[0], layer.texCoord[1]}, {}};
     std::memcpy(v.colour, layer.colour, sizeof v.colour);
     layer.begun.push_back(v);
 }
 
-void WebGlVertex2f(GLfloat x, GLfloat y) { WebGlVertex3f(x, y, 0); }
+void Gl11Vertex2f(GLfloat x, GLfloat y) { Gl11Vertex3f(x, y, 0); }
 
 // ---------------------------------------------------------------------------
 // Client arrays
 // ---------------------------------------------------------------------------
 
-void WebGlVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+void Gl11VertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
     SetArray(layer.vertexArray, size, type, stride, pointer, 2, false);
 }
-void WebGlColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+void Gl11ColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
     SetArray(layer.colourArray, size, type, stride, pointer, 3, true);
 }
-void WebGlTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
+void Gl11TexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer) {
     SetArray(layer.texCoordArray, size, type, stride, pointer, 1, false);
 }
 
-void WebGlDrawArrays(GLenum mode, GLint first, GLsizei count) {
+void Gl11DrawArrays(GLenum mode, GLint first, GLsizei count) {
     if (!IsDrawMode(mode)) {
         RecordError(GL_INVALID_ENUM);
         return;
@@ -518,7 +518,7 @@ void WebGlDrawArrays(GLenum mode, GLint first, GLsizei count) {
 // Pixel rectangles
 // ---------------------------------------------------------------------------
 
-void WebGlPixelStorei(GLenum name, GLint value) {
+void Gl11PixelStorei(GLenum name, GLint value) {
     if (value != 1 && value != 2 && value != 4 && value != 8) {
         RecordError(GL_INVALID_VALUE);
         return;
@@ -528,13 +528,13 @@ void WebGlPixelStorei(GLenum name, GLint value) {
     else RecordError(GL_INVALID_ENUM);
 }
 
-void WebGlPixelZoom(GLfloat x, GLfloat y) {
+void Gl11PixelZoom(GLfloat x, GLfloat y) {
     layer.zoom[0] = x;
     layer.zoom[1] = y;
 }
 
 // Only moves the raster position: the program draws no bitmap images.
-void WebGlBitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat xMove, GLfloat yMove, const GLubyte*) {
+void Gl11Bitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat xMove, GLfloat yMove, const GLubyte*) {
     layer.raster[0] += xMove;
     layer.raster[1] += yMove;
 }
@@ -544,7 +544,7 @@ void WebGlBitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat xMove, GLfloat yMov
 // its zoomed square, as the GL's own pixel drawing has it. Depth is the
 // raster position's; blending, scissor and the depth test apply as enabled.
 // Texturing does not apply (the program turns it off around its pixel draws).
-void WebGlDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) {
+void Gl11DrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, const GLvoid* pixels) {
     if ((format != GL_RGBA && format != GL_RGB) || type != GL_UNSIGNED_BYTE) {
         RecordError(GL_INVALID_ENUM);
         return;
@@ -619,7 +619,7 @@ void WebGlDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, 
 
 // RGBA bytes come straight from the GL; other layouts and alignments are
 // made from a read of RGBA bytes.
-void WebGlReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
+void Gl11ReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, GLvoid* pixels) {
     const int components = ComponentsOf(format);
     if (components == 0 || format == GL_LUMINANCE || type != GL_UNSIGNED_BYTE) {
         RecordError(GL_INVALID_ENUM);

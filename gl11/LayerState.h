@@ -6,7 +6,7 @@
 #include <GLES2/gl2.h>
 
 #define TALVOX_GL11_LAYER_INSIDE
-#include "webgl/GL11.h"
+#include "gl11/GL11.h"
 
 #include <map>
 #include <vector>

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "webgl/LayerState.h"
+#include "gl11/LayerState.h"
 
 LayerState layer;
 
@@ -170,7 +170,7 @@ LayerMatrix CurrentTransform() {
 // Matrices
 // ---------------------------------------------------------------------------
 
-void WebGlMatrixMode(GLenum mode) {
+void Gl11MatrixMode(GLenum mode) {
     if (mode != GL_MODELVIEW && mode != GL_PROJECTION && mode != GL_TEXTURE) {
         RecordError(GL_INVALID_ENUM);
         return;
@@ -178,9 +178,9 @@ void WebGlMatrixMode(GLenum mode) {
     layer.matrixMode = mode == GL_TEXTURE ? GL_MODELVIEW : mode;
 }
 
-void WebGlLoadIdentity() { CurrentStack().back() = Identity; }
+void Gl11LoadIdentity() { CurrentStack().back() = Identity; }
 
-void WebGlPushMatrix() {
+void Gl11PushMatrix() {
     std::vector<LayerMatrix>& stack = CurrentStack();
     if (stack.size() >= LayerStackDepth) {
         RecordError(GL_STACK_OVERFLOW);
@@ -189,7 +189,7 @@ void WebGlPushMatrix() {
     stack.push_back(stack.back());
 }
 
-void WebGlPopMatrix() {
+void Gl11PopMatrix() {
     std::vector<LayerMatrix>& stack = CurrentStack();
     if (stack.size() <= 1) {
         RecordError(GL_STACK_UNDERFLOW);
@@ -198,13 +198,13 @@ void WebGlPopMatrix() {
     stack.pop_back();
 }
 
-void WebGlMultMatrixf(const GLfloat* m) {
+void Gl11MultMatrixf(const GLfloat* m) {
     LayerMatrix by;
     std::memcpy(by.m, m, sizeof by.m);
     MultiplyCurrent(by);
 }
 
-void WebGlMultMatrixd(const GLdouble* m) {
+void Gl11MultMatrixd(const GLdouble* m) {
     LayerMatrix by;
     for (int i = 0; i < 16; i++) by.m[i] = static_cast<GLfloat>(m[i]);
     MultiplyCurrent(by);
@@ -212,7 +212,7 @@ void WebGlMultMatrixd(const GLdouble* m) {
 
 // The sine and cosine in double precision, rounded once to single. A turn
 // about one axis keeps its exact ones and zeros.
-void WebGlRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
+void Gl11Rotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     const double radians = angle * 3.14159265358979323846 / 180.0;
     const GLfloat s = static_cast<GLfloat>(std::sin(radians)), c = static_cast<GLfloat>(std::cos(radians));
     LayerMatrix r = Identity;
@@ -248,12 +248,12 @@ void WebGlRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 }
 
 // Only the last column changes: m[12 + i] = m[i] x + m[4 + i] y + m[8 + i] z + m[12 + i].
-void WebGlTranslatef(GLfloat x, GLfloat y, GLfloat z) {
+void Gl11Translatef(GLfloat x, GLfloat y, GLfloat z) {
     GLfloat* m = CurrentStack().back().m;
     for (int i = 0; i < 4; i++) m[12 + i] = m[i] * x + m[4 + i] * y + m[8 + i] * z + m[12 + i];
 }
 
-void WebGlScalef(GLfloat x, GLfloat y, GLfloat z) {
+void Gl11Scalef(GLfloat x, GLfloat y, GLfloat z) {
     GLfloat* m = CurrentStack().back().m;
     for (int i = 0; i < 4; i++) {
         m[i] *= x;
@@ -263,7 +263,7 @@ void WebGlScalef(GLfloat x, GLfloat y, GLfloat z) {
 }
 
 // The perspective matrix in double precision, multiplied in as glMultMatrixd.
-void WebGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+void Gl11Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     const double radians = fovy / 2 * 3.14159265358979323846 / 180;
     const double depth = zFar - zNear, sine = std::sin(radians);
     if (depth == 0 || sine == 0 || aspect == 0) return;
@@ -274,19 +274,19 @@ void WebGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble 
     m[10] = -(zFar + zNear) / depth;
     m[11] = -1;
     m[14] = -2 * zNear * zFar / depth;
-    WebGlMultMatrixd(m);
+    Gl11MultMatrixd(m);
 }
 
-void WebGlViewport(GLint x, GLint y, GLsizei width, GLsizei height) { glViewport(x, y, width, height); }
+void Gl11Viewport(GLint x, GLint y, GLsizei width, GLsizei height) { glViewport(x, y, width, height); }
 
 // ---------------------------------------------------------------------------
 // Enables and the state ES keeps itself
 // ---------------------------------------------------------------------------
 
-void WebGlEnable(GLenum capability) { SetCapability(capability, true); }
-void WebGlDisable(GLenum capability) { SetCapability(capability, false); }
+void Gl11Enable(GLenum capability) { SetCapability(capability, true); }
+void Gl11Disable(GLenum capability) { SetCapability(capability, false); }
 
-GLboolean WebGlIsEnabled(GLenum capability) {
+GLboolean Gl11IsEnabled(GLenum capability) {
     if (IsEsCapability(capability)) return glIsEnabled(capability);
     const bool* flag = LayerCapability(capability);
     if (!flag) {
@@ -296,64 +296,62 @@ GLboolean WebGlIsEnabled(GLenum capability) {
     return *flag ? GL_TRUE : GL_FALSE;
 }
 
-void WebGlEnableClientState(GLenum array) {
+void Gl11EnableClientState(GLenum array) {
     if (LayerArray* a = ClientArray(array)) a->enabled = true;
     else RecordError(GL_INVALID_ENUM);
 }
 
-void WebGlDisableClientState(GLenum array) {
+void Gl11DisableClientState(GLenum array) {
     if (LayerArray* a = ClientArray(array)) a->enabled = false;
     else RecordError(GL_INVALID_ENUM);
 }
 
-void WebGlClear(GLbitfield mask) {
-    glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT));
-}
-void WebGlClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
+void Gl11Clear(GLbitfield mask) { glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT)); }
+void Gl11ClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
     glClearColor(red, green, blue, alpha);
 }
-void WebGlClearDepth(GLclampd depth) { glClearDepthf(static_cast<GLfloat>(depth)); }
-void WebGlDepthFunc(GLenum function) { glDepthFunc(function); }
-void WebGlBlendFunc(GLenum source, GLenum destination) { glBlendFunc(source, destination); }
-void WebGlScissor(GLint x, GLint y, GLsizei width, GLsizei height) { glScissor(x, y, width, height); }
+void Gl11ClearDepth(GLclampd depth) { glClearDepthf(static_cast<GLfloat>(depth)); }
+void Gl11DepthFunc(GLenum function) { glDepthFunc(function); }
+void Gl11BlendFunc(GLenum source, GLenum destination) { glBlendFunc(source, destination); }
+void Gl11Scissor(GLint x, GLint y, GLsizei width, GLsizei height) { glScissor(x, y, width, height); }
 
 // Every ES triangle is shaded smoothly; GL_FLAT is kept for the queries only.
-void WebGlShadeModel(GLenum mode) {
+void Gl11ShadeModel(GLenum mode) {
     if (mode == GL_SMOOTH || mode == GL_FLAT) layer.shadeModel = mode;
     else RecordError(GL_INVALID_ENUM);
 }
 
 // ES interpolates with perspective whatever the hint.
-void WebGlHint(GLenum target, GLenum mode) {
+void Gl11Hint(GLenum target, GLenum mode) {
     if (target == GL_PERSPECTIVE_CORRECTION_HINT) layer.perspectiveHint = mode;
     else if (target != GL_GENERATE_MIPMAP_HINT) RecordError(GL_INVALID_ENUM);
 }
 
 // ES (and a browser's canvas) draws into one buffer: front and back alike.
-void WebGlDrawBuffer(GLenum buffer) { layer.drawBuffer = buffer; }
+void Gl11DrawBuffer(GLenum buffer) { layer.drawBuffer = buffer; }
 
-void WebGlFlush() { glFlush(); }
-void WebGlFinish() { glFinish(); }
+void Gl11Flush() { glFlush(); }
+void Gl11Finish() { glFinish(); }
 
 // ---------------------------------------------------------------------------
 // Current values
 // ---------------------------------------------------------------------------
 
-void WebGlColor4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
+void Gl11Color4f(GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha) {
     layer.colour[0] = red;
     layer.colour[1] = green;
     layer.colour[2] = blue;
     layer.colour[3] = alpha;
 }
-void WebGlColor4ub(GLubyte red, GLubyte green, GLubyte blue, GLubyte alpha) {
-    WebGlColor4f(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
+void Gl11Color4ub(GLubyte red, GLubyte green, GLubyte blue, GLubyte alpha) {
+    Gl11Color4f(red / 255.0f, green / 255.0f, blue / 255.0f, alpha / 255.0f);
 }
-void WebGlColor3ub(GLubyte red, GLubyte green, GLubyte blue) { WebGlColor4ub(red, green, blue, 255); }
-void WebGlTexCoord2f(GLfloat s, GLfloat t) {
+void Gl11Color3ub(GLubyte red, GLubyte green, GLubyte blue) { Gl11Color4ub(red, green, blue, 255); }
+void Gl11TexCoord2f(GLfloat s, GLfloat t) {
     layer.texCoord[0] = s;
     layer.texCoord[1] = t;
 }
-void WebGlNormal3f(GLfloat x, GLfloat y, GLfloat z) {
+void Gl11Normal3f(GLfloat x, GLfloat y, GLfloat z) {
     layer.normal[0] = x;
     layer.normal[1] = y;
     layer.normal[2] = z;
@@ -363,13 +361,13 @@ void WebGlNormal3f(GLfloat x, GLfloat y, GLfloat z) {
 // Queries
 // ---------------------------------------------------------------------------
 
-GLenum WebGlGetError() {
+GLenum Gl11GetError() {
     const GLenum error = layer.error;
     layer.error = GL_NO_ERROR;
     return error != GL_NO_ERROR ? error : glGetError();
 }
 
-const GLubyte* WebGlGetString(GLenum name) {
+const GLubyte* Gl11GetString(GLenum name) {
     static const char* const Extensions = "GL_EXT_framebuffer_object";
     static const char* const Version = "1.1 TALVOX layer over OpenGL ES 2.0";
     switch (name) {
@@ -381,7 +379,7 @@ const GLubyte* WebGlGetString(GLenum name) {
     }
 }
 
-void WebGlGetFloatv(GLenum name, GLfloat* values) {
+void Gl11GetFloatv(GLenum name, GLfloat* values) {
     double answer[16];
     QueryKind kind;
     const int count = AnswerQuery(name, answer, kind);
@@ -392,7 +390,7 @@ void WebGlGetFloatv(GLenum name, GLfloat* values) {
     for (int i = 0; i < count; i++) values[i] = static_cast<GLfloat>(answer[i]);
 }
 
-void WebGlGetIntegerv(GLenum name, GLint* values) {
+void Gl11GetIntegerv(GLenum name, GLint* values) {
     double answer[16];
     QueryKind kind;
     const int count = AnswerQuery(name, answer, kind);
@@ -403,7 +401,7 @@ void WebGlGetIntegerv(GLenum name, GLint* values) {
     for (int i = 0; i < count; i++) values[i] = ToInteger(answer[i], kind);
 }
 
-void WebGlGetBooleanv(GLenum name, GLboolean* values) {
+void Gl11GetBooleanv(GLenum name, GLboolean* values) {
     double answer[16];
     QueryKind kind;
     const int count = AnswerQuery(name, answer, kind);
@@ -418,4 +416,4 @@ void WebGlGetBooleanv(GLenum name, GLboolean* values) {
 // Contexts
 // ---------------------------------------------------------------------------
 
-void WebGlForgetContext() { layer = LayerState{}; }
+void Gl11ForgetContext() { layer = LayerState{}; }

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "webgl/LayerState.h"
+#include "gl11/LayerState.h"
 
 namespace {
 
@@ -115,9 +115,9 @@ bool RepeatsInShader(const LayerTexture& texture, bool alongT) {
 // Texture objects
 // ---------------------------------------------------------------------------
 
-void WebGlGenTextures(GLsizei n, GLuint* textures) { glGenTextures(n, textures); }
+void Gl11GenTextures(GLsizei n, GLuint* textures) { glGenTextures(n, textures); }
 
-void WebGlDeleteTextures(GLsizei n, const GLuint* textures) {
+void Gl11DeleteTextures(GLsizei n, const GLuint* textures) {
     for (GLsizei i = 0; i < n; i++) {
         if (textures[i] == 0) continue;
         layer.textures.erase(textures[i]);
@@ -126,17 +126,17 @@ void WebGlDeleteTextures(GLsizei n, const GLuint* textures) {
     glDeleteTextures(n, textures);
 }
 
-void WebGlBindTexture(GLenum target, GLuint texture) {
+void Gl11BindTexture(GLenum target, GLuint texture) {
     if (!CheckTarget(target)) return;
     glBindTexture(GL_TEXTURE_2D, texture);
     layer.boundTexture = texture;
     BoundTextureRecord();
 }
 
-GLboolean WebGlIsTexture(GLuint texture) { return glIsTexture(texture); }
+GLboolean Gl11IsTexture(GLuint texture) { return glIsTexture(texture); }
 
-void WebGlTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
-                     GLenum format, GLenum type, const GLvoid* pixels) {
+void Gl11TexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                    GLenum format, GLenum type, const GLvoid* pixels) {
     if (!CheckTarget(target)) return;
     const GLenum base = BaseFormat(internalFormat);
     if (base == 0 || ComponentsOf(format) == 0 || format == GL_LUMINANCE || type != GL_UNSIGNED_BYTE) {
@@ -166,8 +166,8 @@ void WebGlTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w
     ApplyTextureParameters(texture);
 }
 
-void WebGlTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
-                        GLenum type, const GLvoid* pixels) {
+void Gl11TexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height, GLenum format,
+                       GLenum type, const GLvoid* pixels) {
     if (!CheckTarget(target)) return;
     if (ComponentsOf(format) == 0 || format == GL_LUMINANCE || type != GL_UNSIGNED_BYTE) {
         RecordError(GL_INVALID_ENUM);
@@ -182,7 +182,7 @@ void WebGlTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei wi
     glPixelStorei(GL_UNPACK_ALIGNMENT, layer.unpackAlignment);
 }
 
-void WebGlTexParameteri(GLenum target, GLenum name, GLint value) {
+void Gl11TexParameteri(GLenum target, GLenum name, GLint value) {
     if (!CheckTarget(target)) return;
     LayerTexture& texture = BoundTextureRecord();
     const GLenum v = static_cast<GLenum>(value);
@@ -210,7 +210,7 @@ void WebGlTexParameteri(GLenum target, GLenum name, GLint value) {
     ApplyTextureParameters(texture);
 }
 
-void WebGlTexEnvi(GLenum target, GLenum name, GLint value) {
+void Gl11TexEnvi(GLenum target, GLenum name, GLint value) {
     const GLenum v = static_cast<GLenum>(value);
     if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE ||
         (v != GL_MODULATE && v != GL_REPLACE && v != GL_DECAL)) {
@@ -220,7 +220,7 @@ void WebGlTexEnvi(GLenum target, GLenum name, GLint value) {
     layer.environment = v;
 }
 
-void WebGlGetTexEnviv(GLenum target, GLenum name, GLint* values) {
+void Gl11GetTexEnviv(GLenum target, GLenum name, GLint* values) {
     if (target != GL_TEXTURE_ENV || name != GL_TEXTURE_ENV_MODE) {
         RecordError(GL_INVALID_ENUM);
         return;
@@ -228,7 +228,7 @@ void WebGlGetTexEnviv(GLenum target, GLenum name, GLint* values) {
     values[0] = static_cast<GLint>(layer.environment);
 }
 
-void WebGlGetTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* values) {
+void Gl11GetTexLevelParameteriv(GLenum target, GLint level, GLenum name, GLint* values) {
     if (!CheckTarget(target)) return;
     const LayerTexture& texture = BoundTextureRecord();
     const bool given = level >= 0 && level < 16 && (texture.levels >> level & 1) != 0;
@@ -327,7 +327,7 @@ void* AsPointer(Function function) {
 
 }  // namespace
 
-void* WebGlFunction(const char* name) {
+void* Gl11Function(const char* name) {
     const NamedFunction functions[] = {
         {"glGenFramebuffersEXT", AsPointer(GenFramebuffers)},
         {"glDeleteFramebuffersEXT", AsPointer(DeleteFramebuffers)},
