@@ -83,7 +83,7 @@ bool StartExplorer() {
     AllocateLights();
     RegenerateWorld(0);
     ForgetSwapPace();
-    if (!OpenRenderWindow(WindowTitle, 320 * screenScale, 240 * screenScale, 16)) return false;
+    if (!OpenRenderWindow(WindowTitle, ScreenWidth * screenScale, ScreenHeight * screenScale, 16)) return false;
     PrepareScreenBuffers();
     PlatformShowCursor();
     ShowTextureRefusals();
@@ -95,7 +95,7 @@ bool RescaleWindow(int32_t n) {
     picturePlacement = {};
     CloseRenderWindow();
     ForgetSwapPace();
-    if (!OpenRenderWindow(WindowTitle, 320 * n, 240 * n, 16)) return false;
+    if (!OpenRenderWindow(WindowTitle, ScreenWidth * n, ScreenHeight * n, 16)) return false;
     KeyDown[KeyF1 + n - 1] = KeyTapped[KeyF1 + n - 1] = 0;
     return true;
 }
@@ -113,7 +113,7 @@ bool ActOnCommandKeys() {
         PlatformCursorPosition(&x, &y);
         // A fullscreen window stays where it is.
         if (picturePlacement.zoom == 0 && screenScale >= 1 && screenScale <= 4)
-            PlatformMoveWindow(x, y, 320 * screenScale, 240 * screenScale);
+            PlatformMoveWindow(x, y, ScreenWidth * screenScale, ScreenHeight * screenScale);
         PlatformShowCursor();
     }
     // Escape during a save or load: the program quits once the map is whole

@@ -5,7 +5,7 @@
 // Makes every table and the first world, opens the window and paints the
 // backdrop; false when the window cannot be opened.
 bool StartExplorer();
-// Runs the main loop until Escape, the quit message or a failed rescale;
+// Runs the main loop until Escape, a posted quit or a failed rescale;
 // returns the exit code. The window is closed on the way out unless a
 // reopening failed.
 int RunMainLoop();
@@ -45,11 +45,12 @@ extern SwapPace swapPace;
 // Swaps measured to judge swapPace, and of those how many waited.
 constexpr int32_t SwapsToJudge = 8;
 constexpr int32_t WaitingSwapsNeeded = 6;
-// Called after each swap of a pass that drew, with when the pass's work
-// began (after the last pace), when the swap began and when it returned:
-// a swap that took most of what was left of the display's interval waited
-// for the display. Judges swapPace from the first SwapsToJudge such swaps
-// after the window opened, and gives up waiting once SwapsToJudge in a row
+// Judges from one swap whether swaps wait for the display, given when the
+// pass's work began (after the last pace), when the swap began and when it
+// returned: a swap that took most of what was left of the display's
+// interval waited for it. swapPace is decided by the first SwapsToJudge
+// swaps so judged after the window opened (a pass that worked most of an
+// interval tells nothing), and gives up waiting once SwapsToJudge in a row
 // did not wait.
 void JudgeSwap(double workBegan, double swapBegan, double swapEnded);
 // Forgets what the swaps have shown: the window (and its context) is new.

@@ -1,7 +1,7 @@
 // The shell around map saving and loading: while the map file moves, every
 // chunk gets a frame, the first volume's chunks a progress line and bar
-// presented on the screen, and a one-second pause; the window takes no
-// message meanwhile, though the pauses keep answering the desktop and watch
+// presented on the screen, and a one-second pause; the window handling takes
+// no event meanwhile, though the pauses keep answering the desktop and watch
 // for Escape. The outcome, good or bad, is then held on the screen for two
 // seconds. Escape cuts a save short of its pauses (the map is still written
 // whole) and stops a load (the world is put back); either then quits.
