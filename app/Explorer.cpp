@@ -93,6 +93,7 @@ bool StartExplorer() {
 bool RescaleWindow(int32_t n) {
     screenScale = n;
     picturePlacement = {};
+    displayCovered = false;
     CloseRenderWindow();
     ForgetSwapPace();
     if (!OpenRenderWindow(WindowTitle, ScreenWidth * n, ScreenHeight * n, 16)) return false;
@@ -101,9 +102,12 @@ bool RescaleWindow(int32_t n) {
 }
 
 bool ToggleFullscreen() {
-    if (picturePlacement.zoom > 0) return RescaleWindow(screenScale);
+    if (displayCovered) return RescaleWindow(screenScale);
     int32_t width = 0, height = 0;
-    if (PlatformCoverDisplay(&width, &height)) picturePlacement = CentredPicturePlacement(width, height);
+    if (PlatformCoverDisplay(&width, &height)) {
+        displayCovered = true;
+        picturePlacement = CentredPicturePlacement(width, height);
+    }
     return true;
 }
 
@@ -112,7 +116,7 @@ bool ActOnCommandKeys() {
         int32_t x = 0, y = 0;
         PlatformCursorPosition(&x, &y);
         // A fullscreen window stays where it is.
-        if (picturePlacement.zoom == 0 && screenScale >= 1 && screenScale <= 4)
+        if (!displayCovered && screenScale >= 1 && screenScale <= 4)
             PlatformMoveWindow(x, y, ScreenWidth * screenScale, ScreenHeight * screenScale);
         PlatformShowCursor();
     }

@@ -26,6 +26,8 @@ enum WindowEventKind {
     WindowScreenSaver,    // the system is about to start the screen saver or power the display down
     WindowClose,          // the user asks the window to close
     WindowPointerMotion,  // the captured pointer moved by x, y window pixels (right, down)
+    WindowAreaGiven,      // the platform sized the client area itself, x wide and y high (a page fitting its
+                          // canvas to the screen's pixels and the view): the picture is placed in it
 };
 
 struct WindowEvent {
@@ -45,7 +47,9 @@ int RunExplorer();
 // screen's top-left with a client area of width x height, and a
 // double-buffered GL context (colourBits colour, 16 depth bits asked for),
 // current on this thread, with swaps synchronised to the display where the
-// driver allows it; shows it and gives it the keyboard focus.
+// driver allows it; shows it and gives it the keyboard focus. A platform that
+// sizes the client area itself (a page) may give another size, which it
+// tells with WindowAreaGiven, then and whenever it changes.
 // Returns false after releasing whatever it made.
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t colourBits);
 // When the window closes: releases context and window; safe when some or all

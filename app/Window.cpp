@@ -10,6 +10,7 @@
 #include "screen/Screen.h"
 
 uint8_t windowActive = 1;
+bool displayCovered = false;
 bool quitPosted = false;
 int32_t quitCode = 0;
 int32_t displayRefreshRate = 60;
@@ -79,6 +80,13 @@ bool HandleWindowEvent(const WindowEvent& event) {
         return true;
     case WindowClose: PostQuit(0); return true;
     case WindowResize: return true;
+    case WindowAreaGiven:
+        // Placed as on a display it covers, unless the area is the window
+        // as asked.
+        if (displayCovered || event.x != ScreenWidth * screenScale || event.y != ScreenHeight * screenScale)
+            picturePlacement = CentredPicturePlacement(event.x, event.y);
+        else picturePlacement = {};
+        return true;
     default: return RecordInputEvent(event);
     }
 }

@@ -9,6 +9,9 @@ struct WindowEvent;
 
 // 0 while the window is minimised: no frame is drawn then. 1 at start-up.
 extern uint8_t windowActive;
+// Whether F11 has the window covering the display; false at start-up and
+// after every opening.
+extern bool displayCovered;
 // Set by PostQuit until the main loop ends at its next pass, returning
 // quitCode; false at start-up.
 extern bool quitPosted;

@@ -5,6 +5,7 @@
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "app/Window.h"
+#include "screen/Screen.h"
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestState.h"
 #include "world/WorldState.h"
@@ -44,6 +45,20 @@ TEST(WindowEvents, CloseQueuesTheQuitWithCodeZero) {
     EXPECT_TRUE(HandleWindowEvent(CloseEvent()));
     EXPECT_TRUE(quitPosted);
     EXPECT_EQ(quitCode, 0);
+}
+
+TEST(WindowEvents, AnAreaOtherThanTheWindowAskedPlacesThePictureInIt) {
+    ResetProgramState();
+    EXPECT_TRUE(HandleWindowEvent({WindowAreaGiven, 0, 1280, 1000, false, false}));
+    EXPECT_EQ(picturePlacement.zoom, 4);
+    EXPECT_EQ(picturePlacement.top, 20);
+    // The window as asked (scale 3) is drawn as any window is; covering the
+    // display, it is placed all the same.
+    EXPECT_TRUE(HandleWindowEvent({WindowAreaGiven, 0, 960, 720, false, false}));
+    EXPECT_EQ(picturePlacement.zoom, 0);
+    displayCovered = true;
+    EXPECT_TRUE(HandleWindowEvent({WindowAreaGiven, 0, 960, 720, false, false}));
+    EXPECT_EQ(picturePlacement.zoom, 3);
 }
 
 TEST(WindowEvents, ScreenSaverAndMonitorPowerAreSwallowed) {

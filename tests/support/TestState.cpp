@@ -47,6 +47,7 @@ void ResetProgramState() {
     std::memset(KeyTapped, 0, sizeof KeyTapped);
     std::memset(KeyTaken, 0, sizeof KeyTaken);
     picturePlacement = {};
+    displayCovered = false;
     screenshotDue = false;
     helpShown = false;
     mapEscapePressed = false;
