@@ -8,6 +8,7 @@
 #include <emscripten/html5.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -31,23 +32,24 @@ static bool pointerHeld = false;
 static bool pointerLocked = false;
 // Whether the canvas was asked to cover the display (F11).
 static bool displayCovered = false;
+// The window's size as the program asked for it, and the canvas's pixels
+// as last fitted (FitCanvas), with how many of them a CSS pixel holds.
+static int32_t askedWidth = 0, askedHeight = 0;
+static int32_t canvasWidth = 0, canvasHeight = 0;
+static double canvasPixelsPerCssPixel = 1.0;
 
 // ---------------------------------------------------------------------------
 // The page's side
 
 // clang-format off
 
-// Replaces the canvas with a fresh one of width x height pixels, shown at the
-// same size, focusable and without a context menu, and focuses it.
-EM_JS(void, MakeFreshCanvas, (const char* title, int width, int height), {
+// Replaces the canvas with a fresh one, focusable and without a context
+// menu (FitCanvas sizes it), and focuses it.
+EM_JS(void, MakeFreshCanvas, (const char* title), {
     const old = document.getElementById("canvas");
     const canvas = document.createElement("canvas");
     canvas.id = "canvas";
     canvas.tabIndex = 0;
-    canvas.width = width;
-    canvas.height = height;
-    canvas.style.width = width + "px";
-    canvas.style.height = height + "px";
     canvas.oncontextmenu = function(event) { event.preventDefault(); };
     old.replaceWith(canvas);
     if (Module["canvas"]) Module["canvas"] = canvas;
@@ -55,14 +57,44 @@ EM_JS(void, MakeFreshCanvas, (const char* title, int width, int height), {
     canvas.focus();
 });
 
-// Sets the canvas's pixels and shown size to width x height.
-EM_JS(void, SizeCanvas, (int width, int height), {
+// Fits the canvas to the screen's pixels and the page: each picture pixel a
+// whole number of device pixels. In the page, its pixels are 320 x 240 times
+// the largest whole zoom that is no more than the asked window's scale in
+// device pixels and fits the stage (the page's area for the picture, at least
+// zoom 1), shown at that many device pixels (its CSS size is its pixels over
+// the device pixel ratio) and centred in the stage on a whole device pixel. Fullscreen, once the browser has made it so, its
+// pixels are the whole element's in device pixels. Returns its width times
+// 65536 plus its height.
+EM_JS(int, FitCanvas, (int askedWidth, int askedHeight, int covered), {
     const canvas = document.getElementById("canvas");
-    canvas.width = width;
-    canvas.height = height;
-    canvas.style.width = width + "px";
-    canvas.style.height = height + "px";
+    const ratio = window.devicePixelRatio || 1;
+    let width = canvas.width, height = canvas.height;
+    if (document.fullscreenElement === canvas) {
+        width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+        height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    } else if (!covered) {
+        const stage = document.getElementById("stage") || document.body;
+        const asked = Math.max(1, Math.round(askedWidth / 320 * ratio), Math.round(askedHeight / 240 * ratio));
+        const fits = Math.min(Math.floor(stage.clientWidth * ratio / 320), Math.floor(stage.clientHeight * ratio / 240));
+        const zoom = Math.max(1, Math.min(asked, fits));
+        width = 320 * zoom;
+        height = 240 * zoom;
+        // Centred on whole device pixels too, so that no pixel straddles two.
+        canvas.style.position = "absolute";
+        canvas.style.left = Math.floor((stage.clientWidth * ratio - width) / 2) / ratio + "px";
+        canvas.style.top = Math.floor((stage.clientHeight * ratio - height) / 2) / ratio + "px";
+        canvas.style.width = width / ratio + "px";
+        canvas.style.height = height / ratio + "px";
+    }
+    // Setting a size, even the same, clears the picture.
+    if (canvas.width !== width) canvas.width = width;
+    if (canvas.height !== height) canvas.height = height;
+    Module["canvasPixelsPerCssPixel"] = canvas.clientWidth > 0 ? width / canvas.clientWidth : ratio;
+    return width * 65536 + height;
 });
+
+// How many canvas pixels a CSS pixel holds, as the last FitCanvas found.
+EM_JS(double, CanvasPixelsPerCssPixel, (), { return Module["canvasPixelsPerCssPixel"] || 1; });
 
 // Waits for the browser's next animation frame: the canvas drawn so far is
 // shown, and the page's events are handled meanwhile. Module.swaps counts
@@ -115,9 +147,6 @@ EM_JS(void, AskForFullscreen, (), {
     }
 });
 
-// The screen's size in CSS pixels, for fullscreen.
-EM_JS(int, DisplayWidth, (), { return screen.width; });
-EM_JS(int, DisplayHeight, (), { return screen.height; });
 // clang-format on
 
 // ---------------------------------------------------------------------------
@@ -193,16 +222,22 @@ static int32_t ButtonOf(unsigned short button) {
     }
 }
 
+// A distance in CSS pixels over the canvas as canvas pixels, the window
+// pixels of the program.
+static int32_t InCanvasPixels(long cssPixels) {
+    return static_cast<int32_t>(std::floor(static_cast<double>(cssPixels) * canvasPixelsPerCssPixel));
+}
+
 static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     switch (type) {
     case EMSCRIPTEN_EVENT_MOUSEMOVE:
         if (pointerHeld) {
             if (event->movementX != 0 || event->movementY != 0)
-                QueueWindowEvent({WindowPointerMotion, 0, static_cast<int32_t>(event->movementX),
-                                  static_cast<int32_t>(event->movementY), false, false});
+                QueueWindowEvent({WindowPointerMotion, 0, InCanvasPixels(event->movementX),
+                                  InCanvasPixels(event->movementY), false, false});
         } else {
-            QueueWindowEvent({WindowMouseMove, 0, static_cast<int32_t>(event->targetX),
-                              static_cast<int32_t>(event->targetY), false, false});
+            QueueWindowEvent(
+                {WindowMouseMove, 0, InCanvasPixels(event->targetX), InCanvasPixels(event->targetY), false, false});
         }
         return EM_TRUE;
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
@@ -283,8 +318,24 @@ static void ListenToCanvas() {
 // ---------------------------------------------------------------------------
 // Window and context
 
+// Fits the canvas (FitCanvas) and, when its pixels changed, tells the
+// program the area it now has.
+static void RefitCanvas() {
+    const int packed = FitCanvas(askedWidth, askedHeight, displayCovered ? 1 : 0);
+    canvasPixelsPerCssPixel = CanvasPixelsPerCssPixel();
+    const int32_t width = packed / 65536, height = packed % 65536;
+    if (width == canvasWidth && height == canvasHeight) return;
+    canvasWidth = width;
+    canvasHeight = height;
+    QueueWindowEvent({WindowAreaGiven, 0, width, height, false, false});
+}
+
 bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_t) {
-    MakeFreshCanvas(title, width, height);
+    MakeFreshCanvas(title);
+    askedWidth = width;
+    askedHeight = height;
+    canvasWidth = canvasHeight = 0;
+    RefitCanvas();
     EmscriptenWebGLContextAttributes attributes;
     emscripten_webgl_init_context_attributes(&attributes);
     attributes.alpha = EM_FALSE;
@@ -343,7 +394,11 @@ bool PlatformKeyHeld(int32_t virtualKey) {
 }
 
 void PlatformSwapBuffers() {
-    if (webContext > 0) WaitForAnimationFrame();
+    if (webContext <= 0) return;
+    WaitForAnimationFrame();
+    // The page may have changed meanwhile: the window's size, the browser's
+    // zoom, another screen, fullscreen granted.
+    RefitCanvas();
 }
 
 // Browsers draw their animation frames at the display's rate; 60 where it
@@ -357,19 +412,16 @@ void PlatformCursorPosition(int32_t* x, int32_t* y) {
     *y = 0;
 }
 
-void PlatformMoveWindow(int32_t, int32_t, int32_t width, int32_t height) {
-    if (webContext > 0) SizeCanvas(width, height);
-}
+void PlatformMoveWindow(int32_t, int32_t, int32_t, int32_t) {}
 
 bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
+    // The picture stays as it is until the browser has made the canvas
+    // fullscreen; the next swaps then size it from the element itself.
     if (webContext <= 0) return false;
-    const int screenWidth = DisplayWidth(), screenHeight = DisplayHeight();
-    if (screenWidth <= 0 || screenHeight <= 0) return false;
     AskForFullscreen();
-    SizeCanvas(screenWidth, screenHeight);
     displayCovered = true;
-    *width = screenWidth;
-    *height = screenHeight;
+    *width = canvasWidth;
+    *height = canvasHeight;
     return true;
 }
 
