@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds TALVOX for the browser with Debian's emscripten and writes dist/web/:
-# our index.html, talvox.js, talvox.wasm and the six bitmaps in bmp_cube/.
-# Served as static files by any web server (scripts/serve-web.sh), it plays.
+# our index.html, talvox.js, talvox.wasm, the six bitmaps in bmp_cube/, and
+# for offline play and install the service worker (sw.js, stamped with this
+# build's version), the web app manifest and its icons. Served as static
+# files by any web server (scripts/serve-web.sh), it plays.
 # Usage: build-web.sh [build folder]   (default build-web, in the repository)
 # The bitmaps come from a build of the texture maker for this machine.
 set -euo pipefail
@@ -20,13 +22,18 @@ step() { "$@" >> "$log" 2>&1 || { tail -50 "$log"; echo "build-web.sh: failed: $
 export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 start=$(date +%s)
 step cmake -S . -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DTALVOX_TESTS=OFF -DTALVOX_BENCH=OFF
-step cmake --build "$build/host" -j2 --target talvox_textures
+step cmake --build "$build/host" -j2 --target talvox_textures talvox_make_icon
 step emcmake cmake -S . -B "$build/wasm" -DCMAKE_BUILD_TYPE=Release
 step cmake --build "$build/wasm" -j2 --target talvox
 
 dist="$root/dist/web"
 rm -rf "$dist"
 mkdir -p "$dist/bmp_cube"
-cp web/index.html "$build/wasm/run/talvox.js" "$build/wasm/run/talvox.wasm" "$dist/"
+cp web/index.html web/manifest.webmanifest "$build/wasm/run/talvox.js" "$build/wasm/run/talvox.wasm" "$dist/"
 cp "$build/host/run/bmp_cube/"*.bmp "$dist/bmp_cube/"
+step "$build/host/talvox_make_icon" "$build/host/run" "$dist" 192 512
+# The version names the cache the service worker keeps these files in: a
+# build whose files differ in any byte gets a cache of its own.
+version=$(cd "$dist" && find . -type f | LC_ALL=C sort | xargs sha256sum | sha256sum | cut -c1-16)
+sed "s/@VERSION@/$version/" web/sw.js > "$dist/sw.js"
 echo "Built $dist in $(( $(date +%s) - start )) s: serve it with scripts/serve-web.sh"

@@ -3,10 +3,12 @@
 // stone and the old brick, read from the bitmaps the texture maker wrote, each
 // side darker than the top as the light comes from above. Outside the cube
 // the icon is transparent; edges are smoothed by 4 x 4 samples per pixel.
-// Usage: talvox_make_icon <data folder holding bmp_cube/> <output folder>
-//   writes <output folder>/talvox-48.png and talvox-256.png.
+// Usage: talvox_make_icon <data folder holding bmp_cube/> <output folder> [side ...]
+//   writes <output folder>/talvox-<side>.png for each side in pixels: 48 and
+//   256 when none is given (the package's), 192 and 512 for the page.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,10 +84,20 @@ static std::vector<uint8_t> DrawIcon(const TextureImage* faces, int side) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: talvox_make_icon <data folder> <output folder>\n");
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: talvox_make_icon <data folder> <output folder> [side ...]\n");
         return 2;
     }
+    std::vector<int> sides;
+    for (int i = 3; i < argc; i++) {
+        const int side = std::atoi(argv[i]);
+        if (side < 16 || side > 1024) {
+            std::fprintf(stderr, "talvox_make_icon: a side of 16 to 1024 pixels, not %s\n", argv[i]);
+            return 2;
+        }
+        sides.push_back(side);
+    }
+    if (sides.empty()) sides = {48, 256};
     const std::string data = argv[1], output = argv[2];
     const int slots[3] = {FloorTextureSlot, 0, 1};  // top, left side, right side
     // The bitmaps are read by the program's own loader.
@@ -99,7 +111,7 @@ int main(int argc, char** argv) {
         }
         faces[f] = TextureImages[slots[f]];
     }
-    for (int side : {48, 256}) {
+    for (int side : sides) {
         const std::string path = output + "/talvox-" + std::to_string(side) + ".png";
         const std::vector<uint8_t> rgba = DrawIcon(faces, side);
         if (!stbi_write_png(path.c_str(), side, side, 4, rgba.data(), side * 4)) {

@@ -185,6 +185,7 @@ class Page:
 
     # Keys, as the browser's own input: the page hears what a user's keys make.
     _KEYS = {"Escape": ("Escape", "Escape", 27), "Tab": ("Tab", "Tab", 9), "space": (" ", "Space", 32),
+             "Enter": ("Enter", "Enter", 13),
              "Control": ("Control", "ControlLeft", 17), "Up": ("ArrowUp", "ArrowUp", 38),
              "Down": ("ArrowDown", "ArrowDown", 40), "Left": ("ArrowLeft", "ArrowLeft", 37),
              "Right": ("ArrowRight", "ArrowRight", 39), "bracketleft": ("[", "BracketLeft", 219),

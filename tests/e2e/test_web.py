@@ -3,7 +3,9 @@ program under Xvfb: the page's pictures match the desktop's at the same
 viewpoints (both worlds, radius 12 and 60, HUD included), keys and the
 mouse move the view, the browser's own meaning of the program's keys is
 kept from it, F12 downloads the picture, a save outlives a reload of the
-page and loads back, and Esc ends the explorer with a line on the page.
+page and loads back, Esc ends the explorer with a line on the page and Enter
+starts it again; the picture is whole device pixels at any pixel ratio and
+fits the view; after one visit the page plays offline.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
@@ -24,6 +26,19 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
 # Records, after the page's own handlers, each key's code and whether the
 # page kept it from the browser.
+# True when the canvas shows the picture at F3's scale, or the largest whole
+# zoom below it that the view holds, whole device pixels a picture pixel:
+# its pixels that zoom times 320 x 240, its CSS size those over the pixel
+# ratio, its corner on a device pixel, and all of it in the view.
+WHOLE_PIXELS_IN_VIEW = (
+    "(() => { const c = document.getElementById('canvas'), r = c.getBoundingClientRect();"
+    " const s = document.getElementById('stage'), ratio = devicePixelRatio, zoom = c.width / 320;"
+    " const larger = (zoom + 1) * 320 <= s.clientWidth * ratio && (zoom + 1) * 240 <= s.clientHeight * ratio;"
+    " return zoom >= 1 && zoom === Math.floor(zoom) && c.height === 240 * zoom"
+    " && (zoom === Math.round(3 * ratio) || !larger) && zoom <= Math.round(3 * ratio)"
+    " && Math.abs(r.width * ratio - c.width) < 0.5 && Math.abs(r.height * ratio - c.height) < 0.5"
+    " && [r.left, r.top].every((edge) => Math.abs(edge * ratio - Math.round(edge * ratio)) < 0.05)"
+    " && r.left >= 0 && r.top >= 0 && r.right <= innerWidth && r.bottom <= innerHeight; })()")
 RECORD_KEYDOWNS = ("window.keptFromBrowser = [];"
                    "window.addEventListener('keydown', (e) => keptFromBrowser.push(e.code + ':' + e.defaultPrevented));")
 
@@ -78,10 +93,10 @@ class WebTest(unittest.TestCase):
         if self.desktop:
             harness.stop(self.desktop[0], self.desktop[2])
 
-    def open_page(self, page=None):
+    def open_page(self, page=None, address=None):
         """Opens the page and waits for its first frame: the HUD's white text."""
         page = page or self.page
-        page.open(self.address)
+        page.open(address or self.address)
         page.wait_for("document.getElementById('canvas') && window.Module && Module.calledRun", 60,
                       "the program to start")
         harness.wait_for(lambda: page_picture(page).count(bytes(harness.WHITE)) > 500, 60, "the page's first frame")
@@ -237,8 +252,22 @@ class WebTest(unittest.TestCase):
         self.page.wait_for("document.getElementById('canvas').width === 320", 10, "F1's 320 x 240 canvas")
         self.page.press("F3")
         self.page.wait_for("document.getElementById('canvas').width === 960", 10, "F3's 960 x 720 canvas")
+        # At any pixel ratio and window size, whole device pixels a picture
+        # pixel, and the picture in the view, at most F3's scale.
+        for ratio in (1, 1.25, 2, 3):
+            for width, height in ((1400, 1000), (800, 600), (390, 844)):
+                self.page.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                               deviceScaleFactor=ratio, mobile=False)
+                self.page.wait_for(WHOLE_PIXELS_IN_VIEW, 10,
+                                   "whole pixels in a %d x %d view at ratio %s" % (width, height, ratio))
+        self.page.call("Emulation.clearDeviceMetricsOverride")
         self.page.press("F11")
         self.page.wait_for("document.fullscreenElement === document.getElementById('canvas')", 10, "fullscreen")
+        # Sized from the element as the browser made it, in device pixels.
+        self.page.wait_for("(() => { const c = document.getElementById('canvas');"
+                           " return c.width === Math.round(c.clientWidth * devicePixelRatio)"
+                           " && c.height === Math.round(c.clientHeight * devicePixelRatio); })()", 10,
+                           "the fullscreen canvas's size from the element")
         self.page.press("F11")
         self.page.wait_for("!document.fullscreenElement && document.getElementById('canvas').width === 960", 10,
                            "the window back from fullscreen")
@@ -312,6 +341,31 @@ class WebTest(unittest.TestCase):
         self.page.press("Escape")
         self.page.wait_for("window.talvoxExitCode === 0", 30, "the explorer to end")
         self.assertEqual(self.page.evaluate(map_hash), saved, "the loaded world saved differently")
+
+        # Enter starts the explorer again in the same page, and the map saved
+        # is there to load.
+        self.page.evaluate("window.talvoxMarker = 1")
+        self.page.press("Enter")
+        self.page.wait_for("window.Module.calledRun && window.talvoxExitCode === undefined", 60, "a fresh start")
+        harness.wait_for(lambda: page_picture(self.page).count(bytes(harness.WHITE)) > 500, 60, "the HUD again")
+        self.assertEqual(self.page.evaluate("window.talvoxMarker"), 1, "the page was reloaded")
+        self.page.evaluate("document.getElementById('canvas').focus()")
+        chord("L", "the load's progress line after the start again")
+        harness.wait_for(lambda: map_line() == "Map loaded", 90, "the load after the start again")
+
+    def test_4_after_one_visit_the_page_plays_offline(self):
+        server, address = browser.serve(DIST)
+        try:
+            self.open_page(address=address)
+            self.page.wait_for("navigator.serviceWorker.controller !== null", 30, "the service worker")
+            self.assertTrue(self.page.evaluate("document.querySelector('link[rel=manifest]') !== null"))
+        finally:
+            server.shutdown()
+            server.server_close()
+        # Not from the browser's own HTTP cache: only the service worker's copy.
+        self.page.call("Network.enable")
+        self.page.call("Network.setCacheDisabled", cacheDisabled=True)
+        self.open_page(address=address)
 
 
 if __name__ == "__main__":
