@@ -34,6 +34,8 @@ cp "$build/host/run/bmp_cube/"*.bmp "$dist/bmp_cube/"
 step "$build/host/talvox_make_icon" "$build/host/run" "$dist" 192 512
 # The version names the cache the service worker keeps these files in: a
 # build whose files differ in any byte gets a cache of its own.
-version=$(cd "$dist" && find . -type f | LC_ALL=C sort | xargs sha256sum | sha256sum | cut -c1-16)
-sed "s/@VERSION@/$version/" web/sw.js > "$dist/sw.js"
+files=$(cd "$dist" && find . -type f | LC_ALL=C sort | sed 's|^\./||')
+version=$(cd "$dist" && echo "$files" | xargs sha256sum | sha256sum | cut -c1-16)
+listed=$(echo "$files" | sed 's|.*|"&"|' | paste -sd, -)
+sed -e "s/@VERSION@/$version/" -e "s|/\* @FILES@ \*/|$listed|" web/sw.js > "$dist/sw.js"
 echo "Built $dist in $(( $(date +%s) - start )) s: serve it with scripts/serve-web.sh"

@@ -1,14 +1,14 @@
 // The page's service worker: it keeps every file of one build in a cache of
 // that build's own, so that a second visit starts without the network and
-// the page can be installed. build-web.sh writes the build's version in.
+// the page can be installed. build-web.sh writes the build's version and
+// files in.
 // A newer build's worker fills its own cache beside this one and waits; the
 // page offers to reload, and only then does it take over and drop the old
 // cache, so old and new files are never mixed.
 const Version = "@VERSION@";
 const CacheName = "talvox-" + Version;
-const Files = ["./", "index.html", "talvox.js", "talvox.wasm", "manifest.webmanifest", "talvox-192.png",
-               "talvox-512.png", "bmp_cube/4_STONEWORK.bmp", "bmp_cube/MIRKEL.bmp", "bmp_cube/brickold2.bmp",
-               "bmp_cube/brickold3.bmp", "bmp_cube/green.bmp", "bmp_cube/structure_castle.bmp"];
+// The page's address and every file of the build, which build-web.sh lists.
+const Files = ["./"].concat([/* @FILES@ */]);
 
 self.addEventListener("install", (event) => {
   // A fresh copy of each file, not the browser's HTTP cache's.
