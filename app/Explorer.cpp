@@ -235,6 +235,7 @@ int RunMainLoop() {
         }
 
         if (windowActive) {
+            ReadPad();
             RunFrame();
             if (screenshotDue) {
                 screenshotDue = false;

@@ -6,10 +6,10 @@
 #include "app/Input.h"
 
 #include <algorithm>
+#include <cmath>
 
-#include "app/KeyCodes.h"
-#include "app/Platform.h"
 #include "screen/Screen.h"
+#include "sys/Time.h"
 
 uint8_t KeyDown[256] = {};
 uint8_t KeyTapped[256] = {};
@@ -22,11 +22,21 @@ int32_t pointerMotionY = 0;
 bool lookWaitsForMove = false;
 int32_t releasedMouseX = 0;
 int32_t releasedMouseY = 0;
+PadState padState = {};
+
+// Which keys a gamepad button held stands for now, and the right stick's
+// turn not yet taken, in picture units; when the pad was last read.
+static bool padHeldKeys[256] = {};
+static float padTurnX = 0.0f, padTurnY = 0.0f;
+static double padReadAt = -1.0;
 
 // ---------------------------------------------------------------------------
 // Keys held now and pressed since the last pass
 
-bool IsKeyHeld(int32_t virtualKey) { return PlatformKeyHeld(virtualKey); }
+bool IsKeyHeld(int32_t virtualKey) {
+    const bool padHeld = virtualKey >= 0 && virtualKey < 256 && padHeldKeys[virtualKey];
+    return padHeld || PlatformKeyHeld(virtualKey);
+}
 
 bool WasKeyPressed(int32_t virtualKey) {
     if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(sizeof KeyDown)) return false;
@@ -88,6 +98,43 @@ bool RecordInputEvent(const WindowEvent& event) {
 }
 
 // ---------------------------------------------------------------------------
+// The gamepad
+
+// A stick's lean beyond the dead zone, from 0 there to 1 all the way.
+static float BeyondDeadZone(float lean) {
+    const float beyond = (std::fabs(lean) - PadDeadZone) / (1.0f - PadDeadZone);
+    return beyond <= 0.0f ? 0.0f : std::copysign(std::min(beyond, 1.0f), lean);
+}
+
+void ReadPad() {
+    PadState pad = {};
+    PlatformReadPad(&pad);
+    if (!pad.connected) pad = {};
+    for (const PadButtonKey& mapping : PadButtonKeys) {
+        const bool held = pad.buttons[mapping.button];
+        if (held == padState.buttons[mapping.button]) continue;
+        padHeldKeys[mapping.key] = held;
+        RecordInputEvent({held ? WindowKeyDown : WindowKeyUp, mapping.key, 0, 0, false, false});
+    }
+    const double now = SysMilliseconds();
+    const double elapsed =
+        padReadAt < 0.0 || !padState.connected ? 0.0 : std::min(now - padReadAt, PadLongestTurnMilliseconds);
+    padReadAt = now;
+    // Up on the stick looks up, as on any gamepad.
+    const float degrees = PadTurnDegreesPerSecond * static_cast<float>(elapsed / 1000.0);
+    padTurnX += BeyondDeadZone(pad.rightX) * degrees / YawDegreesPerColumn;
+    padTurnY -= BeyondDeadZone(pad.rightY) * degrees / PitchDegreesPerRow;
+    padState = pad;
+}
+
+void ForgetPad() {
+    padState = {};
+    for (bool& held : padHeldKeys) held = false;
+    padTurnX = padTurnY = 0.0f;
+    padReadAt = -1.0;
+}
+
+// ---------------------------------------------------------------------------
 // The records each frame hands down
 
 PlayerInput ReadPlayerInput() {
@@ -122,6 +169,9 @@ PlayerInput ReadPlayerInput() {
         input.lookX = mouseX / screenScale;
         input.lookY = mouseY / screenScale;
     }
+    input.turnX += padTurnX;
+    input.turnY += padTurnY;
+    padTurnX = padTurnY = 0.0f;
     for (int32_t k = 1; k <= 6; k++)
         if (IsKeyHeld('2' + k)) input.marker = k;
     input.teleport = IsKeyHeld('T');
@@ -136,5 +186,9 @@ WalkInput ReadWalkInput() {
     walk.backward = IsKeyHeld('Z') || (IsKeyHeld('S') && !IsKeyHeld(KeyControl)) || IsKeyHeld(KeyArrowDown);
     walk.left = IsKeyHeld('A');
     walk.right = IsKeyHeld('D');
+    walk.forward = walk.forward || padState.leftY < -PadDeadZone;
+    walk.backward = walk.backward || padState.leftY > PadDeadZone;
+    walk.left = walk.left || padState.leftX < -PadDeadZone;
+    walk.right = walk.right || padState.leftX > PadDeadZone;
     return walk;
 }

@@ -12,7 +12,8 @@
 #include "world/Movement.h"
 #include "world/Player.h"
 
-struct WindowEvent;
+#include "app/KeyCodes.h"
+#include "app/Platform.h"
 
 extern uint8_t KeyDown[256];
 // 1 from a key-down event until the command keys have acted once, so that a
@@ -38,8 +39,39 @@ extern bool lookWaitsForMove;
 extern int32_t releasedMouseX;
 extern int32_t releasedMouseY;
 
+// How far a gamepad's stick must lean before it acts; within, it is centred.
+constexpr float PadDeadZone = 0.25f;
+// How fast the right stick, leant all the way, turns the view: as fast as a
+// held arrow key at 60 frames a second.
+constexpr float PadTurnDegreesPerSecond = 120.0f;
+// The longest time one read of the pad turns the view for (after a pause,
+// the stick turns no further than in a tenth of a second).
+constexpr double PadLongestTurnMilliseconds = 100.0;
+
+// The key each gamepad button stands for: A teleports, X scatters the
+// lights, Y takes the picture, the shoulders step the view radius, left and
+// right on the pad make the two worlds, Start shows the help.
+struct PadButtonKey {
+    PadButton button;
+    int32_t key;
+};
+constexpr PadButtonKey PadButtonKeys[] = {
+    {PadA, 'T'},
+    {PadX, 'L'},
+    {PadY, KeyF12},
+    {PadLeftShoulder, KeyOpenBracket},
+    {PadRightShoulder, KeyCloseBracket},
+    {PadLeft, '1'},
+    {PadRight, '2'},
+    {PadStart, 'H'},
+};
+
+// The gamepad as ReadPad last found it; not connected at start-up.
+extern PadState padState;
+
 // Held now: true while the key or mouse button (virtual-key code) is down,
-// as the platform tells at the moment of the call.
+// as the platform tells at the moment of the call, or while the gamepad
+// button that stands for it is held.
 bool IsKeyHeld(int32_t virtualKey);
 // Pressed since the command keys last acted: the key's entry is down, or it
 // was tapped meanwhile.
@@ -59,14 +91,24 @@ void CapturePointer(bool captured);
 // platform) and for events that are not input.
 bool RecordInputEvent(const WindowEvent& event);
 
+// Once a pass, before its frame: reads the gamepad. Its buttons going down
+// and up act as their keys' events would (PadButtonKeys), and count as held
+// keys while held; a pad pulled out lets them all go. The right stick's lean
+// turns the view for the time since the last read (ReadPlayerInput takes it).
+void ReadPad();
+// Forgets the gamepad: none connected, no button held, no turn waiting.
+void ForgetPad();
+
 // What the held keys and buttons and the last mouse position ask for now:
 // look while any button is held (the mouse in picture units at the window
 // scale, or through the fullscreen zoom and margins), the marker for the
 // highest of '3'..'8', teleport with 'T', and the turn of the left and right
 // arrow keys. While the pointer is captured, its motion since the last call
-// (taken, in picture units) turns the view instead of the mouse position.
+// (taken, in picture units) turns the view instead of the mouse position; so
+// does the gamepad's right stick (taken too).
 PlayerInput ReadPlayerInput();
 // Which way the held keys ask to walk now: forward with the left button, W or
 // the up arrow, back with 'Z', S (not with Ctrl, which saves) or the down
-// arrow, sideways with A and D.
+// arrow, sideways with A and D; and the gamepad's left stick leant beyond
+// the dead zone, each way as its keys.
 WalkInput ReadWalkInput();

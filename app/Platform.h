@@ -38,6 +38,32 @@ struct WindowEvent {
     bool focused;    // activation: the window has the keyboard focus now
 };
 
+// A gamepad's buttons in the standard layout (as SDL's game controllers,
+// XInput and the browser's standard mapping have them).
+enum PadButton {
+    PadA,
+    PadB,
+    PadX,
+    PadY,
+    PadBack,
+    PadStart,
+    PadLeftShoulder,
+    PadRightShoulder,
+    PadUp,
+    PadDown,
+    PadLeft,
+    PadRight,
+    PadButtonCount
+};
+
+// A gamepad as the platform reads it now: its sticks from -1 to 1 (right and
+// down positive) and which buttons are held.
+struct PadState {
+    bool connected;
+    float leftX, leftY, rightX, rightY;
+    bool buttons[PadButtonCount];
+};
+
 // The explorer's side, called by each entry point (main, WinMain, the page's
 // main): start-up, the main loop and shutdown. Returns the process's exit
 // code.
@@ -62,6 +88,10 @@ bool PlatformTakeEvent(WindowEvent* event);
 // Whether the key or mouse button (our key code) is physically down now;
 // false while another window has the keyboard focus.
 bool PlatformKeyHeld(int32_t virtualKey);
+// Once a pass, by input: the state of the first gamepad connected (one
+// plugged in meanwhile is taken up); all zero, not connected, when there is
+// none or the window does not have the focus.
+void PlatformReadPad(PadState* pad);
 // After each presentation: shows the back buffer.
 void PlatformSwapBuffers();
 // The address of the current context's GL function name (an extension's),

@@ -3,12 +3,16 @@
 // into the program's window events and key codes.
 #include <SDL.h>
 
+#include <algorithm>
+
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "platform/PlatformEvents.h"
 
 static SDL_Window* sdlWindow = nullptr;
 static SDL_GLContext sdlContext = nullptr;
+// The gamepad read, while one is open.
+static SDL_GameController* sdlPad = nullptr;
 // Whether the pointer is captured: SDL's relative mouse mode.
 static bool pointerHeld = false;
 
@@ -224,6 +228,49 @@ bool PlatformKeyHeld(int32_t virtualKey) {
         return scancode != SDL_SCANCODE_UNKNOWN && keys[scancode];
     }
     }
+}
+
+// SDL's game controller buttons in the order of PadButton.
+static const SDL_GameControllerButton PadButtons[PadButtonCount] = {
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_DPAD_UP,
+    SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+    SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+    SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+};
+
+// An axis of the pad from -1 to 1.
+static float PadAxis(SDL_GameControllerAxis axis) {
+    return std::max(-1.0f, static_cast<float>(SDL_GameControllerGetAxis(sdlPad, axis)) / 32767.0f);
+}
+
+void PlatformReadPad(PadState* pad) {
+    *pad = {};
+    if (!sdlWindow) return;
+    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER) && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
+    // One pulled out is let go; the first game controller there is taken up.
+    if (sdlPad && !SDL_GameControllerGetAttached(sdlPad)) {
+        SDL_GameControllerClose(sdlPad);
+        sdlPad = nullptr;
+    }
+    for (int index = 0; !sdlPad && index < SDL_NumJoysticks(); index++)
+        if (SDL_IsGameController(index)) sdlPad = SDL_GameControllerOpen(index);
+    if (!sdlPad || SDL_GetKeyboardFocus() != sdlWindow) return;
+    SDL_GameControllerUpdate();
+    pad->connected = true;
+    pad->leftX = PadAxis(SDL_CONTROLLER_AXIS_LEFTX);
+    pad->leftY = PadAxis(SDL_CONTROLLER_AXIS_LEFTY);
+    pad->rightX = PadAxis(SDL_CONTROLLER_AXIS_RIGHTX);
+    pad->rightY = PadAxis(SDL_CONTROLLER_AXIS_RIGHTY);
+    for (int button = 0; button < PadButtonCount; button++)
+        pad->buttons[button] = SDL_GameControllerGetButton(sdlPad, PadButtons[button]) != 0;
 }
 
 void PlatformSwapBuffers() {

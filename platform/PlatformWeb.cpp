@@ -147,6 +147,20 @@ EM_JS(void, AskForFullscreen, (), {
     }
 });
 
+// Reads the first gamepad of the standard mapping into values: its four
+// axes (left x, y, right x, y), then its buttons A, B, X, Y, Back, Start,
+// the shoulders and the pad's up, down, left and right as 0 or 1. Returns
+// whether there is one.
+EM_JS(int, ReadGamepad, (float* values), {
+    const pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    const pad = Array.from(pads).find(function(p) { return p && p.connected && p.mapping === "standard"; });
+    if (!pad) return 0;
+    const buttons = [0, 1, 2, 3, 8, 9, 4, 5, 12, 13, 14, 15];
+    const at = values >> 2;
+    for (let i = 0; i < 4; i++) HEAPF32[at + i] = pad.axes[i] || 0;
+    buttons.forEach(function(b, i) { HEAPF32[at + 4 + i] = pad.buttons[b] && pad.buttons[b].pressed ? 1 : 0; });
+    return 1;
+});
 // clang-format on
 
 // ---------------------------------------------------------------------------
@@ -391,6 +405,18 @@ void PumpPlatformEvents() {}
 bool PlatformKeyHeld(int32_t virtualKey) {
     if (!canvasFocused || virtualKey < 0 || virtualKey >= 256) return false;
     return keysHeld[virtualKey];
+}
+
+void PlatformReadPad(PadState* pad) {
+    *pad = {};
+    float values[4 + PadButtonCount] = {};
+    if (!canvasFocused || pageHidden || !ReadGamepad(values)) return;
+    pad->connected = true;
+    pad->leftX = values[0];
+    pad->leftY = values[1];
+    pad->rightX = values[2];
+    pad->rightY = values[3];
+    for (int button = 0; button < PadButtonCount; button++) pad->buttons[button] = values[4 + button] != 0.0f;
 }
 
 void PlatformSwapBuffers() {

@@ -274,6 +274,9 @@ bool PlatformKeyHeld(int32_t virtualKey) {
     return (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
 }
 
+// Gamepads (XInput) are not read on Windows yet.
+void PlatformReadPad(PadState* pad) { *pad = {}; }
+
 void PlatformSwapBuffers() {
     if (deviceContext) SwapBuffers(deviceContext);
 }

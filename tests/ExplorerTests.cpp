@@ -229,6 +229,49 @@ TEST(CommandKeys, WhereThePointerCannotBeCapturedTheMouseStillLooks) {
     EXPECT_EQ(pitch, 100.0f - 30.0f);
 }
 
+TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) {
+    OpenForTest();
+    scriptedPad.connected = true;
+    // Within the dead zone a stick is centred; beyond it, it walks as keys do.
+    scriptedPad.leftY = -0.2f;
+    ReadPad();
+    EXPECT_FALSE(ReadWalkInput().forward);
+    scriptedPad.leftY = -0.9f;
+    scriptedPad.leftX = 0.5f;
+    ReadPad();
+    WalkInput walk = ReadWalkInput();
+    EXPECT_TRUE(walk.forward && walk.right && !walk.backward && !walk.left);
+    // The right stick turns by the time since the last read: all the way
+    // right for 100 ms is 12 degrees; up for 50 ms looks up 6 degrees.
+    yaw = 100.0f;
+    pitch = 90.0f;
+    scriptedPad.rightX = 1.0f;
+    scriptedClock += 100.0;
+    ReadPad();
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(yaw, 112.0f);
+    scriptedPad.rightX = 0.0f;
+    scriptedPad.rightY = -1.0f;
+    scriptedClock += 50.0;
+    ReadPad();
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(pitch, 96.0f);
+    // A holds T; Start shows the help once per press.
+    scriptedPad.buttons[PadA] = scriptedPad.buttons[PadStart] = true;
+    for (int pass = 0; pass < 2; pass++) {
+        ReadPad();
+        EXPECT_TRUE(IsKeyHeld('T'));
+        ASSERT_TRUE(ActOnCommandKeys());
+        EXPECT_TRUE(helpShown) << "pass " << pass;
+    }
+    // Pulled out mid-walk: nothing walks, turns or stays held.
+    scriptedPad.connected = false;
+    ReadPad();
+    walk = ReadWalkInput();
+    EXPECT_FALSE(walk.forward || walk.right || IsKeyHeld('T'));
+    EXPECT_EQ(KeyDown['H'], 0);
+}
+
 // Tab pressed once: down, a pass of the command keys, up.
 static void TapTab() {
     HandleWindowEvent(KeyEvent(KeyTab, true));

@@ -22,6 +22,7 @@ bool scriptedPointerCaptured = false;
 bool scriptedCaptureRefused = false;
 int scriptedPointerCaptures = 0;
 int scriptedSwaps = 0;
+PadState scriptedPad = {};
 double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
 std::vector<int32_t> scriptedSleeps;
@@ -46,6 +47,7 @@ void ResetScriptedPlatform() {
     scriptedPointerCaptured = scriptedCaptureRefused = false;
     scriptedPointerCaptures = 0;
     scriptedSwaps = 0;
+    scriptedPad = {};
     scriptedClock = 0.0;
     scriptedRefreshRate = 60;
     scriptedSleeps.clear();
@@ -93,6 +95,8 @@ bool PlatformTakeEvent(WindowEvent* event) {
 bool PlatformKeyHeld(int32_t virtualKey) {
     return scriptedFocus && virtualKey >= 0 && virtualKey < 256 && scriptedKeys[virtualKey];
 }
+
+void PlatformReadPad(PadState* pad) { *pad = scriptedPad; }
 
 void PlatformSwapBuffers() {
     if (scriptedContext.swap) scriptedContext.swap();

@@ -44,6 +44,8 @@ extern bool scriptedPointerCaptured;
 extern bool scriptedCaptureRefused;
 extern int scriptedPointerCaptures;
 extern int scriptedSwaps;
+// What PlatformReadPad answers; no pad after a reset.
+extern PadState scriptedPad;
 extern double scriptedClock;
 // What PlatformRefreshRate answers; 60 after a reset.
 extern int32_t scriptedRefreshRate;

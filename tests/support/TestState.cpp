@@ -59,6 +59,7 @@ void ResetProgramState() {
     ForgetSwapPace();
     mouseX = mouseY = 0;
     pointerCaptured = lookWaitsForMove = false;
+    ForgetPad();
     pointerMotionX = pointerMotionY = releasedMouseX = releasedMouseY = 0;
     clearColourKey[0] = 255;
     clearColourKey[1] = 0;
