@@ -79,6 +79,8 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     // positions beyond the window; Win32 reports none there, and neither do we.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    // Gamepads, once: where they cannot be had, the program plays without.
+    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER)) SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     SDL_GL_ResetAttributes();
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -253,8 +255,7 @@ static float PadAxis(SDL_GameControllerAxis axis) {
 
 void PlatformReadPad(PadState* pad) {
     *pad = {};
-    if (!sdlWindow) return;
-    if (!SDL_WasInit(SDL_INIT_GAMECONTROLLER) && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
+    if (!sdlWindow || !SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
     // One pulled out is let go; the first game controller there is taken up.
     if (sdlPad && !SDL_GameControllerGetAttached(sdlPad)) {
         SDL_GameControllerClose(sdlPad);
@@ -262,8 +263,8 @@ void PlatformReadPad(PadState* pad) {
     }
     for (int index = 0; !sdlPad && index < SDL_NumJoysticks(); index++)
         if (SDL_IsGameController(index)) sdlPad = SDL_GameControllerOpen(index);
+    // Its state is as the events taken this pass left it.
     if (!sdlPad || SDL_GetKeyboardFocus() != sdlWindow) return;
-    SDL_GameControllerUpdate();
     pad->connected = true;
     pad->leftX = PadAxis(SDL_CONTROLLER_AXIS_LEFTX);
     pad->leftY = PadAxis(SDL_CONTROLLER_AXIS_LEFTY);

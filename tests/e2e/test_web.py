@@ -377,7 +377,6 @@ class WebTest(unittest.TestCase):
         try:
             self.open_page(address=address)
             self.page.wait_for("navigator.serviceWorker.controller !== null", 30, "the service worker")
-            self.assertTrue(self.page.evaluate("document.querySelector('link[rel=manifest]') !== null"))
         finally:
             server.shutdown()
             server.server_close()
