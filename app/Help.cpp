@@ -1,6 +1,8 @@
 // The key help panel, drawn over the finished picture from KeyDescriptions.
 #include "app/Help.h"
 
+#include "app/Input.h"
+
 bool helpShown = false;
 
 // Darkens every colour of the picture to a quarter, so that the rows (and
@@ -18,8 +20,11 @@ void DrawHelpPanel() {
     DimPicture();
     int32_t y = HelpTopY;
     for (const KeyDescription& row : KeyDescriptions) {
-        FormatTextLine("%.*s", static_cast<int>(row.keys.size()), row.keys.data());
-        DrawTextLine(HelpKeysX, y, 255, 255, 0);
+        const bool padNames = padState.connected && !row.pad.empty();
+        const std::string_view keys = padNames ? row.pad : row.keys;
+        FormatTextLine("%.*s", static_cast<int>(keys.size()), keys.data());
+        if (padState.connected && !padNames) DrawTextLine(HelpKeysX, y, 128, 128, 128);
+        else DrawTextLine(HelpKeysX, y, 255, 255, 0);
         FormatTextLine("%.*s", static_cast<int>(row.effect.size()), row.effect.data());
         DrawTextLine(HelpEffectX, y, 255, 255, 255);
         y -= HelpLineStep;

@@ -15,24 +15,37 @@ constexpr std::string_view HelpKeyNames = "H";
 constexpr std::string_view HelpKeyNames = "H, F10";
 #endif
 
-// One row of the key help: the keys, and what they do.
+// One row of the key help: the keys, the gamepad's stick or buttons doing
+// the same (empty where the pad has none), and what they do.
 struct KeyDescription {
     std::string_view keys;
+    std::string_view pad;
     std::string_view effect;
 };
 
-// Every key the program answers, in the order the panel lists them.
+// Every key the program answers, in the order the panel lists them. The pad
+// column follows the pad's buttons (PadButtonKeys, app/Input.h) and sticks.
 constexpr KeyDescription KeyDescriptions[] = {
-    {"Mouse", "look around, a button held"}, {"LMB W Up", "walk forward"},
-    {"Z S Down", "walk backward"},           {"A D", "step left / right"},
-    {"Left Right", "turn left / right"},     {"[ ]", "view radius down / up"},
-    {"1 2", "new world: rooms / corridors"}, {"L", "scatter 128 coloured lights"},
-    {"3 - 8", "red marker 1-6 cells on +y"}, {"T", "teleport to an open cell"},
-    {"F1 - F4", "window scale 1 - 4"},       {"F5 - F9", "wall texture"},
-    {"F11", "fullscreen on / off"},          {"F12", "picture to screenshots/"},
-    {"M", "move the window to the mouse"},   {"Ctrl+S/L", "save / load map/0.map"},
-    {HelpKeyNames, "this help on / off"},    {"U", "HUD text on / off"},
-    {"Tab", "capture the pointer to look"},  {"Esc", "quit"},
+    {"Mouse", "R stick", "look around, a button held"},
+    {"LMB W Up", "L stick up", "walk forward"},
+    {"Z S Down", "L stick dn", "walk backward"},
+    {"A D", "L stick <>", "step left / right"},
+    {"Left Right", "R stick <>", "turn left / right"},
+    {"[ ]", "LB RB", "view radius down / up"},
+    {"1 2", "D-pad < >", "new world: rooms / corridors"},
+    {"L", "X", "scatter 128 coloured lights"},
+    {"3 - 8", "", "red marker 1-6 cells on +y"},
+    {"T", "A", "teleport to an open cell"},
+    {"F1 - F4", "", "window scale 1 - 4"},
+    {"F5 - F9", "", "wall texture"},
+    {"F11", "", "fullscreen on / off"},
+    {"F12", "Y", "picture to screenshots/"},
+    {"M", "", "move the window to the mouse"},
+    {"Ctrl+S/L", "", "save / load map/0.map"},
+    {HelpKeyNames, "Start", "this help on / off"},
+    {"U", "", "HUD text on / off"},
+    {"Tab", "", "capture the pointer to look"},
+    {"Esc", "", "quit"},
 };
 constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];
 
@@ -45,11 +58,11 @@ constexpr int32_t HelpEffectX = HelpKeysX + HelpKeyColumns * GlyphColumns;
 constexpr int32_t HelpTopY = ScreenHeight;
 constexpr int32_t HelpLineStep = 12;
 
-// Whether every row fits the picture: its keys in their column, what they do
+// Whether every row fits the picture: its keys and pad names in their column, what they do
 // before the right edge, and every row above the bottom.
 constexpr bool KeyDescriptionsFit() {
     for (const KeyDescription& row : KeyDescriptions)
-        if (row.keys.size() >= HelpKeyColumns ||
+        if (row.keys.size() >= HelpKeyColumns || row.pad.size() >= HelpKeyColumns ||
             HelpEffectX + GlyphColumns * static_cast<int32_t>(row.effect.size()) > ScreenWidth)
             return false;
     return HelpTopY - HelpLineStep * KeyDescriptionCount >= 0;
@@ -62,5 +75,7 @@ static_assert(KeyDescriptionsFit(), "the key help fits the 320 x 240 picture");
 extern bool helpShown;
 
 // Draws the panel over ScreenPixels: the picture dimmed to a quarter, and each
-// row of KeyDescriptions, the keys in yellow and what they do in white.
+// row of KeyDescriptions, the keys in yellow and what they do in white. While
+// a gamepad is connected, the pad's names stand in the keys' column; the rows
+// the pad has none for keep their keys, in grey.
 void DrawHelpPanel();

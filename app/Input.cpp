@@ -87,6 +87,10 @@ bool RecordInputEvent(const WindowEvent& event) {
             pointerMotionY += event.y;
         }
         return true;
+    case WindowTouchLook:
+        pointerMotionX += event.x;
+        pointerMotionY += event.y;
+        return true;
     // The buttons are polled, as held keys.
     case WindowButtonDown:
     case WindowButtonUp: return true;
@@ -149,15 +153,14 @@ PlayerInput ReadPlayerInput() {
         lookWaitsForMove = false;
     }
     input.look = button && screenScale != 0 && !pointerCaptured && !lookWaitsForMove;
-    if (pointerCaptured) {
-        // Window pixels to picture units, as the mouse position maps them.
-        const float scale = static_cast<float>(picturePlacement.zoom > 0 ? picturePlacement.zoom : screenScale);
-        if (scale > 0.0f) {
-            input.turnX = static_cast<float>(pointerMotionX) / scale;
-            input.turnY = static_cast<float>(pointerMotionY) / scale;
-        }
-        pointerMotionX = pointerMotionY = 0;
+    // The captured pointer's and a dragged finger's motion: window pixels to
+    // picture units, as the mouse position maps them.
+    const float scale = static_cast<float>(picturePlacement.zoom > 0 ? picturePlacement.zoom : screenScale);
+    if (scale > 0.0f) {
+        input.turnX = static_cast<float>(pointerMotionX) / scale;
+        input.turnY = static_cast<float>(pointerMotionY) / scale;
     }
+    pointerMotionX = pointerMotionY = 0;
     if (input.look && picturePlacement.zoom > 0) {
         // Fullscreen: as in a window of the picture's zoom, the cursor over
         // a black margin counting as at the picture's nearest edge.

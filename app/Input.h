@@ -28,8 +28,8 @@ extern int32_t mouseY;
 // Whether Tab has captured the pointer for mouse-look; false at start-up.
 // Losing the focus, minimising or closing the window releases it.
 extern bool pointerCaptured;
-// The captured pointer's motion in window pixels since the frame last read
-// it (right and down positive).
+// The captured pointer's motion, and a finger's dragged over the picture, in
+// window pixels since the frame last read it (right and down positive).
 extern int32_t pointerMotionX;
 extern int32_t pointerMotionY;
 // Set when the pointer is released: mouse-look waits until the pointer
@@ -105,7 +105,7 @@ void ForgetPad();
 // highest of '3'..'8', teleport with 'T', and the turn of the left and right
 // arrow keys. While the pointer is captured, its motion since the last call
 // (taken, in picture units) turns the view instead of the mouse position; so
-// does the gamepad's right stick (taken too).
+// do a dragged finger and the gamepad's right stick (taken too).
 PlayerInput ReadPlayerInput();
 // Which way the held keys ask to walk now: forward with the left button, W or
 // the up arrow, back with 'Z', S (not with Ctrl, which saves) or the down

@@ -26,6 +26,8 @@ enum WindowEventKind {
     WindowScreenSaver,    // the system is about to start the screen saver or power the display down
     WindowClose,          // the user asks the window to close
     WindowPointerMotion,  // the captured pointer moved by x, y window pixels (right, down)
+    WindowTouchLook,      // a finger dragged over the picture by x, y window pixels: it turns the view as
+                          // the captured pointer does, captured or not
     WindowAreaGiven,      // the platform sized the client area itself, x wide and y high (a page fitting its
                           // canvas to the screen's pixels and the view): the picture is placed in it
 };

@@ -284,6 +284,13 @@ TEST(CommandKeys, TabCapturesThePointerWhichTurnsTheViewAsFarAsTheMousePositionW
         ResetProgramState();
         screenScale = scale;
         ASSERT_TRUE(OpenRenderWindow(WindowTitle, 320 * scale, 240 * scale, 16));
+        // A finger dragged over the picture turns as far, without a capture.
+        yaw = 100.0f;
+        pitch = 90.0f;
+        HandleWindowEvent({WindowTouchLook, 0, 4, 8, false, false});
+        UpdateViewAngles(ReadPlayerInput());
+        EXPECT_FLOAT_EQ(yaw, 100.0f + 8.0f / static_cast<float>(scale)) << "touch, scale " << scale;
+        EXPECT_FLOAT_EQ(pitch, 90.0f + 8.0f / static_cast<float>(scale)) << "touch, scale " << scale;
         yaw = 100.0f;
         pitch = 90.0f;
         TapTab();

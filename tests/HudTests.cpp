@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/Help.h"
+#include "app/Input.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "render/Blocks.h"
@@ -175,15 +176,16 @@ TEST(Hud, TheBlockLineShowsOnlyForCellsInsideTheBorder) {
     }
 }
 
-// The yellow pixels of the picture.
-static PixelSet YellowPixels() {
+// The pixels of the picture in one colour; the yellow ones.
+static PixelSet PixelsOfColour(uint8_t r, uint8_t g, uint8_t b) {
     PixelSet pixels;
     for (int p = 0; p < ScreenPixelCount; p++) {
         const uint8_t* c = ScreenPixels + p * 4;
-        if (c[0] == 255 && c[1] == 255 && c[2] == 0) pixels.insert({p % 320, p / 320});
+        if (c[0] == r && c[1] == g && c[2] == b) pixels.insert({p % 320, p / 320});
     }
     return pixels;
 }
+static PixelSet YellowPixels() { return PixelsOfColour(255, 255, 0); }
 
 TEST(Hud, NoticesStackDownFromTheMapLineInYellowBrokenToFitAndGoWhenTheirTimeIsOver) {
     ResetProgramState();
@@ -304,24 +306,32 @@ TEST(Hud, HiddenItLeavesTheBackdropAsItWas) {
 }
 
 TEST(Hud, TheHelpPanelListsEveryKeyOverThePictureDimmedToAQuarter) {
-    ResetProgramState();
-    RestoreBackdrop();
-    DrawHelpPanel();
-    PixelSet keys, effects;
-    for (int32_t row = 0; row < KeyDescriptionCount; row++) {
-        const int32_t y = HelpTopY - row * HelpLineStep;
-        const PixelSet key = LinePixels(std::string(KeyDescriptions[row].keys), HelpKeysX, y);
-        const PixelSet effect = LinePixels(std::string(KeyDescriptions[row].effect), HelpEffectX, y);
-        EXPECT_FALSE(key.empty() || effect.empty()) << "row " << row;
-        keys.insert(key.begin(), key.end());
-        effects.insert(effect.begin(), effect.end());
-    }
-    EXPECT_EQ(YellowPixels(), keys);
-    EXPECT_EQ(WhitePixels(), effects);
-    for (int p = 0; p < ScreenPixelCount; p++) {
-        if (keys.count({p % 320, p / 320}) || effects.count({p % 320, p / 320})) continue;
-        for (int channel = 0; channel < 3; channel++)
-            ASSERT_EQ(ScreenPixels[p * 4 + channel], BackdropPixels[p * 4 + channel] / 4) << "pixel " << p;
+    // With a pad connected, its names stand for keys; keys it has none for are grey.
+    for (bool pad : {false, true}) {
+        ResetProgramState();
+        padState.connected = pad;
+        RestoreBackdrop();
+        DrawHelpPanel();
+        PixelSet keys, greyKeys, effects;
+        for (int32_t row = 0; row < KeyDescriptionCount; row++) {
+            const KeyDescription& description = KeyDescriptions[row];
+            const int32_t y = HelpTopY - row * HelpLineStep;
+            const bool padNames = pad && !description.pad.empty();
+            const PixelSet key = LinePixels(std::string(padNames ? description.pad : description.keys), HelpKeysX, y);
+            const PixelSet effect = LinePixels(std::string(description.effect), HelpEffectX, y);
+            EXPECT_FALSE(key.empty() || effect.empty()) << "row " << row;
+            (pad && !padNames ? greyKeys : keys).insert(key.begin(), key.end());
+            effects.insert(effect.begin(), effect.end());
+        }
+        EXPECT_EQ(YellowPixels(), keys) << "pad " << pad;
+        EXPECT_EQ(PixelsOfColour(128, 128, 128), greyKeys) << "pad " << pad;
+        EXPECT_EQ(WhitePixels(), effects) << "pad " << pad;
+        for (int p = 0; p < ScreenPixelCount; p++) {
+            const std::pair<int, int> at = {p % 320, p / 320};
+            if (keys.count(at) || greyKeys.count(at) || effects.count(at)) continue;
+            for (int channel = 0; channel < 3; channel++)
+                ASSERT_EQ(ScreenPixels[p * 4 + channel], BackdropPixels[p * 4 + channel] / 4) << "pixel " << p;
+        }
     }
 }
 
@@ -334,10 +344,11 @@ TEST(Hud, TheReadmesKeyTableIsTheHelpPanelsTable) {
     bool inKeys = false;
     while (std::getline(readme, line)) {
         if (line.rfind("## ", 0) == 0) inKeys = line == "## Keys";
-        if (inKeys && line.rfind("| ", 0) == 0 && line != "| Key | Effect |") rows.push_back(line);
+        if (inKeys && line.rfind("| ", 0) == 0 && line != "| Key | Pad | Effect |") rows.push_back(line);
     }
     std::vector<std::string> expected;
     for (const KeyDescription& row : KeyDescriptions)
-        expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.effect) + " |");
+        expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.pad) + " | " +
+                           std::string(row.effect) + " |");
     EXPECT_EQ(rows, expected) << "README.md's Keys table and KeyDescriptions (app/Help.h) differ";
 }
