@@ -37,6 +37,39 @@ static bool displayCovered = false;
 static int32_t askedWidth = 0, askedHeight = 0;
 static int32_t canvasWidth = 0, canvasHeight = 0;
 static double canvasPixelsPerCssPixel = 1.0;
+// The finger that looks: the first to touch the picture, until it lifts
+// (-1: none), and where it was last, in CSS pixels over the canvas.
+static long lookingFinger = -1;
+static long lookingFingerX = 0, lookingFingerY = 0;
+// The swaps begun so far: a touch control let go before a pass has seen it
+// held is let go at the next swap instead (releaseDue).
+static int32_t swapsBegun = 0;
+
+// The page's touch controls (index.html's buttons, by id) and the keys each
+// holds while touched: the walk, the step, and the keys' own buttons.
+struct TouchControl {
+    const char* id;
+    int32_t key;
+    bool withControl;  // Ctrl held with it (save, load)
+};
+static const TouchControl TouchControls[] = {
+    {"walk-forward", 'W', false},
+    {"walk-back", 'S', false},
+    {"step-left", 'A', false},
+    {"step-right", 'D', false},
+    {"teleport", 'T', false},
+    {"lights", 'L', false},
+    {"help", 'H', false},
+    {"picture", KeyF12, false},
+    {"radius-down", KeyOpenBracket, false},
+    {"radius-up", KeyCloseBracket, false},
+    {"save", 'S', true},
+    {"load", 'L', true},
+};
+constexpr int TouchControlCount = sizeof TouchControls / sizeof TouchControls[0];
+static int32_t touchPressedAt[TouchControlCount] = {};
+static bool touchHeld[TouchControlCount] = {};
+static bool releaseDue[TouchControlCount] = {};
 
 // ---------------------------------------------------------------------------
 // The page's side
@@ -161,6 +194,35 @@ EM_JS(int, ReadGamepad, (float* values), {
     buttons.forEach(function(b, i) { HEAPF32[at + 4 + i] = pad.buttons[b] && pad.buttons[b].pressed ? 1 : 0; });
     return 1;
 });
+// Makes the page's button id a touch control: touched, it calls
+// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0. It
+// takes neither the focus nor the touch's default actions (a click, a zoom,
+// a menu), and gives the canvas the keys when it has not got them. The
+// controls are shown on touch screens: no fine pointer, or once a finger
+// has touched the page.
+EM_JS(void, ListenToTouchControl, (const char* id, int index), {
+    const button = document.getElementById(UTF8ToString(id));
+    if (!button) return;
+    const press = function(down) {
+        return function(event) {
+            event.preventDefault();
+            const canvas = document.getElementById("canvas");
+            if (down && canvas && document.activeElement !== canvas) canvas.focus();
+            _TalvoxTouchControl(index, down);
+        };
+    };
+    button.onpointerdown = press(1);
+    button.onpointerup = button.onpointercancel = press(0);
+    const keep = function(event) { event.preventDefault(); };
+    button.onmousedown = button.oncontextmenu = keep;
+    button.ontouchstart = keep;
+    const showIfTouch = function() { document.body.classList.add("touch"); };
+    if (!matchMedia("(any-pointer: fine)").matches || matchMedia("(pointer: coarse)").matches) showIfTouch();
+    window.addEventListener("pointerdown", function(event) {
+        if (event.pointerType === "touch") showIfTouch();
+    });
+});
+
 // clang-format on
 
 // ---------------------------------------------------------------------------
@@ -270,6 +332,66 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     }
 }
 
+// A touch control touched (down 1) or let go (0): its keys go down and up as
+// the keyboard's would. Let go before a pass has seen it held, it is let go
+// at the next swap, so that a quick tap on a held key (T) still acts.
+extern "C" EMSCRIPTEN_KEEPALIVE void TalvoxTouchControl(int index, int down) {
+    if (index < 0 || index >= TouchControlCount) return;
+    const TouchControl& control = TouchControls[index];
+    if (down) {
+        // Touched again before the pass saw it let go: it stays held.
+        if (releaseDue[index]) releaseDue[index] = false;
+        if (touchHeld[index]) return;
+        touchHeld[index] = true;
+        touchPressedAt[index] = swapsBegun;
+        if (control.withControl) {
+            keysHeld[KeyControl] = true;
+            QueueWindowEvent({WindowKeyDown, KeyControl, 0, 0, false, false});
+        }
+        keysHeld[control.key] = true;
+        QueueWindowEvent({WindowKeyDown, control.key, 0, 0, false, false});
+        return;
+    }
+    if (!touchHeld[index]) return;
+    if (touchPressedAt[index] == swapsBegun) {
+        releaseDue[index] = true;
+        return;
+    }
+    touchHeld[index] = false;
+    keysHeld[control.key] = false;
+    QueueWindowEvent({WindowKeyUp, control.key, 0, 0, false, false});
+    if (control.withControl) {
+        keysHeld[KeyControl] = false;
+        QueueWindowEvent({WindowKeyUp, KeyControl, 0, 0, false, false});
+    }
+}
+
+// A finger on the picture: the first looks, by its motion from where it
+// touched (so the view does not jump), as the captured pointer does; others
+// are ignored. The page neither scrolls nor zooms under it, and makes no
+// mouse events of it (which would walk).
+static EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* event, void*) {
+    for (int i = 0; i < event->numTouches; i++) {
+        const EmscriptenTouchPoint& touch = event->touches[i];
+        if (!touch.isChanged) continue;
+        if (type == EMSCRIPTEN_EVENT_TOUCHSTART && lookingFinger < 0) {
+            lookingFinger = touch.identifier;
+        } else if (touch.identifier != lookingFinger) {
+            continue;
+        } else if (type == EMSCRIPTEN_EVENT_TOUCHMOVE) {
+            const int32_t dx = InCanvasPixels(touch.targetX) - InCanvasPixels(lookingFingerX);
+            const int32_t dy = InCanvasPixels(touch.targetY) - InCanvasPixels(lookingFingerY);
+            if (dx != 0 || dy != 0) QueueWindowEvent({WindowTouchLook, 0, dx, dy, false, false});
+        } else {
+            lookingFinger = -1;
+            continue;
+        }
+        lookingFingerX = touch.targetX;
+        lookingFingerY = touch.targetY;
+    }
+    return EM_TRUE;
+}
+
 // The window's state as an activation event.
 static WindowEvent ActivationEvent() { return {WindowActivate, 0, 0, 0, pageHidden, canvasFocused && !pageHidden}; }
 
@@ -322,6 +444,11 @@ static void ListenToCanvas() {
     emscripten_set_mousemove_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
     emscripten_set_mousedown_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
     emscripten_set_mouseup_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
+    emscripten_set_touchstart_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
+    emscripten_set_touchmove_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
+    emscripten_set_touchend_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
+    emscripten_set_touchcancel_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
+    for (int index = 0; index < TouchControlCount; index++) ListenToTouchControl(TouchControls[index].id, index);
     emscripten_set_focus_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
     emscripten_set_blur_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
@@ -393,6 +520,9 @@ void PlatformCloseWindow() {
     webContext = 0;
     displayCovered = false;
     std::fill(std::begin(keysHeld), std::end(keysHeld), false);
+    std::fill(std::begin(touchHeld), std::end(touchHeld), false);
+    std::fill(std::begin(releaseDue), std::end(releaseDue), false);
+    lookingFinger = -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -421,6 +551,13 @@ void PlatformReadPad(PadState* pad) {
 
 void PlatformSwapBuffers() {
     if (webContext <= 0) return;
+    // The pass has seen the touch controls let go too soon held: now they go.
+    swapsBegun++;
+    for (int index = 0; index < TouchControlCount; index++)
+        if (releaseDue[index]) {
+            releaseDue[index] = false;
+            TalvoxTouchControl(index, 0);
+        }
     WaitForAnimationFrame();
     // The page may have changed meanwhile: the window's size, the browser's
     // zoom, another screen, fullscreen granted.

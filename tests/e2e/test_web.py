@@ -5,7 +5,8 @@ mouse move the view, the browser's own meaning of the program's keys is
 kept from it, F12 downloads the picture, a save outlives a reload of the
 page and loads back, Esc ends the explorer with a line on the page and Enter
 starts it again; the picture is whole device pixels at any pixel ratio and
-fits the view; after one visit the page plays offline.
+fits the view; after one visit the page plays offline; on a phone, touch
+alone looks, walks, teleports and shows the help.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
@@ -385,6 +386,61 @@ class WebTest(unittest.TestCase):
         self.page.call("Network.setCacheDisabled", cacheDisabled=True)
         self.open_page(address=address)
 
+    def test_5_on_a_phone_touch_alone_looks_walks_teleports_and_shows_the_help(self):
+        self.page.call("Emulation.setDeviceMetricsOverride", width=390, height=844, deviceScaleFactor=3, mobile=True)
+        self.page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+        self.open_page()
+        # Thumb-sized buttons with names, in the view, off the picture.
+        boxes = self.page.evaluate(
+            "window.named = (name) => [...document.querySelectorAll('#touch button')].find((b) => b.ariaLabel === name);"
+            " const c = canvas.getBoundingClientRect(); [...document.querySelectorAll('#touch button')].map((b) => {"
+            " const r = b.getBoundingClientRect(); return [b.ariaLabel, r.width >= 44 && r.height >= 44"
+            " && r.right <= innerWidth && r.bottom <= innerHeight && (r.top >= c.bottom || r.bottom <= c.top)]; })")
+        self.assertTrue(len(boxes) == 12 and all(name and fits for name, fits in boxes), boxes)
+
+        def touch(kind, *fingers):
+            self.page.call("Input.dispatchTouchEvent", type=kind, touchPoints=[{"id": i, "x": x, "y": y} for i, x, y in fingers])
+
+        def tap(name):  # down and up before any frame: one still sees it held
+            self.page.evaluate("['pointerdown', 'pointerup'].forEach((kind) => named('%s').dispatchEvent("
+                               "new PointerEvent(kind, {pointerType: 'touch'})))" % name)
+
+        # A finger dragged on the picture turns the view and walks nowhere; a
+        # second one meanwhile turns nothing; two fingers neither zoom nor scroll.
+        settled_page_picture(self.page)
+        x, y, width, height = self.page.canvas_box()
+        start, before = self.position(), page_picture(self.page)
+        for step in range(11):
+            touch("touchMove" if step else "touchStart", (0, x + 100, y + 100), (1, x + 200 + 8 * step, y + 150))
+        time.sleep(0.5)
+        self.assertGreater(harness.same_fraction(before, page_picture(self.page)), 0.99, "the second finger looked")
+        for step in range(1, 11):
+            touch("touchMove", (0, x + 100 + 8 * step, y + 100), (1, x + 280, y + 150))
+        touch("touchEnd")
+        harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 10, "the drag to turn")
+        self.assertEqual(self.position(), start)
+        self.assertEqual(self.page.evaluate("[scrollX, scrollY, visualViewport.scale]"), [0, 0, 1])
+
+        # The walk button walks while held (back, facing a wall); T teleports;
+        # H shows the help, dimming the picture, and hides it again.
+        for name in ("Walk forward", "Walk back"):
+            box = self.page.evaluate("(() => { const r = named('%s').getBoundingClientRect(); return [r.x, r.y]; })()" % name)
+            touch("touchStart", (9, box[0] + 20, box[1] + 20))
+            deadline = time.monotonic() + 5
+            while self.position() == start and time.monotonic() < deadline:
+                time.sleep(0.1)
+            touch("touchEnd")
+            if self.position() != start:
+                break
+        self.assertNotEqual(self.position(), start, "the walk buttons did not walk")
+        walked = self.position()
+        tap("Teleport")
+        harness.wait_for(lambda: self.position() != walked, 10, "a tap on the teleport button")
+        shown = settled_page_picture(self.page)
+        for press in range(2):
+            tap("Help")
+            harness.wait_for(lambda: (harness.same_fraction(shown, page_picture(self.page)) < 0.5) == (press == 0),
+                             10, "H to %s the help" % ("show", "hide")[press])
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)
