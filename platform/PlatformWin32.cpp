@@ -14,6 +14,8 @@
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "platform/PlatformEvents.h"
+#include "platform/XInputPad.h"
+#include "sys/Time.h"
 
 // The class name used to register, create and unregister the window.
 static const char WindowClassName[] = "OpenGL";
@@ -274,8 +276,51 @@ bool PlatformKeyHeld(int32_t virtualKey) {
     return (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
 }
 
-// Gamepads (XInput) are not read on Windows yet.
-void PlatformReadPad(PadState* pad) { *pad = {}; }
+// XInput's state of a pad, as its XINPUT_STATE lays it out.
+struct XInputState {
+    DWORD packet;
+    WORD buttons;
+    BYTE leftTrigger, rightTrigger;
+    SHORT leftX, leftY, rightX, rightY;
+};
+using XInputGetStateCall = DWORD(WINAPI*)(DWORD, XInputState*);
+// XInput, loaded on first use from whichever of its libraries this Windows
+// has (none: no pads); the slot of the pad last read, -1 for none; when the
+// empty slots were last looked at.
+static XInputGetStateCall xinputGetState = nullptr;
+static bool xinputLooked = false;
+static int padSlot = -1;
+static double padSlotsLookedAt = -1.0e9;
+
+// Gamepads through XInput: the pad last read while it stays connected; the
+// four slots looked at again once a second while there is none (asking an
+// empty slot is slow), so that one plugged in is taken up.
+void PlatformReadPad(PadState* pad) {
+    *pad = {};
+    if (!xinputLooked) {
+        xinputLooked = true;
+        static const char* const Libraries[] = {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"};
+        for (const char* name : Libraries) {
+            if (HMODULE library = LoadLibraryA(name)) {
+                xinputGetState = reinterpret_cast<XInputGetStateCall>(
+                    reinterpret_cast<void*>(GetProcAddress(library, "XInputGetState")));
+                if (xinputGetState) break;
+            }
+        }
+    }
+    if (!xinputGetState || !windowHandle || GetForegroundWindow() != windowHandle) return;
+    XInputState state = {};
+    if (padSlot >= 0 && xinputGetState(static_cast<DWORD>(padSlot), &state) != ERROR_SUCCESS) padSlot = -1;
+    if (padSlot < 0) {
+        const double now = SysMilliseconds();
+        if (now - padSlotsLookedAt < 1000.0) return;
+        padSlotsLookedAt = now;
+        for (int slot = 0; slot < 4 && padSlot < 0; slot++)
+            if (xinputGetState(static_cast<DWORD>(slot), &state) == ERROR_SUCCESS) padSlot = slot;
+        if (padSlot < 0) return;
+    }
+    *pad = PadFromXInput(state.buttons, state.leftX, state.leftY, state.rightX, state.rightY);
+}
 
 void PlatformSwapBuffers() {
     if (deviceContext) SwapBuffers(deviceContext);

@@ -19,6 +19,7 @@
 #include "app/Platform.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
+#include "platform/XInputPad.h"
 #include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
@@ -270,6 +271,11 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     walk = ReadWalkInput();
     EXPECT_FALSE(walk.forward || walk.right || IsKeyHeld('T'));
     EXPECT_EQ(KeyDown['H'], 0);
+    // XInput's pad (Windows): its sticks count up positive; A is bit 0x1000.
+    scriptedPad = PadFromXInput(0x1000, -32768, 32767, 0, 0);
+    ReadPad();
+    walk = ReadWalkInput();
+    EXPECT_TRUE(walk.forward && walk.left && !walk.backward && !walk.right && IsKeyHeld('T'));
 }
 
 // Tab pressed once: down, a pass of the command keys, up.
