@@ -20,10 +20,10 @@ void DrawHelpPanel() {
     DimPicture();
     int32_t y = HelpTopY;
     for (const KeyDescription& row : KeyDescriptions) {
-        const bool padNames = padState.connected && !row.pad.empty();
-        const std::string_view keys = padNames ? row.pad : row.keys;
+        const std::string_view names = padState.connected ? row.pad : touchUsed ? row.touch : row.keys;
+        const std::string_view keys = names.empty() ? row.keys : names;
         FormatTextLine("%.*s", static_cast<int>(keys.size()), keys.data());
-        if (padState.connected && !padNames) DrawTextLine(HelpKeysX, y, 128, 128, 128);
+        if (names.empty()) DrawTextLine(HelpKeysX, y, 128, 128, 128);
         else DrawTextLine(HelpKeysX, y, 255, 255, 0);
         FormatTextLine("%.*s", static_cast<int>(row.effect.size()), row.effect.data());
         DrawTextLine(HelpEffectX, y, 255, 255, 255);

@@ -16,36 +16,39 @@ constexpr std::string_view HelpKeyNames = "H, F10";
 #endif
 
 // One row of the key help: the keys, the gamepad's stick or buttons doing
-// the same (empty where the pad has none), and what they do.
+// the same and the page's touch controls doing it (each empty where there
+// is none), and what they do.
 struct KeyDescription {
     std::string_view keys;
     std::string_view pad;
+    std::string_view touch;
     std::string_view effect;
 };
 
 // Every key the program answers, in the order the panel lists them. The pad
-// column follows the pad's buttons (PadButtonKeys, app/Input.h) and sticks.
+// column follows the pad's buttons (PadButtonKeys, app/Input.h) and sticks,
+// the touch column the page's buttons (web/index.html) and a finger's drag.
 constexpr KeyDescription KeyDescriptions[] = {
-    {"Mouse", "R stick", "look around, a button held"},
-    {"LMB W Up", "L stick up", "walk forward"},
-    {"Z S Down", "L stick dn", "walk backward"},
-    {"A D", "L stick <>", "step left / right"},
-    {"Left Right", "R stick <>", "turn left / right"},
-    {"[ ]", "LB RB", "view radius down / up"},
-    {"1 2", "D-pad < >", "new world: rooms / corridors"},
-    {"L", "X", "scatter 128 coloured lights"},
-    {"3 - 8", "", "red marker 1-6 cells on +y"},
-    {"T", "A", "teleport to an open cell"},
-    {"F1 - F4", "", "window scale 1 - 4"},
-    {"F5 - F9", "", "wall texture"},
-    {"F11", "", "fullscreen on / off"},
-    {"F12", "Y", "picture to screenshots/"},
-    {"M", "", "move the window to the mouse"},
-    {"Ctrl+S/L", "", "save / load map/0.map"},
-    {HelpKeyNames, "Start", "this help on / off"},
-    {"U", "", "HUD text on / off"},
-    {"Tab", "", "capture the pointer to look"},
-    {"Esc", "", "quit"},
+    {"Mouse", "R stick", "Drag", "look around, a button held"},
+    {"LMB W Up", "L stick up", "^", "walk forward"},
+    {"Z S Down", "L stick dn", "v", "walk backward"},
+    {"A D", "L stick <>", "< >", "step left / right"},
+    {"Left Right", "R stick <>", "Drag", "turn left / right"},
+    {"[ ]", "LB RB", "[ ]", "view radius down / up"},
+    {"1 2", "D-pad < >", "", "new world: rooms / corridors"},
+    {"L", "X", "L", "scatter 128 coloured lights"},
+    {"3 - 8", "", "", "red marker 1-6 cells on +y"},
+    {"T", "A", "T", "teleport to an open cell"},
+    {"F1 - F4", "", "", "window scale 1 - 4"},
+    {"F5 - F9", "", "", "wall texture"},
+    {"F11", "", "", "fullscreen on / off"},
+    {"F12", "Y", "F12", "picture to screenshots/"},
+    {"M", "", "", "move the window to the mouse"},
+    {"Ctrl+S/L", "", "Save Load", "save / load map/0.map"},
+    {HelpKeyNames, "Start", "H", "this help on / off"},
+    {"U", "", "", "HUD text on / off"},
+    {"Tab", "", "", "capture the pointer to look"},
+    {"Esc", "", "", "quit"},
 };
 constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];
 
@@ -58,11 +61,12 @@ constexpr int32_t HelpEffectX = HelpKeysX + HelpKeyColumns * GlyphColumns;
 constexpr int32_t HelpTopY = ScreenHeight;
 constexpr int32_t HelpLineStep = 12;
 
-// Whether every row fits the picture: its keys and pad names in their column, what they do
+// Whether every row fits the picture: its keys, pad and touch names in their column, what they do
 // before the right edge, and every row above the bottom.
 constexpr bool KeyDescriptionsFit() {
     for (const KeyDescription& row : KeyDescriptions)
         if (row.keys.size() >= HelpKeyColumns || row.pad.size() >= HelpKeyColumns ||
+            row.touch.size() >= HelpKeyColumns ||
             HelpEffectX + GlyphColumns * static_cast<int32_t>(row.effect.size()) > ScreenWidth)
             return false;
     return HelpTopY - HelpLineStep * KeyDescriptionCount >= 0;
@@ -76,6 +80,7 @@ extern bool helpShown;
 
 // Draws the panel over ScreenPixels: the picture dimmed to a quarter, and each
 // row of KeyDescriptions, the keys in yellow and what they do in white. While
-// a gamepad is connected, the pad's names stand in the keys' column; the rows
-// the pad has none for keep their keys, in grey.
+// a gamepad is connected, the pad's names stand in the keys' column, and once
+// a finger has touched the page, the touch controls' names; the rows the pad
+// or touch has none for keep their keys, in grey.
 void DrawHelpPanel();

@@ -19,6 +19,7 @@ int32_t mouseY = 0;
 bool pointerCaptured = false;
 int32_t pointerMotionX = 0;
 int32_t pointerMotionY = 0;
+bool touchUsed = false;
 bool lookWaitsForMove = false;
 int32_t releasedMouseX = 0;
 int32_t releasedMouseY = 0;
@@ -91,6 +92,7 @@ bool RecordInputEvent(const WindowEvent& event) {
         pointerMotionX += event.x;
         pointerMotionY += event.y;
         return true;
+    case WindowTouched: touchUsed = true; return true;
     // The buttons are polled, as held keys.
     case WindowButtonDown:
     case WindowButtonUp: return true;

@@ -32,6 +32,9 @@ extern bool pointerCaptured;
 // window pixels since the frame last read it (right and down positive).
 extern int32_t pointerMotionX;
 extern int32_t pointerMotionY;
+// Whether a finger has touched the page (WindowTouched): the help then
+// names the touch controls; false at start-up.
+extern bool touchUsed;
 // Set when the pointer is released: mouse-look waits until the pointer
 // moves with a button held, so that the view does not jump to it; from where
 // it was when released, or last seen with no button held.

@@ -28,6 +28,7 @@ enum WindowEventKind {
     WindowPointerMotion,  // the captured pointer moved by x, y window pixels (right, down)
     WindowTouchLook,      // a finger dragged over the picture by x, y window pixels: it turns the view as
                           // the captured pointer does, captured or not
+    WindowTouched,        // a finger touched the page's picture or its controls: touch is in use
     WindowAreaGiven,      // the platform sized the client area itself, x wide and y high (a page fitting its
                           // canvas to the screen's pixels and the view): the picture is placed in it
 };

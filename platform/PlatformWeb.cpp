@@ -344,6 +344,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void TalvoxTouchControl(int index, int down) {
         if (touchHeld[index]) return;
         touchHeld[index] = true;
         touchPressedAt[index] = swapsBegun;
+        QueueWindowEvent({WindowTouched, 0, 0, 0, false, false});
         if (control.withControl) {
             keysHeld[KeyControl] = true;
             QueueWindowEvent({WindowKeyDown, KeyControl, 0, 0, false, false});
@@ -376,6 +377,7 @@ static EM_BOOL OnTouch(int type, const EmscriptenTouchEvent* event, void*) {
         if (!touch.isChanged) continue;
         if (type == EMSCRIPTEN_EVENT_TOUCHSTART && lookingFinger < 0) {
             lookingFinger = touch.identifier;
+            QueueWindowEvent({WindowTouched, 0, 0, 0, false, false});
         } else if (touch.identifier != lookingFinger) {
             continue;
         } else if (type == EMSCRIPTEN_EVENT_TOUCHMOVE) {

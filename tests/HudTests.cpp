@@ -306,26 +306,29 @@ TEST(Hud, HiddenItLeavesTheBackdropAsItWas) {
 }
 
 TEST(Hud, TheHelpPanelListsEveryKeyOverThePictureDimmedToAQuarter) {
-    // With a pad connected, its names stand for keys; keys it has none for are grey.
-    for (bool pad : {false, true}) {
+    // With a pad connected, or touch used, its names stand for keys; keys it has none for are grey.
+    for (int mode : {0, 1, 2}) {
         ResetProgramState();
-        padState.connected = pad;
+        padState.connected = mode == 1;
+        touchUsed = mode == 2;
         RestoreBackdrop();
         DrawHelpPanel();
         PixelSet keys, greyKeys, effects;
         for (int32_t row = 0; row < KeyDescriptionCount; row++) {
             const KeyDescription& description = KeyDescriptions[row];
             const int32_t y = HelpTopY - row * HelpLineStep;
-            const bool padNames = pad && !description.pad.empty();
-            const PixelSet key = LinePixels(std::string(padNames ? description.pad : description.keys), HelpKeysX, y);
+            const std::string_view names = mode == 0   ? description.keys
+                                           : mode == 1 ? description.pad
+                                                       : description.touch;
+            const PixelSet key = LinePixels(std::string(names.empty() ? description.keys : names), HelpKeysX, y);
             const PixelSet effect = LinePixels(std::string(description.effect), HelpEffectX, y);
             EXPECT_FALSE(key.empty() || effect.empty()) << "row " << row;
-            (pad && !padNames ? greyKeys : keys).insert(key.begin(), key.end());
+            (names.empty() ? greyKeys : keys).insert(key.begin(), key.end());
             effects.insert(effect.begin(), effect.end());
         }
-        EXPECT_EQ(YellowPixels(), keys) << "pad " << pad;
-        EXPECT_EQ(PixelsOfColour(128, 128, 128), greyKeys) << "pad " << pad;
-        EXPECT_EQ(WhitePixels(), effects) << "pad " << pad;
+        EXPECT_EQ(YellowPixels(), keys) << "mode " << mode;
+        EXPECT_EQ(PixelsOfColour(128, 128, 128), greyKeys) << "mode " << mode;
+        EXPECT_EQ(WhitePixels(), effects) << "mode " << mode;
         for (int p = 0; p < ScreenPixelCount; p++) {
             const std::pair<int, int> at = {p % 320, p / 320};
             if (keys.count(at) || greyKeys.count(at) || effects.count(at)) continue;
@@ -344,11 +347,11 @@ TEST(Hud, TheReadmesKeyTableIsTheHelpPanelsTable) {
     bool inKeys = false;
     while (std::getline(readme, line)) {
         if (line.rfind("## ", 0) == 0) inKeys = line == "## Keys";
-        if (inKeys && line.rfind("| ", 0) == 0 && line != "| Key | Pad | Effect |") rows.push_back(line);
+        if (inKeys && line.rfind("| ", 0) == 0 && line != "| Key | Pad | Touch | Effect |") rows.push_back(line);
     }
     std::vector<std::string> expected;
     for (const KeyDescription& row : KeyDescriptions)
         expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.pad) + " | " +
-                           std::string(row.effect) + " |");
+                           std::string(row.touch) + " | " + std::string(row.effect) + " |");
     EXPECT_EQ(rows, expected) << "README.md's Keys table and KeyDescriptions (app/Help.h) differ";
 }

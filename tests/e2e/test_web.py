@@ -441,6 +441,8 @@ class WebTest(unittest.TestCase):
             tap("Help")
             harness.wait_for(lambda: (harness.same_fraction(shown, page_picture(self.page)) < 0.5) == (press == 0),
                              10, "H to %s the help" % ("show", "hide")[press])
+            if press == 0:  # naming the touch controls
+                self.assertEqual(harness.read_line(page_picture(self.page), 4, 240, 4, (255, 255, 0)), "Drag")
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)

@@ -54,6 +54,7 @@ void ResetProgramState() {
     hudShown = true;
     displayRefreshRate = 60;
     quitPosted = false;
+    touchUsed = false;
     quitCode = 0;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
