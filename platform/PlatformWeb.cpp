@@ -194,12 +194,23 @@ EM_JS(int, ReadGamepad, (float* values), {
     buttons.forEach(function(b, i) { HEAPF32[at + 4 + i] = pad.buttons[b] && pad.buttons[b].pressed ? 1 : 0; });
     return 1;
 });
+// Shows the page's touch controls on a touch screen: one without a fine
+// pointer, or once a finger has touched the page.
+EM_JS(void, ShowTouchControlsOnTouch, (), {
+    const show = function() { document.body.classList.add("touch"); };
+    if (!matchMedia("(any-pointer: fine)").matches || matchMedia("(pointer: coarse)").matches) show();
+    // Once a page, whichever window or start of the program asks.
+    if (window.talvoxWatchesTouch) return;
+    window.talvoxWatchesTouch = true;
+    window.addEventListener("pointerdown", function(event) {
+        if (event.pointerType === "touch") show();
+    }, {passive: true});
+});
+
 // Makes the page's button id a touch control: touched, it calls
 // TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0. It
 // takes neither the focus nor the touch's default actions (a click, a zoom,
-// a menu), and gives the canvas the keys when it has not got them. The
-// controls are shown on touch screens: no fine pointer, or once a finger
-// has touched the page.
+// a menu), and gives the canvas the keys when it has not got them.
 EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     const button = document.getElementById(UTF8ToString(id));
     if (!button) return;
@@ -216,11 +227,6 @@ EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     const keep = function(event) { event.preventDefault(); };
     button.onmousedown = button.oncontextmenu = keep;
     button.ontouchstart = keep;
-    const showIfTouch = function() { document.body.classList.add("touch"); };
-    if (!matchMedia("(any-pointer: fine)").matches || matchMedia("(pointer: coarse)").matches) showIfTouch();
-    window.addEventListener("pointerdown", function(event) {
-        if (event.pointerType === "touch") showIfTouch();
-    });
 });
 
 // clang-format on
@@ -451,6 +457,7 @@ static void ListenToCanvas() {
     emscripten_set_touchend_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
     emscripten_set_touchcancel_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
     for (int index = 0; index < TouchControlCount; index++) ListenToTouchControl(TouchControls[index].id, index);
+    ShowTouchControlsOnTouch();
     emscripten_set_focus_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
     emscripten_set_blur_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, OnVisibility);
