@@ -1,4 +1,4 @@
-// The GL 1.1 layer's drawing: one small shader program doing what the fixed
+// The GL 1.1 layer's drawing: two small shader programs doing what the fixed
 // pipeline does for this program (vertex colour, times the texel under
 // GL_MODULATE, the texel under GL_REPLACE), immediate mode and client arrays
 // streamed into one buffer (WebGL draws from buffers only), quads as
