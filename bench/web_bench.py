@@ -6,13 +6,19 @@ the size of what a browser downloads, plain and compressed.
 Run it under Xvfb after scripts/build-web.sh and scripts/build.sh, e.g.
 
     xvfb-run -a -s "-screen 0 1600x1200x24" python3 bench/web_bench.py --run-dir build/run
+        [--gl gl] [--dist before=/tmp/dist-before --dist after=dist/web]
 
 The page runs in Debian's headless Chromium on SwiftShader (or on the
-display's GL: --gl gl). Its frames are its swaps (Module.swaps); its
-processor time is that of every Chromium process (the page, the GPU process
-that rasterises, the browser) from /proc. The desktop program's frames are
-counted as bench/desktop_bench.py counts them. It measures; it asserts
-nothing.
+display's GL: --gl gl), beside the floor (bench/floor.html: a page doing
+only the GPU work a frame of ours cannot do without), each in a Chromium of
+its own; --dist given more than once adds other builds of the page. Each
+page is measured --rounds times a viewpoint, in turn with the others, while
+everything else is stopped (SIGSTOP); the medians are printed with their
+ratio to the floor's. A page's frames are its swaps (Module.swaps; the floor
+counts its animation frames there); its processor time is that of every
+Chromium process (the page, the GPU process that rasterises, the browser)
+from /proc, split by kind. The desktop program's frames are counted as
+bench/desktop_bench.py counts them. It measures; it asserts nothing.
 """
 import argparse
 import gzip
@@ -79,8 +85,8 @@ def process_kinds(root):
 
 
 def measure_page(page, seconds):
-    """(frames per second, processor ms per frame) of the page over seconds;
-    also prints the share of each kind of Chromium process."""
+    """(frames per second, processor ms per frame of all of Chromium, of its
+    GPU process and of its renderer) of the page over seconds."""
     kinds = process_kinds(page.process.pid)
     before = {pid: desktop_bench.cpu_seconds(pid) for pid in kinds}
     s0, t0 = page.evaluate("Module.swaps"), time.monotonic()
@@ -93,9 +99,9 @@ def measure_page(page, seconds):
             spent[kind] = spent.get(kind, 0.0) + desktop_bench.cpu_seconds(pid) - before[pid]
         except OSError:
             pass
-    if frames:
-        print("    per frame: " + ", ".join("%s %.2f ms" % (k, 1000.0 * v / frames) for k, v in sorted(spent.items())))
-    return frames / (t1 - t0), 1000.0 * sum(spent.values()) / frames if frames else 0.0
+    per_frame = {kind: 1000.0 * v / frames if frames else 0.0 for kind, v in spent.items()}
+    return (frames / (t1 - t0), sum(per_frame.values()), per_frame.get("gpu-process", 0.0),
+            per_frame.get("renderer", 0.0))
 
 
 def measure_desktop(process, swaps_path, seconds):
@@ -121,21 +127,80 @@ def sizes(folder):
     return rows
 
 
+def named_folders(given):
+    """[(label, folder)] of --dist's LABEL=FOLDER or FOLDER values."""
+    named = []
+    for value in given or [DIST]:
+        label, _, folder = value.rpartition("=")
+        named.append((label or ("page" if len(given or []) < 2 else os.path.basename(os.path.normpath(folder))),
+                      folder))
+    return named
+
+
+def stopped(pids):
+    """Stops the processes (SIGSTOP) for a with block, so that what is
+    measured meanwhile has both cores; they go on (SIGCONT) after it."""
+    class Stopped:
+        def __enter__(self):
+            for pid in pids:
+                try:
+                    os.kill(pid, signal.SIGSTOP)
+                except OSError:
+                    pass
+
+        def __exit__(self, *exception):
+            for pid in pids:
+                try:
+                    os.kill(pid, signal.SIGCONT)
+                except OSError:
+                    pass
+    return Stopped()
+
+
+def radius_60(page):
+    """Holds ] in the page until its HUD says radius 60."""
+    page.key_down("bracketright")
+    harness.wait_for(lambda: " view=60 " in harness.read_line(
+        harness.picture_of(*(lambda s: (s[2], s[0], s[0] // 320))(page.canvas_pixels())), 9, 54), 30, "r60")
+    page.key_up("bracketright")
+
+
+def turn(page):
+    """Turns the page's view down the long sight line: a right-button drag of
+    one pixel at 30 %, 45 % of the picture, as on the desktop."""
+    left, top, width, height = page.canvas_box()
+    x, y = left + width * 3 // 10, top + height * 45 // 100
+    page.mouse("mouseMoved", x, y)
+    page.mouse("mousePressed", x, y, "right", 2)
+    page.mouse("mouseMoved", x + 1, y, "none", 2)
+    page.mouse("mouseReleased", x + 1, y, "right", 0)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--run-dir", required=True, help="the desktop build's run folder")
     parser.add_argument("--gl", default="swiftshader", choices=sorted(browser.GL_FLAGS))
-    parser.add_argument("--seconds", type=float, default=5.0)
-    parser.add_argument("--loads", type=int, default=5, help="page loads timed to the first frame")
-    parser.add_argument("--dist", default=DIST, help="the page's folder (default dist/web)")
+    parser.add_argument("--seconds", type=float, default=4.0, help="each measurement's length")
+    parser.add_argument("--rounds", type=int, default=3, help="measurements of each page a viewpoint, taken in turn")
+    parser.add_argument("--loads", type=int, default=3, help="loads of each page timed to the first frame")
+    parser.add_argument("--dist", action="append",
+                        help="a page's folder, LABEL=FOLDER or FOLDER (default dist/web); give it again to "
+                             "measure other builds side by side")
     args = parser.parse_args()
     harness.font_dumper = os.path.join(os.path.dirname(os.path.abspath(args.run_dir)), "talvox_dump_font")
+    folders = named_folders(args.dist)
 
-    for name, plain, packed in sizes(args.dist):
-        print("download %-22s %9d bytes, %9d gzip -9" % (name, plain, packed))
+    for label, folder in folders:
+        for name, plain, packed in sizes(folder):
+            print("%-8s download %-22s %9d bytes, %9d gzip -9" % (label, name, plain, packed))
 
-    server, address = browser.serve(args.dist)
-    page = browser.Page(tempfile.mkdtemp(), args.gl)
+    # Each page in a Chromium of its own, the floor too (bench/floor.html).
+    servers, pages = [], []
+    for label, folder in folders + [("floor", HERE)]:
+        server, address = browser.serve(folder)
+        servers.append(server)
+        pages.append((label, browser.Page(tempfile.mkdtemp(), args.gl),
+                      address + ("floor.html" if label == "floor" else "")))
     scratch = tempfile.mkdtemp(prefix="talvox-bench-")
     swaps_path = os.path.join(scratch, "swaps")
     os.environ["LD_PRELOAD"] = desktop_bench.build_swap_counter(scratch)
@@ -144,55 +209,65 @@ def main():
     process, window = harness.start(work)
     del os.environ["LD_PRELOAD"]
     try:
-        firsts = []
+        browsers = {label: process_tree(page.process.pid) for label, page, _ in pages}
+        firsts = {label: [] for label, _, _ in pages}
         for _ in range(args.loads):
-            page.open(address)
-            firsts.append(page.wait_for("window.Module && Module.firstSwapAt", 60, "the first frame"))
-        print("page opened to first frame (%s, %d loads): median %.0f ms, %.0f-%.0f ms" %
-              (args.gl, len(firsts), statistics.median(firsts), min(firsts), max(firsts)))
-        page.evaluate("document.getElementById('canvas').focus()")
+            for label, page, address in pages:
+                others = [pid for other, pids in browsers.items() if other != label for pid in pids]
+                with stopped(others + [process.pid]):
+                    page.open(address)
+                    firsts[label].append(page.wait_for("window.Module && Module.firstSwapAt", 60, "the first frame"))
+        for label, _, _ in pages:
+            print("%-8s opened to first frame (%s, %d loads): median %.0f ms, %.0f-%.0f ms" %
+                  (label, args.gl, len(firsts[label]), statistics.median(firsts[label]), min(firsts[label]),
+                   max(firsts[label])))
+        for _, page, _ in pages:
+            page.evaluate("document.getElementById('canvas').focus()")
         time.sleep(2.0)
+        browsers = {label: process_tree(page.process.pid) for label, page, _ in pages}
+        everything = [pid for pids in browsers.values() for pid in pids]
 
         def report(what):
-            # Each measured while the other is stopped: two cores, not shared.
-            browsers = process_tree(page.process.pid)
-            for pid in browsers:
-                os.kill(pid, signal.SIGSTOP)
-            try:
+            # Each measured while the others are stopped: two cores, not shared.
+            with stopped(everything):
                 fps, ms = measure_desktop(process, swaps_path, args.seconds)
-            finally:
-                for pid in browsers:
-                    os.kill(pid, signal.SIGCONT)
-            print("%-26s desktop %5.1f frames/s %5.2f ms CPU/frame" % (what, fps, ms), flush=True)
-            os.kill(process.pid, signal.SIGSTOP)
-            try:
-                fps, ms = measure_page(page, args.seconds)
-            finally:
-                os.kill(process.pid, signal.SIGCONT)
-            print("%-26s page    %5.1f frames/s %5.2f ms CPU/frame (%s)" % (what, fps, ms, args.gl), flush=True)
+            print("%-26s desktop  %5.1f frames/s %5.2f ms CPU/frame" % (what, fps, ms), flush=True)
+            taken = {label: [] for label, _, _ in pages}
+            for _ in range(args.rounds):
+                for label, page, _ in pages:
+                    others = [pid for other, pids in browsers.items() if other != label for pid in pids]
+                    with stopped(others + [process.pid]):
+                        taken[label].append(measure_page(page, args.seconds))
+            floor = [statistics.median(m[i] for m in taken["floor"]) for i in range(4)]
+            for label, _, _ in pages:
+                median = [statistics.median(m[i] for m in taken[label]) for i in range(4)]
+                print("%-26s %-8s %5.1f frames/s (%4.1f-%4.1f), ms a frame: all %5.1f, GPU process %5.1f, "
+                      "renderer %4.1f; of the floor's: %.2fx frames/s, %.2fx GPU ms (%s)" %
+                      (what, label, median[0], min(m[0] for m in taken[label]), max(m[0] for m in taken[label]),
+                       median[1], median[2], median[3], median[0] / floor[0] if floor[0] else 0,
+                       median[2] / floor[2] if floor[2] else 0, args.gl), flush=True)
 
         report("radius 12")
         harness.hold_keys_until(["bracketright"], lambda: " view=60 " in harness.block_line(window), 30, "r60")
-        page.key_down("bracketright")
-        harness.wait_for(lambda: " view=60 " in harness.read_line(
-            harness.picture_of(*(lambda s: (s[2], s[0], s[0] // 320))(page.canvas_pixels())), 9, 54), 30, "r60")
-        page.key_up("bracketright")
+        for label, page, _ in pages:
+            if label != "floor":
+                radius_60(page)
         report("radius 60")
         x, y, width, height = harness.geometry(window)
         harness.move_mouse(x + width * 3 // 10, y + height * 45 // 100)
         harness.mouse_down(3)
         harness.move_mouse(x + width * 3 // 10 + 1, y + height * 45 // 100)
         harness.mouse_up(3)
-        left, top, width, height = page.canvas_box()
-        page.mouse("mouseMoved", left + width * 3 // 10, top + height * 45 // 100)
-        page.mouse("mousePressed", left + width * 3 // 10, top + height * 45 // 100, "right", 2)
-        page.mouse("mouseMoved", left + width * 3 // 10 + 1, top + height * 45 // 100, "none", 2)
-        page.mouse("mouseReleased", left + width * 3 // 10 + 1, top + height * 45 // 100, "right", 0)
+        for label, page, _ in pages:
+            if label != "floor":
+                turn(page)
         report("radius 60, turned")
     finally:
         harness.stop(process, work)
-        page.close()
-        server.shutdown()
+        for _, page, _ in pages:
+            page.close()
+        for server in servers:
+            server.shutdown()
 
 
 if __name__ == "__main__":

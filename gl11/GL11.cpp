@@ -141,6 +141,12 @@ int AnswerQuery(GLenum name, double values[16], QueryKind& kind) {
     case GL_UNPACK_ALIGNMENT: values[0] = layer.unpackAlignment; return 1;
     case GL_TEXTURE_BINDING_2D: values[0] = layer.boundTexture; return 1;
     case GL_DOUBLEBUFFER: values[0] = 1; return 1;
+    case GL_VIEWPORT: {
+        GLint viewport[4];
+        ReadViewport(viewport);
+        for (int i = 0; i < 4; i++) values[i] = viewport[i];
+        return 4;
+    }
     default: break;
     }
     if (LayerCapability(name) != nullptr) {
@@ -277,7 +283,19 @@ void Gl11Perspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zF
     Gl11MultMatrixd(m);
 }
 
-void Gl11Viewport(GLint x, GLint y, GLsizei width, GLsizei height) { glViewport(x, y, width, height); }
+void Gl11Viewport(GLint x, GLint y, GLsizei width, GLsizei height) {
+    glViewport(x, y, width, height);
+    if (width < 0 || height < 0) return;  // refused by ES, which keeps the one it has
+    const GLint viewport[4] = {x, y, width, height};
+    std::memcpy(layer.viewport, viewport, sizeof viewport);
+    layer.viewportKnown = true;
+}
+
+void ReadViewport(GLint viewport[4]) {
+    if (!layer.viewportKnown) glGetIntegerv(GL_VIEWPORT, layer.viewport);
+    layer.viewportKnown = true;
+    std::memcpy(viewport, layer.viewport, sizeof layer.viewport);
+}
 
 // ---------------------------------------------------------------------------
 // Enables and the state ES keeps itself

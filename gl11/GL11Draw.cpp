@@ -1,4 +1,4 @@
-// The GL 1.1 layer's drawing: one small shader program doing what the fixed
+// The GL 1.1 layer's drawing: two small shader programs doing what the fixed
 // pipeline does for this program (vertex colour, times the texel under
 // GL_MODULATE, the texel under GL_REPLACE), immediate mode and client arrays
 // streamed into one buffer (WebGL draws from buffers only), quads as
@@ -17,62 +17,90 @@ namespace {
 // The shader program
 // ---------------------------------------------------------------------------
 
-const char* const VertexShader = R"(
+// The programs share their precision and their uniforms' meaning: mode 0
+// is the colour alone; 1 colour x texel; 2 the texel's colour, with the
+// texel's alpha where the texture has one. Coordinates wrap in the shader
+// where the ES texture cannot repeat.
+#define LAYER_PRECISION                   \
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
+    "precision highp float;\n"            \
+    "#else\n"                             \
+    "precision mediump float;\n"          \
+    "#endif\n"
+
+// Textured triangles: a triangle's texture coordinates come from its planes
+// at the fragment's centre (exact, see "Textured triangles" below).
+const char* const PlanesVertexShader = R"(
 attribute vec4 position;
 attribute vec4 colour;
-attribute vec2 texCoord;
 attribute vec3 planeS;
 attribute vec3 planeT;
 attribute vec3 planeQ;
 uniform mat4 transform;
 varying vec4 vColour;
-varying vec2 vTexCoord;
 varying vec3 vPlaneS;
 varying vec3 vPlaneT;
 varying vec3 vPlaneQ;
 void main() {
     gl_Position = transform * position;
     vColour = colour;
-    vTexCoord = texCoord;
     vPlaneS = planeS;
     vPlaneT = planeT;
     vPlaneQ = planeQ;
 }
 )";
 
-// mode 0: the colour alone; 1: colour x texel; 2: the texel's colour, with
-// the texel's alpha where the texture has one. A triangle's texture
-// coordinates come from its planes at the fragment's centre (exact), else
-// from the rasteriser's interpolation. Coordinates wrap here where the ES
-// texture cannot repeat.
-const char* const FragmentShader = R"(
-#ifdef GL_FRAGMENT_PRECISION_HIGH
-precision highp float;
-#else
-precision mediump float;
-#endif
+const char* const PlanesFragmentShader = LAYER_PRECISION R"(
 uniform sampler2D image;
 uniform int mode;
 uniform float alphaFromTexture;
 uniform vec2 repeat;
-uniform float exact;
 varying vec4 vColour;
-varying vec2 vTexCoord;
 varying vec3 vPlaneS;
 varying vec3 vPlaneT;
 varying vec3 vPlaneQ;
+void main() {
+    vec3 at = vec3(gl_FragCoord.xy, 1.0);
+    vec2 uv = vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at);
+    uv = mix(uv, fract(uv), repeat);
+    vec4 texel = texture2D(image, uv);
+    if (mode == 1)
+        gl_FragColor = vColour * texel;
+    else
+        gl_FragColor = vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));
+}
+)";
+
+// Everything else: untextured drawing, and textured rectangles whose
+// coordinates the rasteriser's interpolation gives exactly (pixel
+// rectangles, the picture's presentation).
+const char* const PlainVertexShader = R"(
+attribute vec4 position;
+attribute vec4 colour;
+attribute vec2 texCoord;
+uniform mat4 transform;
+varying vec4 vColour;
+varying vec2 vTexCoord;
+void main() {
+    gl_Position = transform * position;
+    vColour = colour;
+    vTexCoord = texCoord;
+}
+)";
+
+const char* const PlainFragmentShader = LAYER_PRECISION R"(
+uniform sampler2D image;
+uniform int mode;
+uniform float alphaFromTexture;
+uniform vec2 repeat;
+varying vec4 vColour;
+varying vec2 vTexCoord;
 void main() {
     if (mode == 0) {
         gl_FragColor = vColour;
         return;
     }
-    vec2 uv = vTexCoord;
-    if (exact > 0.5) {
-        vec3 at = vec3(gl_FragCoord.xy, 1.0);
-        uv = vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at);
-    }
-    uv = mix(uv, fract(uv), repeat);
-    vec4 texel = texture2D(image, uv);
+    vec4 texel = texture2D(image, mix(vTexCoord, fract(vTexCoord), repeat));
     if (mode == 1)
         gl_FragColor = vColour * texel;
     else
@@ -91,53 +119,59 @@ GLuint CompileShader(GLenum kind, const char* source) {
     return 0;
 }
 
-bool MakeProgram() {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, VertexShader);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, FragmentShader);
-    if (!vertex || !fragment) return false;
-    const GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glBindAttribLocation(program, PositionAttribute, "position");
-    glBindAttribLocation(program, ColourAttribute, "colour");
-    glBindAttribLocation(program, TexCoordAttribute, "texCoord");
-    glBindAttribLocation(program, PlaneSAttribute, "planeS");
-    glBindAttribLocation(program, PlaneTAttribute, "planeT");
-    glBindAttribLocation(program, PlaneQAttribute, "planeQ");
-    glLinkProgram(program);
+// Makes a program of the two shaders into program; false when it cannot be
+// made. Attributes the shaders do not name are bound all the same.
+bool MakeProgram(const char* vertexSource, const char* fragmentSource, LayerProgram& program) {
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    if (!vertex || !fragment) {
+        glDeleteShader(vertex);
+        glDeleteShader(fragment);
+        return false;
+    }
+    const GLuint name = glCreateProgram();
+    glAttachShader(name, vertex);
+    glAttachShader(name, fragment);
+    glBindAttribLocation(name, PositionAttribute, "position");
+    glBindAttribLocation(name, ColourAttribute, "colour");
+    glBindAttribLocation(name, TexCoordAttribute, "texCoord");
+    glBindAttribLocation(name, PlaneSAttribute, "planeS");
+    glBindAttribLocation(name, PlaneTAttribute, "planeT");
+    glBindAttribLocation(name, PlaneQAttribute, "planeQ");
+    glLinkProgram(name);
     glDeleteShader(vertex);
     glDeleteShader(fragment);
     GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    glGetProgramiv(name, GL_LINK_STATUS, &linked);
     if (!linked) {
-        glDeleteProgram(program);
+        glDeleteProgram(name);
         return false;
     }
-    layer.program = program;
-    layer.transformUniform = glGetUniformLocation(program, "transform");
-    layer.modeUniform = glGetUniformLocation(program, "mode");
-    layer.alphaFromTextureUniform = glGetUniformLocation(program, "alphaFromTexture");
-    layer.repeatUniform = glGetUniformLocation(program, "repeat");
-    layer.imageUniform = glGetUniformLocation(program, "image");
-    layer.exactUniform = glGetUniformLocation(program, "exact");
+    program.name = name;
+    program.transform = glGetUniformLocation(name, "transform");
+    program.mode = glGetUniformLocation(name, "mode");
+    program.alphaFromTexture = glGetUniformLocation(name, "alphaFromTexture");
+    program.repeat = glGetUniformLocation(name, "repeat");
+    program.image = glGetUniformLocation(name, "image");
     return true;
 }
 
-// Makes the program current with the uniforms of the current state; exact
-// when the vertices carry their triangle's texture coordinate planes.
-void UseProgram(const LayerMatrix& transform, bool exact = false) {
-    glUseProgram(layer.program);
-    glUniformMatrix4fv(layer.transformUniform, 1, GL_FALSE, transform.m);
-    glUniform1i(layer.imageUniform, 0);
+// Makes the program current with the uniforms of the current state: the
+// planes program when the vertices carry their triangle's texture
+// coordinate planes, else the plain one.
+void UseProgram(const LayerMatrix& transform, bool planes = false) {
+    const LayerProgram& program = planes ? layer.planesProgram : layer.plainProgram;
+    glUseProgram(program.name);
+    glUniformMatrix4fv(program.transform, 1, GL_FALSE, transform.m);
+    glUniform1i(program.image, 0);
     const LayerTexture& texture = BoundTextureRecord();
     int mode = 0;
     if (layer.texture2D && IsTextureComplete(texture)) mode = layer.environment == GL_MODULATE ? 1 : 2;
-    glUniform1i(layer.modeUniform, mode);
+    glUniform1i(program.mode, mode);
     const bool textureAlpha = texture.baseFormat == GL_RGBA || texture.baseFormat == GL_ALPHA;
     // GL_DECAL takes the fragment's alpha; GL_REPLACE the texture's where it has one.
-    glUniform1f(layer.alphaFromTextureUniform, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
-    glUniform1f(layer.exactUniform, exact ? 1.0f : 0.0f);
-    glUniform2f(layer.repeatUniform, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
+    glUniform1f(program.alphaFromTexture, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
+    glUniform2f(program.repeat, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
                 RepeatsInShader(texture, true) ? 1.0f : 0.0f);
 }
 
@@ -297,6 +331,28 @@ std::vector<ExactVertex> exactVertices;
 
 bool IsTexturing() { return layer.texture2D && IsTextureComplete(BoundTextureRecord()); }
 
+// Whether the rasteriser's own interpolation gives the vertices' texture
+// coordinates exactly, so that they need no planes: no perspective (w is 1
+// at every vertex) and every vertex on the 1/16-pixel grid a rasteriser may
+// snap it to, as pixel rectangles and the picture's presentation have them.
+bool InterpolatesExactly(const LayerVertex* vertices, GLsizei count) {
+    const LayerMatrix transform = CurrentTransform();
+    GLint viewport[4];
+    ReadViewport(viewport);
+    for (GLsizei i = 0; i < count; i++) {
+        GLfloat clip[4];
+        for (int row = 0; row < 4; row++) {
+            clip[row] = 0;
+            for (int c = 0; c < 4; c++) clip[row] += transform.m[c * 4 + row] * vertices[i].position[c];
+        }
+        if (clip[3] != 1.0f) return false;
+        const double x = (viewport[0] + (clip[0] + 1.0) * viewport[2] / 2) * 16;
+        const double y = (viewport[1] + (clip[1] + 1.0) * viewport[3] / 2) * 16;
+        if (x != std::floor(x) || y != std::floor(y)) return false;
+    }
+    return true;
+}
+
 // The s, t and q planes of a triangle whose vertices are at clip
 // coordinates clip[3] in the viewport: a window point's homogeneous
 // barycentric weights are the rows of the adjugate of the vertices'
@@ -337,7 +393,7 @@ void DrawExactTriangles(GLenum mode, const LayerVertex* vertices, GLsizei count)
     if (count == 0) return;
     const LayerMatrix transform = CurrentTransform();
     GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    ReadViewport(viewport);
     exactVertices.resize(static_cast<size_t>(count));
     for (GLsizei t = 0; t < count; t += 3) {
         double clip[3][4];
@@ -410,8 +466,11 @@ GLsizei RowBytes(GLsizei width, int components, GLint alignment) {
 }  // namespace
 
 bool PrepareLayerObjects() {
-    if (layer.program != 0) return true;
-    if (!MakeProgram()) {
+    if (layer.planesProgram.name != 0) return true;
+    if (!MakeProgram(PlainVertexShader, PlainFragmentShader, layer.plainProgram) ||
+        !MakeProgram(PlanesVertexShader, PlanesFragmentShader, layer.planesProgram)) {
+        if (layer.plainProgram.name != 0) glDeleteProgram(layer.plainProgram.name);
+        layer.plainProgram = LayerProgram{};
         RecordError(GL_OUT_OF_MEMORY);
         return false;
     }
@@ -420,7 +479,7 @@ bool PrepareLayerObjects() {
 }
 
 void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) {
-    if (mode >= GL_TRIANGLES && IsTexturing()) {
+    if (mode >= GL_TRIANGLES && IsTexturing() && !InterpolatesExactly(vertices, count)) {
         if (PrepareLayerObjects()) DrawExactTriangles(mode, vertices, count);
         return;
     }
@@ -575,8 +634,8 @@ void Gl11DrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, c
     const GLint vx = static_cast<GLint>(std::floor(left)), vy = static_cast<GLint>(std::floor(bottom));
     const GLsizei vw = static_cast<GLsizei>(std::ceil(right)) - vx, vh = static_cast<GLsizei>(std::ceil(top)) - vy;
     GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glViewport(vx, vy, vw, vh);
+    ReadViewport(viewport);
+    Gl11Viewport(vx, vy, vw, vh);
     const GLfloat nx0 = (left - vx) / vw * 2 - 1, nx1 = (right - vx) / vw * 2 - 1;
     const GLfloat ny0 = (bottom - vy) / vh * 2 - 1, ny1 = (top - vy) / vh * 2 - 1;
     const GLfloat sLeft = x0 < x1 ? 0.0f : 1.0f, tBottom = y0 < y1 ? 0.0f : 1.0f;
@@ -612,7 +671,7 @@ void Gl11DrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type, c
     layer.texture2D = texture2D;
     layer.environment = environment;
     layer.boundTexture = bound;
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    Gl11Viewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glBindTexture(GL_TEXTURE_2D, layer.boundTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, layer.unpackAlignment);
 }

@@ -133,7 +133,11 @@ void Gl11BindTexture(GLenum target, GLuint texture) {
     BoundTextureRecord();
 }
 
-GLboolean Gl11IsTexture(GLuint texture) { return glIsTexture(texture); }
+// From the layer's records, not ES's (whose answer waits for the browser's
+// GPU process): a name is a texture once bound, until deleted.
+GLboolean Gl11IsTexture(GLuint texture) {
+    return texture != 0 && layer.textures.count(texture) != 0 ? GL_TRUE : GL_FALSE;
+}
 
 void Gl11TexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                     GLenum format, GLenum type, const GLvoid* pixels) {

@@ -44,7 +44,13 @@ struct LayerVertex {
     GLfloat colour[4];
 };
 
-// The shader program's attribute slots.
+// A shader program of the layer and its uniforms' locations.
+struct LayerProgram {
+    GLuint name = 0;
+    GLint transform = -1, mode = -1, alphaFromTexture = -1, repeat = -1, image = -1;
+};
+
+// The shader programs' attribute slots.
 enum LayerAttribute {
     PositionAttribute = 0,
     ColourAttribute = 1,
@@ -70,6 +76,10 @@ struct LayerState {
     GLenum shadeModel = GL_SMOOTH;
     GLenum perspectiveHint = GL_DONT_CARE;
     GLenum drawBuffer = GL_BACK;
+    // The viewport as last set through the layer; asked of ES (which waits
+    // for the browser's GPU process) only until then.
+    GLint viewport[4] = {0, 0, 0, 0};
+    bool viewportKnown = false;
     GLfloat raster[3] = {0, 0, 0};  // window coordinates; always valid
     GLfloat zoom[2] = {1, 1};
     GLint packAlignment = 4, unpackAlignment = 4;
@@ -90,11 +100,11 @@ struct LayerState {
     std::map<GLuint, GLuint> renderbufferTextures;
     GLuint boundRenderbuffer = 0;
 
-    // The ES objects of the context, made on first use
-    GLuint program = 0, vertexBuffer = 0, pixelTexture = 0;
-    GLint transformUniform = -1, modeUniform = -1, alphaFromTextureUniform = -1, repeatUniform = -1;
-    GLint exactUniform = -1;
-    GLint imageUniform = -1;
+    // The ES objects of the context, made on first use: the program for
+    // textured triangles with their texture coordinate planes, and the plain
+    // one for everything else.
+    LayerProgram planesProgram, plainProgram;
+    GLuint vertexBuffer = 0, pixelTexture = 0;
 };
 
 extern LayerState layer;
@@ -113,7 +123,9 @@ bool RepeatsInShader(const LayerTexture& texture, bool alongT);
 // Draws vertices as mode (GL_QUADS and GL_POLYGON included) under the
 // current state and transform.
 void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count);
-// Makes the shader program and stream buffer if this context has none yet;
+// The viewport (x, y, width, height) as the layer knows it.
+void ReadViewport(GLint viewport[4]);
+// Makes the shader programs and stream buffer if this context has none yet;
 // false (with GL_OUT_OF_MEMORY recorded) when they cannot be made.
 bool PrepareLayerObjects();
 // Bytes a pixel of the format has (RGBA 4, RGB 3, luminance or alpha 1); 0

@@ -493,9 +493,10 @@ bool PlatformOpenWindow(const char* title, int32_t width, int32_t height, int32_
     attributes.stencil = EM_FALSE;
     attributes.antialias = EM_FALSE;
     attributes.premultipliedAlpha = EM_FALSE;
-    // What was drawn stays until drawn over, as in a window's buffers: the
-    // bar drawn between swaps during a save, and the read-back after a swap.
-    attributes.preserveDrawingBuffer = EM_TRUE;
+    // Every presentation covers the whole canvas (the bar between swaps
+    // during a save too), and nothing reads the canvas back after a swap: a
+    // drawing buffer the browser may hand over instead of copying each frame.
+    attributes.preserveDrawingBuffer = EM_FALSE;
     attributes.majorVersion = 1;
     attributes.minorVersion = 0;
     webContext = emscripten_webgl_create_context(CanvasTarget, &attributes);
