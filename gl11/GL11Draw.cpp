@@ -20,13 +20,25 @@ namespace {
 // The programs share their precision and their uniforms' meaning: mode 0
 // is the colour alone; 1 colour x texel; 2 the texel's colour, with the
 // texel's alpha where the texture has one. Coordinates wrap in the shader
-// where the ES texture cannot repeat.
-#define LAYER_PRECISION                   \
-    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n" \
-    "precision highp float;\n"            \
-    "#else\n"                             \
-    "precision mediump float;\n"          \
-    "#endif\n"
+// where the ES texture cannot repeat. The fragment shaders' shared start:
+// precision, uniforms, and the colour of a texel by the mode (1 and 2).
+#define LAYER_FRAGMENT_START                                                   \
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"                                      \
+    "precision highp float;\n"                                                 \
+    "#else\n"                                                                  \
+    "precision mediump float;\n"                                               \
+    "#endif\n"                                                                 \
+    "uniform sampler2D image;\n"                                               \
+    "uniform int mode;\n"                                                      \
+    "uniform float alphaFromTexture;\n"                                        \
+    "uniform vec2 repeat;\n"                                                   \
+    "varying vec4 vColour;\n"                                                  \
+    "vec4 TexelColour(vec2 uv) {\n"                                            \
+    "    vec4 texel = texture2D(image, mix(uv, fract(uv), repeat));\n"         \
+    "    if (mode == 1)\n"                                                     \
+    "        return vColour * texel;\n"                                        \
+    "    return vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));\n" \
+    "}\n"
 
 // Textured triangles: a triangle's texture coordinates come from its planes
 // at the fragment's centre (exact, see "Textured triangles" below).
@@ -50,24 +62,13 @@ void main() {
 }
 )";
 
-const char* const PlanesFragmentShader = LAYER_PRECISION R"(
-uniform sampler2D image;
-uniform int mode;
-uniform float alphaFromTexture;
-uniform vec2 repeat;
-varying vec4 vColour;
+const char* const PlanesFragmentShader = LAYER_FRAGMENT_START R"(
 varying vec3 vPlaneS;
 varying vec3 vPlaneT;
 varying vec3 vPlaneQ;
 void main() {
     vec3 at = vec3(gl_FragCoord.xy, 1.0);
-    vec2 uv = vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at);
-    uv = mix(uv, fract(uv), repeat);
-    vec4 texel = texture2D(image, uv);
-    if (mode == 1)
-        gl_FragColor = vColour * texel;
-    else
-        gl_FragColor = vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));
+    gl_FragColor = TexelColour(vec2(dot(vPlaneS, at), dot(vPlaneT, at)) / dot(vPlaneQ, at));
 }
 )";
 
@@ -88,23 +89,10 @@ void main() {
 }
 )";
 
-const char* const PlainFragmentShader = LAYER_PRECISION R"(
-uniform sampler2D image;
-uniform int mode;
-uniform float alphaFromTexture;
-uniform vec2 repeat;
-varying vec4 vColour;
+const char* const PlainFragmentShader = LAYER_FRAGMENT_START R"(
 varying vec2 vTexCoord;
 void main() {
-    if (mode == 0) {
-        gl_FragColor = vColour;
-        return;
-    }
-    vec4 texel = texture2D(image, mix(vTexCoord, fract(vTexCoord), repeat));
-    if (mode == 1)
-        gl_FragColor = vColour * texel;
-    else
-        gl_FragColor = vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));
+    gl_FragColor = mode == 0 ? vColour : TexelColour(vTexCoord);
 }
 )";
 
