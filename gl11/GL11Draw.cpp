@@ -1,4 +1,4 @@
-// The GL 1.1 layer's drawing: two small shader programs doing what the fixed
+// The GL 1.1 layer's drawing: small shader programs doing what the fixed
 // pipeline does for this program (vertex colour, times the texel under
 // GL_MODULATE, the texel under GL_REPLACE), immediate mode and client arrays
 // streamed into one buffer (WebGL draws from buffers only), quads as
@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -17,27 +18,34 @@ namespace {
 // The shader program
 // ---------------------------------------------------------------------------
 
-// The programs share their precision and their uniforms' meaning: mode 0
-// is the colour alone; 1 colour x texel; 2 the texel's colour, with the
-// texel's alpha where the texture has one. Coordinates wrap in the shader
-// where the ES texture cannot repeat. The fragment shaders' shared start:
-// precision, uniforms, and the colour of a texel by the mode (1 and 2).
-#define LAYER_FRAGMENT_START                                                   \
-    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"                                      \
-    "precision highp float;\n"                                                 \
-    "#else\n"                                                                  \
-    "precision mediump float;\n"                                               \
-    "#endif\n"                                                                 \
-    "uniform sampler2D image;\n"                                               \
-    "uniform int mode;\n"                                                      \
-    "uniform float alphaFromTexture;\n"                                        \
-    "uniform vec2 repeat;\n"                                                   \
-    "varying vec4 vColour;\n"                                                  \
-    "vec4 TexelColour(vec2 uv) {\n"                                            \
-    "    vec4 texel = texture2D(image, mix(uv, fract(uv), repeat));\n"         \
-    "    if (mode == 1)\n"                                                     \
-    "        return vColour * texel;\n"                                        \
-    "    return vec4(texel.rgb, mix(vColour.a, texel.a, alphaFromTexture));\n" \
+// The fragment shaders' shared start: precision, and the colour of a texel
+// by the mode MODE (1 colour x texel; 2 the texel's colour, with the texel's
+// alpha where ALPHA_FROM_TEXTURE). Coordinates wrap in the shader where
+// REPEAT_S or REPEAT_T says the ES texture cannot repeat. Each program's
+// fragment shader is this with its own values defined before it.
+#define LAYER_FRAGMENT_START                   \
+    "#ifdef GL_FRAGMENT_PRECISION_HIGH\n"      \
+    "precision highp float;\n"                 \
+    "#else\n"                                  \
+    "precision mediump float;\n"               \
+    "#endif\n"                                 \
+    "uniform sampler2D image;\n"               \
+    "varying vec4 vColour;\n"                  \
+    "vec4 TexelColour(vec2 uv) {\n"            \
+    "#if REPEAT_S\n"                           \
+    "    uv.s = fract(uv.s);\n"                \
+    "#endif\n"                                 \
+    "#if REPEAT_T\n"                           \
+    "    uv.t = fract(uv.t);\n"                \
+    "#endif\n"                                 \
+    "    vec4 texel = texture2D(image, uv);\n" \
+    "#if MODE == 1\n"                          \
+    "    return vColour * texel;\n"            \
+    "#elif ALPHA_FROM_TEXTURE\n"               \
+    "    return texel;\n"                      \
+    "#else\n"                                  \
+    "    return vec4(texel.rgb, vColour.a);\n" \
+    "#endif\n"                                 \
     "}\n"
 
 // Textured triangles: a triangle's texture coordinates come from its planes
@@ -92,13 +100,19 @@ void main() {
 const char* const PlainFragmentShader = LAYER_FRAGMENT_START R"(
 varying vec2 vTexCoord;
 void main() {
-    gl_FragColor = mode == 0 ? vColour : TexelColour(vTexCoord);
+#if MODE == 0
+    gl_FragColor = vColour;
+#else
+    gl_FragColor = TexelColour(vTexCoord);
+#endif
 }
 )";
 
-GLuint CompileShader(GLenum kind, const char* source) {
+// Compiles source after the lines that define its values (may be empty).
+GLuint CompileShader(GLenum kind, const char* defines, const char* source) {
     const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char* const sources[2] = {defines, source};
+    glShaderSource(shader, 2, sources, nullptr);
     glCompileShader(shader);
     GLint compiled = 0;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
@@ -107,11 +121,12 @@ GLuint CompileShader(GLenum kind, const char* source) {
     return 0;
 }
 
-// Makes a program of the two shaders into program; false when it cannot be
-// made. Attributes the shaders do not name are bound all the same.
-bool MakeProgram(const char* vertexSource, const char* fragmentSource, LayerProgram& program) {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource);
-    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+// Makes a program of the two shaders, the fragment one after its defines,
+// into program; false when it cannot be made. Attributes the shaders do not
+// name are bound all the same.
+bool MakeProgram(const char* vertexSource, const char* fragmentSource, const char* defines, LayerProgram& program) {
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, "", vertexSource);
+    const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
     if (!vertex || !fragment) {
         glDeleteShader(vertex);
         glDeleteShader(fragment);
@@ -137,30 +152,39 @@ bool MakeProgram(const char* vertexSource, const char* fragmentSource, LayerProg
     }
     program.name = name;
     program.transform = glGetUniformLocation(name, "transform");
-    program.mode = glGetUniformLocation(name, "mode");
-    program.alphaFromTexture = glGetUniformLocation(name, "alphaFromTexture");
-    program.repeat = glGetUniformLocation(name, "repeat");
-    program.image = glGetUniformLocation(name, "image");
     return true;
 }
 
-// Makes the program current with the uniforms of the current state: the
-// planes program when the vertices carry their triangle's texture
-// coordinate planes, else the plain one.
-void UseProgram(const LayerMatrix& transform, bool planes = false) {
-    const LayerProgram& program = planes ? layer.planesProgram : layer.plainProgram;
-    glUseProgram(program.name);
-    glUniformMatrix4fv(program.transform, 1, GL_FALSE, transform.m);
-    glUniform1i(program.image, 0);
+// Makes current the program for a draw under the current state, with planes
+// when the vertices carry their triangle's texture coordinate planes, and
+// gives it the transform; false (with GL_OUT_OF_MEMORY recorded) when that
+// program cannot be made.
+bool UseProgram(const LayerMatrix& transform, bool planes = false) {
     const LayerTexture& texture = BoundTextureRecord();
     int mode = 0;
     if (layer.texture2D && IsTextureComplete(texture)) mode = layer.environment == GL_MODULATE ? 1 : 2;
-    glUniform1i(program.mode, mode);
     const bool textureAlpha = texture.baseFormat == GL_RGBA || texture.baseFormat == GL_ALPHA;
     // GL_DECAL takes the fragment's alpha; GL_REPLACE the texture's where it has one.
-    glUniform1f(program.alphaFromTexture, layer.environment == GL_REPLACE && textureAlpha ? 1.0f : 0.0f);
-    glUniform2f(program.repeat, RepeatsInShader(texture, false) ? 1.0f : 0.0f,
-                RepeatsInShader(texture, true) ? 1.0f : 0.0f);
+    const bool alphaFromTexture = mode == 2 && layer.environment == GL_REPLACE && textureAlpha;
+    const bool repeatS = mode != 0 && RepeatsInShader(texture, false);
+    const bool repeatT = mode != 0 && RepeatsInShader(texture, true);
+    LayerProgram& program = layer.programs[(((planes * 3 + mode) * 2 + repeatS) * 2 + repeatT) * 2 + alphaFromTexture];
+    if (program.name == 0) {
+        char defines[96];
+        std::snprintf(defines, sizeof defines,
+                      "#define MODE %d\n#define REPEAT_S %d\n#define REPEAT_T %d\n#define ALPHA_FROM_TEXTURE %d\n",
+                      mode, repeatS, repeatT, alphaFromTexture);
+        const bool made = planes ? MakeProgram(PlanesVertexShader, PlanesFragmentShader, defines, program)
+                                 : MakeProgram(PlainVertexShader, PlainFragmentShader, defines, program);
+        if (!made) {
+            RecordError(GL_OUT_OF_MEMORY);
+            return false;
+        }
+    }
+    // The image sampler stays at unit 0, where linking leaves it.
+    glUseProgram(program.name);
+    glUniformMatrix4fv(program.transform, 1, GL_FALSE, transform.m);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -292,8 +316,7 @@ void DrawClientArrays(GLenum mode, GLint first, GLsizei count) {
         glDisableVertexAttribArray(TexCoordAttribute);
         glVertexAttrib4f(TexCoordAttribute, layer.texCoord[0], layer.texCoord[1], 0, 1);
     }
-    UseProgram(CurrentTransform());
-    glDrawArrays(EsMode(mode), 0, count);
+    if (UseProgram(CurrentTransform())) glDrawArrays(EsMode(mode), 0, count);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
@@ -419,8 +442,7 @@ void DrawExactTriangles(GLenum mode, const LayerVertex* vertices, GLsizei count)
                               reinterpret_cast<const void*>(part.offset));
     }
     glDisableVertexAttribArray(TexCoordAttribute);
-    UseProgram(transform, true);
-    glDrawArrays(GL_TRIANGLES, 0, count);
+    if (UseProgram(transform, true)) glDrawArrays(GL_TRIANGLES, 0, count);
     for (LayerAttribute plane : {PlaneSAttribute, PlaneTAttribute, PlaneQAttribute}) glDisableVertexAttribArray(plane);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
@@ -454,16 +476,11 @@ GLsizei RowBytes(GLsizei width, int components, GLint alignment) {
 }  // namespace
 
 bool PrepareLayerObjects() {
-    if (layer.planesProgram.name != 0) return true;
-    if (!MakeProgram(PlainVertexShader, PlainFragmentShader, layer.plainProgram) ||
-        !MakeProgram(PlanesVertexShader, PlanesFragmentShader, layer.planesProgram)) {
-        if (layer.plainProgram.name != 0) glDeleteProgram(layer.plainProgram.name);
-        layer.plainProgram = LayerProgram{};
-        RecordError(GL_OUT_OF_MEMORY);
-        return false;
-    }
+    if (layer.vertexBuffer != 0) return true;
     glGenBuffers(1, &layer.vertexBuffer);
-    return true;
+    if (layer.vertexBuffer != 0) return true;
+    RecordError(GL_OUT_OF_MEMORY);
+    return false;
 }
 
 void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) {
@@ -488,8 +505,7 @@ void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count) 
     glEnableVertexAttribArray(TexCoordAttribute);
     glVertexAttribPointer(TexCoordAttribute, 2, GL_FLOAT, GL_FALSE, stride,
                           reinterpret_cast<const void*>(offsetof(LayerVertex, texCoord)));
-    UseProgram(CurrentTransform());
-    glDrawArrays(EsMode(mode), 0, count);
+    if (UseProgram(CurrentTransform())) glDrawArrays(EsMode(mode), 0, count);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 

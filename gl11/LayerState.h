@@ -47,8 +47,15 @@ struct LayerVertex {
 // A shader program of the layer and its uniforms' locations.
 struct LayerProgram {
     GLuint name = 0;
-    GLint transform = -1, mode = -1, alphaFromTexture = -1, repeat = -1, image = -1;
+    GLint transform = -1;
 };
+
+// The layer's programs, one for each kind of draw, made on its first use:
+// with texture coordinate planes or without, times the texture environment's
+// mode (colour alone, colour x texel, the texel), whether each coordinate
+// wraps in the shader and whether alpha comes from the texture. Each is
+// written into its fragment shader, so that no fragment tests them.
+constexpr int LayerProgramKinds = 2 * 3 * 2 * 2 * 2;
 
 // The shader programs' attribute slots.
 enum LayerAttribute {
@@ -100,10 +107,8 @@ struct LayerState {
     std::map<GLuint, GLuint> renderbufferTextures;
     GLuint boundRenderbuffer = 0;
 
-    // The ES objects of the context, made on first use: the program for
-    // textured triangles with their texture coordinate planes, and the plain
-    // one for everything else.
-    LayerProgram planesProgram, plainProgram;
+    // The ES objects of the context, each made on first use.
+    LayerProgram programs[LayerProgramKinds];
     GLuint vertexBuffer = 0, pixelTexture = 0;
 };
 
@@ -125,8 +130,8 @@ bool RepeatsInShader(const LayerTexture& texture, bool alongT);
 void DrawLayerVertices(GLenum mode, const LayerVertex* vertices, GLsizei count);
 // The viewport (x, y, width, height) as the layer knows it.
 void ReadViewport(GLint viewport[4]);
-// Makes the shader programs and stream buffer if this context has none yet;
-// false (with GL_OUT_OF_MEMORY recorded) when they cannot be made.
+// Makes the stream buffer if this context has none yet; false (with
+// GL_OUT_OF_MEMORY recorded) when it cannot be made.
 bool PrepareLayerObjects();
 // Bytes a pixel of the format has (RGBA 4, RGB 3, luminance or alpha 1); 0
 // for a format the layer does not take.
