@@ -216,19 +216,20 @@ class WebTest(unittest.TestCase):
             self.hold_until("W", lambda: self.position() != start, 5, "W to walk")
         except AssertionError:  # a wall in front: back off instead
             self.hold_until("S", lambda: self.position() != start, 5, "S to walk back")
-        # A standard gamepad's left stick walks (back, facing a wall), and
-        # stops when let go.
+        # A standard gamepad's left stick walks (back first, so that the left
+        # button then walks forward over cells known to be open), and stops
+        # when let go.
         self.page.evaluate("window.fakePad = {connected: true, mapping: 'standard', axes: [0, 0, 0, 0],"
                            " buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};"
                            " navigator.getGamepads = () => [window.fakePad];")
         walked = self.position()
-        for lean in (-1, 1):
+        for lean in (1, -1):
             self.page.evaluate("window.fakePad.axes[1] = %d" % lean)
             try:
                 harness.wait_for(lambda: self.position() != walked, 5, "the gamepad's stick to walk")
                 break
             except AssertionError:
-                if lean == 1:
+                if lean == -1:
                     raise
         self.page.evaluate("window.fakePad.axes[1] = 0")
         time.sleep(0.5)
