@@ -48,6 +48,7 @@
 #endif
 
 ViewCubeCounts viewCubeCounts = {0, 0, 0, 0, false, 0};
+bool seenMarking = true;
 
 namespace {
 
@@ -343,8 +344,10 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
                 corner.g = colour[1];
                 corner.b = colour[2];
             }
+            const int32_t index = CellIndex(at[0], at[1], at[2]);
+            if (seenMarking) MarkCellSeen(index);
             LitFace& lit = litFaces.emplace_back();
-            lit.order = static_cast<int64_t>(CellIndex(at[0], at[1], at[2])) * 8 + side;
+            lit.order = static_cast<int64_t>(index) * 8 + side;
             const bool black = colour[0] == 0 && colour[1] == 0 && colour[2] == 0;
             lit.batch = static_cast<uint8_t>(black ? BlackFaceBatch : list < 2 ? list : 2);
             lit.clipped = clipped;
@@ -352,6 +355,14 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
             for (int k = 0; k < 6; k++) lit.corners[k] = corners[split[k]];
         }
     }
+}
+
+// Marks the cells first..last (inclusive, a slice one cell thick) as seen:
+// those whose faces a black rectangle draws.
+void MarkRectSeen(const int32_t first[3], const int32_t last[3]) {
+    for (int32_t z = first[2]; z <= last[2]; z++)
+        for (int32_t y = first[1]; y <= last[1]; y++)
+            for (int32_t x = first[0]; x <= last[0]; x++) MarkCellSeen(CellIndex(x, y, z));
 }
 
 // The merged faces of a chunk no light reaches, black.
@@ -412,6 +423,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
             const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
             if (QuadMissesScreen(clips, screen)) continue;
             for (int k : UnclippedSplit) blackBatches[outside].push_back(corners[k]);
+            if (seenMarking) MarkRectSeen(first, last);
         }
     }
 }
@@ -429,6 +441,7 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
         const float boxHigh[3] = {boxLow[0] + 0.4f, boxLow[1] + 0.4f, boxLow[2] + 0.4f};
         if (!visible.insideFrustum && !BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
         pendingObjects.push_back({at[0], at[1], at[2], object.slot});
+        if (seenMarking) MarkCellSeen(CellIndex(at[0], at[1], at[2]));
     }
 }
 

@@ -101,6 +101,7 @@ static void MarkActors() {
 void RegenerateWorld(int32_t mode) {
     std::memset(DungeonMap, CellSolid, static_cast<size_t>(VolumeCells()));
     std::memset(FlagMap, FlagNone, static_cast<size_t>(VolumeCells()));
+    ForgetSeenCells();
     SeedRandom(24);
     GenerateWorld(carvingCount, mode);
 }

@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-// Refills both volumes (all solid, no flags), reseeds the generator with 24
-// and generates 100000 carvings in the given mode.
+// Refills both volumes (all solid, no flags), forgets what was seen, reseeds
+// the generator with 24 and generates 100000 carvings in the given mode.
 void RegenerateWorld(int32_t mode);
 // Carves boxes (mode 0) or boxes, corridors and shafts (mode 1) out of a
 // solid DungeonMap, then marks actors in solid cells.

@@ -126,6 +126,7 @@ MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
         return stopped ? MapStopped : MapNotRead;
     }
     std::free(kept);
+    ForgetSeenCells();
     // Every cell is in: a stop asked now comes too late to matter.
     progress(MapAllMoved, false);
     return MapDone;

@@ -48,5 +48,6 @@ void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
 MapOutcome SaveMapFile(int32_t n, MapProgress progress);
 // Reads map/<n>.map back into both volumes. A missing, unreadable or short
 // file changes nothing; a read that fails part-way, or is stopped, puts the
-// volumes back as they were. A longer file loads its prefix.
+// volumes back as they were (and what was seen of them); a whole load
+// forgets what was seen. A longer file loads its prefix.
 MapOutcome LoadMapFile(int32_t n, MapProgress progress);

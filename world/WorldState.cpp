@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int32_t worldSide = 256;
 int32_t worldLevels = 256;
@@ -17,6 +18,7 @@ int32_t frameCounter = 0;
 uint8_t* DungeonMap = nullptr;
 uint8_t* FlagMap = nullptr;
 Light* Lights = nullptr;
+uint8_t* SeenCells = nullptr;
 uint32_t volumeRevision = 0;
 
 static void* AllocateOrDie(size_t bytes, const char* what) {
@@ -35,7 +37,11 @@ void AllocateVolumes() {
     size_t cells = static_cast<size_t>(VolumeCells());
     DungeonMap = static_cast<uint8_t*>(AllocateOrDie(cells, "DungeonMap"));
     FlagMap = static_cast<uint8_t*>(AllocateOrDie(cells, "FlagMap"));
+    SeenCells = static_cast<uint8_t*>(AllocateOrDie(cells / 8 + 1, "SeenCells"));
+    ForgetSeenCells();
 }
+
+void ForgetSeenCells() { std::memset(SeenCells, 0, static_cast<size_t>(VolumeCells()) / 8 + 1); }
 
 void AllocateLights() {
     if (!Lights)

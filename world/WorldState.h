@@ -45,6 +45,10 @@ extern int32_t frameCounter;
 extern uint8_t* DungeonMap;
 extern uint8_t* FlagMap;
 extern Light* Lights;
+// What the 3D pass has drawn of the world so far, a bit a cell by CellIndex
+// (bit i & 7 of byte i >> 3): what the automap shows. Kept in memory only,
+// never in the map file.
+extern uint8_t* SeenCells;
 
 // Counts changes of DungeonMap and FlagMap: every writer of the volumes bumps
 // it, so that what is derived from the cells can tell that it is out of date.
@@ -63,8 +67,16 @@ inline bool CellInVolume(int32_t x, int32_t y, int32_t z) {
     return x >= 0 && y >= 0 && z >= 0 && x < worldSide && y < worldSide && z < worldLevels;
 }
 
-// Allocates DungeonMap and FlagMap; their contents are set by RegenerateWorld.
+// Whether the cell of CellIndex index has been drawn (SeenCells).
+inline bool CellSeen(int32_t index) { return (SeenCells[index >> 3] >> (index & 7)) & 1; }
+// Records that the cell of CellIndex index has been drawn.
+inline void MarkCellSeen(int32_t index) { SeenCells[index >> 3] |= static_cast<uint8_t>(1u << (index & 7)); }
+
+// Allocates DungeonMap, FlagMap and SeenCells; the volumes' contents are set
+// by RegenerateWorld, SeenCells starts with nothing seen.
 void AllocateVolumes();
+// Forgets every cell seen: a new world, or a map loaded, is unexplored.
+void ForgetSeenCells();
 // Allocates Lights with every slot unset.
 void AllocateLights();
 // Marks every light slot as unset: no cell, no colour, radius 0.

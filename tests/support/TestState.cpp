@@ -78,6 +78,7 @@ void ResetProgramState() {
     ClearLights();
     std::memset(DungeonMap, CellSolid, static_cast<size_t>(VolumeCells()));
     std::memset(FlagMap, FlagNone, static_cast<size_t>(VolumeCells()));
+    ForgetSeenCells();
     if (!ScreenPixels) PrepareScreenBuffers();
     MarkVolumesChanged();
 }
