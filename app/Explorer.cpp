@@ -15,6 +15,7 @@
 #include "app/Platform.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
+#include "render/Automap.h"
 #include "render/Bitmaps.h"
 #include "render/Hud.h"
 #include "render/Textures.h"
@@ -157,6 +158,7 @@ bool ActOnCommandKeys() {
     const bool helpKeyPressed = TakeKeyPress('H');
     if (TakeKeyPress(KeyF10) || helpKeyPressed) helpShown = !helpShown;
     if (TakeKeyPress('U')) hudShown = !hudShown;
+    if (TakeKeyPress('N')) automapShown = !automapShown;
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();
     return true;

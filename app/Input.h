@@ -53,7 +53,7 @@ constexpr double PadLongestTurnMilliseconds = 100.0;
 
 // The key each gamepad button stands for: A teleports, X scatters the
 // lights, Y takes the picture, the shoulders step the view radius, left and
-// right on the pad make the two worlds, Start shows the help.
+// right on the pad make the two worlds, Start shows the help, Back the map.
 struct PadButtonKey {
     PadButton button;
     int32_t key;
@@ -67,6 +67,7 @@ constexpr PadButtonKey PadButtonKeys[] = {
     {PadLeft, '1'},
     {PadRight, '2'},
     {PadStart, 'H'},
+    {PadBack, 'N'},
 };
 
 // The gamepad as ReadPad last found it; not connected at start-up.
@@ -79,7 +80,7 @@ bool IsKeyHeld(int32_t virtualKey);
 // Pressed since the command keys last acted: the key's entry is down, or it
 // was tapped meanwhile.
 bool WasKeyPressed(int32_t virtualKey);
-// For keys that act once per press (F10 to F12, H, U, Tab): true when the
+// For keys that act once per press (F10 to F12, H, U, N, Tab): true when the
 // key was pressed since the command keys last acted and this press has not
 // been taken yet.
 bool TakeKeyPress(int32_t virtualKey);

@@ -1,11 +1,13 @@
 // The drawing steps of a frame: the picture begun (target, clear, backdrop),
 // the camera, the question whether the view cube holds a drawn cell, and the
-// picture finished (read-back, composite over the backdrop, HUD).
+// picture finished (read-back, composite over the backdrop, HUD), or with the
+// automap drawn in place of the 3D picture.
 // The 3D image is drawn into the picture target (or, without one, the
 // bottom-left 320 x 240 pixels of the back buffer); the window scale only
 // matters when the picture is presented.
 #include "render/Frame.h"
 
+#include "render/Automap.h"
 #include "render/Hud.h"
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
@@ -50,11 +52,13 @@ bool ViewCubeHasDrawnCell() {
 
 void FinishPicture() {
     glLoadIdentity();
-    ReadBackScene();
+    // The map takes the 3D picture's place: nothing of it is read back.
+    if (!automapShown) ReadBackScene();
     ReleasePictureTarget();
     glDisable(GL_TEXTURE_2D);
     SetPresentationZoom();
-    CompositeScene();
+    if (automapShown) DrawAutomap();
+    else CompositeScene();
     DrawHud();
     glEnable(GL_TEXTURE_2D);
 }

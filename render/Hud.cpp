@@ -2,6 +2,7 @@
 // status lines (cell value, position, credit) at the bottom, all in white.
 #include "render/Hud.h"
 
+#include "render/Automap.h"
 #include "render/Blocks.h"
 #include "screen/Font.h"
 #include "world/WorldState.h"
@@ -40,10 +41,12 @@ void DrawHud() {
     if (!hudShown) return;
     FormatTextLine("SX=%d,SY=%d,SZ=%d Light=%d", SX, SY, SZ, activeLightCount);
     DrawHudLine(9, 42);
-    FormatTextLine("OpenGL 320x240 viewport scaning.");
-    DrawHudLine(9, 30);
-    FormatTextLine("TALVOX (c) 2026 the TALVOX developers");
-    DrawHudLine(9, 18);
+    if (!automapShown) {
+        FormatTextLine("OpenGL 320x240 viewport scaning.");
+        DrawHudLine(9, 30);
+        FormatTextLine("TALVOX (c) 2026 the TALVOX developers");
+        DrawHudLine(9, 18);
+    }
     if (PlayerCellShown()) {
         FormatTextLine("block=%d view=%d 1-2, T, L,[] and click", DungeonMap[CellIndex(SX, SY, SZ)], viewRadius);
         DrawHudLine(9, 54);
@@ -51,5 +54,7 @@ void DrawHud() {
     for (const HudLabel& label : HudLabels) {
         FormatTextLine("%s", label.text);
         DrawHudLine(label.x, label.y);
+        // Over the map, the title alone of the key help.
+        if (automapShown) break;
     }
 }

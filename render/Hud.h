@@ -6,5 +6,6 @@
 extern bool hudShown;
 
 // Draws the HUD lines into ScreenPixels, white, in their fixed places, while
-// hudShown; otherwise leaves the picture as it is.
+// hudShown; otherwise leaves the picture as it is. Over the automap only the
+// title, the position line and the block and view line.
 void DrawHud();

@@ -11,10 +11,12 @@
 #include <set>
 #include <vector>
 
+#include "app/Explorer.h"
 #include "app/Frames.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Window.h"
+#include "render/Automap.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Frame.h"
@@ -638,4 +640,56 @@ TEST_F(Drawing, TheHighestHeldDigitPlacesTheMarker) {
     RunFrame();
     EXPECT_EQ(Lights[1].y, 104);
     EXPECT_EQ(Lights[0].y, 90);
+}
+
+// ---------------------------------------------------------------------------
+// The automap
+// ---------------------------------------------------------------------------
+
+TEST_F(Drawing, NShowsTheMapOfTheCellsDrawnWhichWalkingMovesAndNAgainTheView) {
+    // A corridor from the player's cell to y = 90, looked along; the
+    // lantern lights the chunk of its near end, not that of its far end.
+    FillCells(100, 90, 100, 100, 110, 100, CellEmpty);
+    SY = 110;
+    viewRadius = 24;
+    yaw = 180.0f;
+    pitch = 90.0f;
+    RunFrame();  // places the lantern, which lights the next
+    ForgetSeenCells();
+    RunFrame();
+    const std::vector<uint8_t> view(ScreenPixels, ScreenPixels + ScreenPixelCount * 4);
+    auto pressN = [] {
+        HandleWindowEvent(KeyEvent('N', true));
+        HandleWindowEvent(KeyEvent('N', false));
+        ASSERT_TRUE(ActOnCommandKeys());
+    };
+    pressN();
+    RunFrame();
+    auto at = [](int column, int row) {
+        const uint8_t* p = ScreenPixels + ((239 - row) * 320 + column) * 4;
+        return std::vector<int>{p[0], p[1], p[2]};
+    };
+    const std::vector<int> open(AutomapOpenColour, AutomapOpenColour + 3),
+        wall(AutomapWallColour, AutomapWallColour + 3);
+    // The corridor as the frame drew it runs up the picture from the player,
+    // between walls; the wall at its end is row 99.
+    for (int row = 100; row <= 116; row++) {
+        EXPECT_EQ(at(160, row), open) << row;
+        EXPECT_EQ(at(159, row), wall) << row;
+        EXPECT_EQ(at(161, row), wall) << row;
+    }
+    EXPECT_EQ(at(160, 99), wall);
+    // Walking up the corridor moves the map down under the player.
+    scriptedKeys['W'] = true;
+    for (int frame = 0; frame < 20 && SY == 110; frame++) RunFrame();
+    ASSERT_EQ(SY, 109);
+    EXPECT_EQ(at(160, 100), wall);
+    EXPECT_EQ(at(160, 101), open);
+    // N again, back where the view was: the same picture as before the map.
+    scriptedKeys['W'] = false;
+    pressN();
+    SY = 110;
+    px = py = pz = 0.5f;
+    RunFrame();
+    EXPECT_EQ(0, std::memcmp(view.data(), ScreenPixels, view.size()));
 }

@@ -20,6 +20,7 @@
 #include "app/Screenshots.h"
 #include "app/Window.h"
 #include "platform/XInputPad.h"
+#include "render/Automap.h"
 #include "render/Hud.h"
 #include "render/Textures.h"
 #include "screen/Screen.h"
@@ -161,7 +162,7 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     }
 }
 
-TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
+TEST(CommandKeys, HAndF10ToggleTheHelpUTheHudAndNTheMapOncePerPress) {
     OpenForTest();
     // Down, held through a second pass, up: each press acts once.
     auto press = [](int32_t key) {
@@ -186,6 +187,10 @@ TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
     EXPECT_FALSE(helpShown);
     press('U');
     EXPECT_TRUE(hudShown);
+    press('N');
+    EXPECT_TRUE(automapShown);
+    press('N');
+    EXPECT_FALSE(automapShown);
 }
 
 // What a key that acts once per press has done, as one flag.
@@ -194,13 +199,14 @@ static bool EffectOf(int32_t key) {
     case KeyF11: return picturePlacement.zoom > 0;
     case KeyF12: return screenshotDue;
     case 'U': return hudShown;
+    case 'N': return automapShown;
     case KeyTab: return pointerCaptured;
     default: return helpShown;  // H, F10
     }
 }
 
 TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
-    for (int32_t key : {KeyF11, KeyF12, int32_t{'H'}, KeyF10, int32_t{'U'}, KeyTab}) {
+    for (int32_t key : {KeyF11, KeyF12, int32_t{'H'}, KeyF10, int32_t{'U'}, int32_t{'N'}, KeyTab}) {
         OpenForTest();
         // Tapped: down and up before the keys act; then pressed and held.
         for (bool tapped : {true, false}) {

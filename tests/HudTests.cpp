@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "app/Input.h"
 #include "app/Notices.h"
 #include "app/Screenshots.h"
+#include "render/Automap.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "screen/Font.h"
@@ -26,6 +28,7 @@
 #include "tests/support/ScriptedPlatform.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestState.h"
+#include "world/Player.h"
 #include "world/WorldState.h"
 
 using PixelSet = std::set<std::pair<int, int>>;
@@ -111,6 +114,19 @@ TEST(Hud, DrawsEveryLineInItsPlaceAndNothingElse) {
         if (white.count({p % 320, p / 320})) continue;
         ASSERT_EQ(0, std::memcmp(ScreenPixels + p * 4, BackdropPixels + p * 4, 4)) << "pixel " << p;
     }
+}
+
+TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
+    ResetProgramState();
+    DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
+    automapShown = true;
+    std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
+    DrawHud();
+    PixelSet expected = LinePixels("VIZARAD001 (ESC CLOSE) (MOVE WITH M)", 6, 239);
+    for (const PixelSet& line :
+         {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 0, 12), 9, 54)})
+        expected.insert(line.begin(), line.end());
+    EXPECT_EQ(WhitePixels(), expected);
 }
 
 TEST(Hud, TheTitleSitsInsideTheBluePanel) {
@@ -354,4 +370,56 @@ TEST(Hud, TheReadmesKeyTableIsTheHelpPanelsTable) {
         expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.pad) + " | " +
                            std::string(row.touch) + " | " + std::string(row.effect) + " |");
     EXPECT_EQ(rows, expected) << "README.md's Keys table and KeyDescriptions (app/Help.h) differ";
+}
+
+// ---------------------------------------------------------------------------
+// The automap
+// ---------------------------------------------------------------------------
+
+// The colour of the picture at column, row counted from the top.
+static std::array<int, 3> MapPixel(int column, int row) {
+    const uint8_t* p = ScreenPixels + ((239 - row) * 320 + column) * 4;
+    return {p[0], p[1], p[2]};
+}
+
+static std::array<int, 3> Colour(const uint8_t (&c)[3]) { return {c[0], c[1], c[2]}; }
+
+TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDirection) {
+    ResetProgramState();
+    SX = 5;
+    yaw = 90.0f;
+    auto open = [](int32_t x, int32_t y, int32_t z, bool seen) {
+        DungeonMap[CellIndex(x, y, z)] = CellEmpty;
+        if (seen) MarkCellSeen(CellIndex(x, y, z));
+    };
+    open(5, 100, 100, true);
+    open(8, 100, 100, true);    // 3 to the right
+    open(5, 104, 100, true);    // 4 below
+    open(12, 100, 100, false);  // never drawn
+    open(8, 110, 101, true);    // a level down
+    DrawAutomap();
+    const std::array<int, 3> black = {0, 0, 0};
+    EXPECT_EQ(MapPixel(163, 120), Colour(AutomapOpenColour));
+    EXPECT_EQ(MapPixel(160, 124), Colour(AutomapOpenColour));
+    EXPECT_EQ(MapPixel(167, 120), black) << "an open cell never drawn";
+    EXPECT_EQ(MapPixel(163, 130), black) << "a cell of another level";
+    // Rock around a seen cell, diagonals too, is wall; rock beside an unseen
+    // one, or beside none, stays black.
+    for (const auto& [column, row] : {std::pair{164, 120}, {162, 119}, {164, 121}, {160, 125}})
+        EXPECT_EQ(MapPixel(column, row), Colour(AutomapWallColour)) << column << "," << row;
+    for (const auto& [column, row] : {std::pair{166, 120}, {168, 120}, {170, 130}})
+        EXPECT_EQ(MapPixel(column, row), black) << column << "," << row;
+    // The cells just outside the world (x = -1, y = -1), nothing beyond.
+    EXPECT_EQ(MapPixel(154, 120), Colour(AutomapEdgeColour));
+    EXPECT_EQ(MapPixel(170, 19), Colour(AutomapEdgeColour));
+    EXPECT_EQ(MapPixel(153, 120), black);
+    EXPECT_EQ(MapPixel(170, 18), black);
+    // The player, and the view's direction: at yaw 90 towards -x, at 180
+    // towards -y (up the picture), where walking goes.
+    for (int step = 0; step <= 3; step++) EXPECT_EQ(MapPixel(160 - step, 120), Colour(AutomapPlayerColour));
+    EXPECT_EQ(MapPixel(160, 119), Colour(AutomapWallColour));
+    yaw = 180.0f;
+    DrawAutomap();
+    for (int step = 0; step <= 3; step++) EXPECT_EQ(MapPixel(160, 120 - step), Colour(AutomapPlayerColour));
+    EXPECT_EQ(MapPixel(159, 120), Colour(AutomapWallColour));
 }

@@ -11,6 +11,7 @@
 #include "app/Notices.h"
 #include "app/Screenshots.h"
 #include "app/Window.h"
+#include "render/Automap.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
@@ -52,6 +53,7 @@ void ResetProgramState() {
     helpShown = false;
     mapEscapePressed = false;
     hudShown = true;
+    automapShown = false;
     displayRefreshRate = 60;
     quitPosted = false;
     touchUsed = false;
