@@ -2,7 +2,9 @@
 // straight into ScreenPixels.
 #include "render/Automap.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "screen/Screen.h"
 #include "world/Player.h"
@@ -12,14 +14,17 @@ bool automapShown = false;
 
 namespace {
 
-// What a cell of the map is, in the order a pixel's colour is chosen.
-enum MapCell : uint8_t { MapBlack, MapOpen, MapRock, MapEdge };
-
 // The picture's cells with a border of one all round, so that every pixel's
 // eight neighbours can be looked at: row r + 1, column c + 1 is the cell of
-// picture row r (from the top), column c.
+// picture row r (from the top), column c. openCells says which are open
+// cells seen; besideOpen which have one of those in their row at most a
+// column away (themselves included).
 constexpr int32_t BorderedWidth = ScreenWidth + 2;
-uint8_t mapCells[(ScreenHeight + 2) * BorderedWidth];
+constexpr int32_t BorderedCells = (ScreenHeight + 2) * BorderedWidth;
+uint8_t openCells[BorderedCells];
+uint8_t besideOpen[BorderedCells];
+// Whether a bordered row holds an open cell seen.
+bool rowsOpen[ScreenHeight + 2];
 
 // Paints picture pixel (column, row from the top) in colour.
 void PaintMapPixel(int32_t column, int32_t row, const uint8_t colour[3]) {
@@ -31,39 +36,53 @@ void PaintMapPixel(int32_t column, int32_t row, const uint8_t colour[3]) {
     pixel[3] = 255;
 }
 
-// Fills mapCells with the open cells seen at level z, its rock and the
-// world's edge; every other cell black.
+// The first and last bordered column (inclusive) whose cell x lies in
+// low..high; first > last when none does.
+void BorderedColumns(int32_t low, int32_t high, int32_t* first, int32_t* last) {
+    const int32_t offset = SX - 1 - AutomapPlayerColumn;  // cell x of bordered column 0
+    *first = std::max(0, low - offset);
+    *last = std::min(BorderedWidth - 1, high - offset);
+}
+
+// Fills openCells and besideOpen for level z. Only cells inside the world
+// are looked up, and of those only the seen ones in DungeonMap.
 void FindOpenCells(int32_t z) {
-    const bool levelInside = z >= 0 && z < worldLevels;
+    std::memset(openCells, 0, sizeof openCells);
+    std::memset(besideOpen, 0, sizeof besideOpen);
+    std::memset(rowsOpen, 0, sizeof rowsOpen);
+    if (z < 0 || z >= worldLevels) return;
+    int32_t first, last;
+    BorderedColumns(0, worldSide - 1, &first, &last);
+    const int32_t offset = SX - 1 - AutomapPlayerColumn;
     for (int32_t r = 0; r < ScreenHeight + 2; r++) {
         const int32_t y = SY + r - 1 - AutomapPlayerRow;
-        uint8_t* cells = mapCells + r * BorderedWidth;
-        const bool rowInside = y >= 0 && y < worldSide, rowOnEdge = y == -1 || y == worldSide;
-        for (int32_t c = 0; c < BorderedWidth; c++) {
-            const int32_t x = SX + c - 1 - AutomapPlayerColumn;
-            const bool columnInside = x >= 0 && x < worldSide;
-            uint8_t cell = MapBlack;
-            if (rowInside && columnInside) {
-                if (levelInside) {
-                    const int32_t index = CellIndex(x, y, z);
-                    if (DungeonMap[index] == CellSolid) cell = MapRock;
-                    else if (CellSeen(index)) cell = MapOpen;
-                }
-            } else if ((rowOnEdge && x >= -1 && x <= worldSide) || ((x == -1 || x == worldSide) && y >= -1 && y <= worldSide)) {
-                cell = MapEdge;
+        if (y < 0 || y >= worldSide) continue;
+        uint8_t* open = openCells + r * BorderedWidth;
+        uint8_t* beside = besideOpen + r * BorderedWidth;
+        const int32_t rowIndex = CellIndex(0, y, z);
+        for (int32_t c = first; c <= last; c++) {
+            const int32_t index = rowIndex + offset + c;
+            // Eight cells none of which was seen are passed in one step.
+            if ((index & 7) == 0 && c + 7 <= last && SeenCells[index >> 3] == 0) {
+                c += 7;
+                continue;
             }
-            cells[c] = cell;
+            if (!CellSeen(index) || DungeonMap[index] == CellSolid) continue;
+            rowsOpen[r] = true;
+            open[c] = 1;
+            beside[c] = 1;
+            if (c > 0) beside[c - 1] = 1;
+            if (c + 1 < BorderedWidth) beside[c + 1] = 1;
         }
     }
 }
 
-// Whether one of the eight cells around bordered cell (r, c) is open.
-bool BesideOpenCell(int32_t r, int32_t c) {
-    for (int32_t dr = -1; dr <= 1; dr++) {
-        const uint8_t* cells = mapCells + (r + dr) * BorderedWidth + c;
-        if (cells[-1] == MapOpen || cells[0] == MapOpen || cells[1] == MapOpen) return true;
-    }
-    return false;
+// A colour as the four bytes of a picture pixel.
+uint32_t PixelOf(const uint8_t colour[3]) {
+    const uint8_t bytes[4] = {colour[0], colour[1], colour[2], 255};
+    uint32_t pixel;
+    std::memcpy(&pixel, bytes, 4);
+    return pixel;
 }
 
 }  // namespace
@@ -72,15 +91,38 @@ void DrawAutomap() {
     const int32_t z = SZ;
     FindOpenCells(z);
     static const uint8_t black[3] = {0, 0, 0};
+    const uint32_t blackPixel = PixelOf(black), openPixel = PixelOf(AutomapOpenColour),
+                   wallPixel = PixelOf(AutomapWallColour), edgePixel = PixelOf(AutomapEdgeColour);
+    // The columns of the edge (x = -1 and x = worldSide) and of the cells
+    // between them, as picture columns.
+    int32_t edgeFirst, edgeLast;
+    BorderedColumns(-1, worldSide, &edgeFirst, &edgeLast);
+    const int32_t offset = SX - AutomapPlayerColumn;  // cell x of picture column 0
+    uint32_t line[ScreenWidth];
     for (int32_t row = 0; row < ScreenHeight; row++) {
-        for (int32_t column = 0; column < ScreenWidth; column++) {
-            const uint8_t cell = mapCells[(row + 1) * BorderedWidth + column + 1];
-            const uint8_t* colour = black;
-            if (cell == MapOpen) colour = AutomapOpenColour;
-            else if (cell == MapEdge) colour = AutomapEdgeColour;
-            else if (cell == MapRock && BesideOpenCell(row + 1, column + 1)) colour = AutomapWallColour;
-            PaintMapPixel(column, row, colour);
+        const int32_t y = SY + row - AutomapPlayerRow;
+        for (uint32_t& pixel : line) pixel = blackPixel;
+        if (y == -1 || y == worldSide) {
+            for (int32_t c = std::max(edgeFirst, 1); c <= std::min(edgeLast, ScreenWidth); c++) line[c - 1] = edgePixel;
+        } else if (y >= 0 && y < worldSide) {
+            if (-1 - offset >= 0 && -1 - offset < ScreenWidth) line[-1 - offset] = edgePixel;
+            if (worldSide - offset >= 0 && worldSide - offset < ScreenWidth) line[worldSide - offset] = edgePixel;
         }
+        if (y >= 0 && y < worldSide && (rowsOpen[row] || rowsOpen[row + 1] || rowsOpen[row + 2])) {
+            const uint8_t* open = openCells + (row + 1) * BorderedWidth + 1;
+            const uint8_t* above = besideOpen + row * BorderedWidth + 1;
+            const uint8_t* here = above + BorderedWidth;
+            const uint8_t* below = here + BorderedWidth;
+            const int32_t rowIndex = CellIndex(0, y, z);
+            for (int32_t column = 0; column < ScreenWidth; column++) {
+                if (open[column]) line[column] = openPixel;
+                else if ((above[column] | here[column] | below[column]) &&
+                         static_cast<uint32_t>(offset + column) < static_cast<uint32_t>(worldSide) &&
+                         DungeonMap[rowIndex + offset + column] == CellSolid)
+                    line[column] = wallPixel;
+            }
+        }
+        std::memcpy(ScreenPixels + (ScreenHeight - 1 - row) * ScreenWidth * 4, line, sizeof line);
     }
     // The lights of the level where their cells show, the lantern aside.
     for (int32_t i = 1; i < lightCapacity; i++) {
