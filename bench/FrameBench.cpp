@@ -29,6 +29,10 @@
 // that world saved as a map file in FOLDER/map/. Two builds that write the
 // same file draw and save the same:
 //   ./FrameBench --fingerprint FILE FOLDER [--count N] [--seed S]
+//
+// The automap's costs: the frame at radius 60 with and without the marking
+// of seen cells, side by side, and the map's drawing alone:
+//   ./FrameBench --automap [--count N] [--seed S] [--frames F]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -44,6 +48,7 @@
 #include "app/Input.h"
 #include "app/Platform.h"
 #include "app/Window.h"
+#include "render/Automap.h"
 #include "render/Bitmaps.h"
 #include "render/Blocks.h"
 #include "render/Hud.h"
@@ -468,6 +473,73 @@ int RunSweep(int argc, char** argv) {
     return 0;
 }
 
+// Usage: FrameBench --automap [--count N] [--seed S] [--frames F]
+// What the automap costs at radius 60, from the sweep's viewpoints: each
+// one's frames drawn in turn without and with the marking of seen cells
+// (F pairs), the processor time of each (every thread), and DrawAutomap
+// timed alone over what they have seen.
+int RunAutomap(int argc, char** argv) {
+    int count = 300, frames = 5;
+    uint32_t seed = 16;
+    for (int i = 2; i < argc; i++) {
+        const std::string arg = argv[i];
+        if (arg == "--count" && i + 1 < argc) count = std::atoi(argv[++i]);
+        else if (arg == "--seed" && i + 1 < argc) seed = static_cast<uint32_t>(std::atol(argv[++i]));
+        else if (arg == "--frames" && i + 1 < argc) frames = std::max(1, std::atoi(argv[++i]));
+        else {
+            std::printf("unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    constexpr int Draws = 50;
+    const int open = std::max(1, count / 3), rare = std::max(1, count / 30);
+    std::vector<double> unmarked, marked, shares, drawMs;
+    for (int w = 0; w < 3; w++) {
+        RegenerateWorld(w == 0 ? 0 : 1);
+        if (w == 2) ScatterOddCells(seed, 500);
+        for (const SweepView& s : MakeSweepViews(seed + static_cast<uint32_t>(w), open, rare, rare)) {
+            PlaceSweepViewer(s);
+            StandAt(s, 60);
+            RunFrame();
+            std::vector<double> times[2];
+            for (int i = 0; i < frames; i++)
+                for (bool marking : {false, true}) {
+                    seenMarking = marking;
+                    StandAt(s, 60);
+                    const double start = ProcessMilliseconds();
+                    RunFrame();
+                    times[marking].push_back(ProcessMilliseconds() - start);
+                }
+            seenMarking = true;
+            unmarked.push_back(Median(times[0]));
+            marked.push_back(Median(times[1]));
+            shares.push_back(100.0 * (marked.back() - unmarked.back()) / unmarked.back());
+            const double start = NowMilliseconds();
+            for (int i = 0; i < Draws; i++) DrawAutomap();
+            drawMs.push_back((NowMilliseconds() - start) / Draws);
+        }
+    }
+    std::printf("\nautomap at radius 60 over %zu viewpoints (seed %u, %d frames each way, medians per viewpoint)\n",
+                marked.size(), seed, frames);
+    std::printf("\n| | median | p90 | worst |\n|---|---:|---:|---:|\n");
+    std::printf("| frame processor ms, no marking | %.2f | %.2f | %.2f |\n", Median(unmarked),
+                Percentile(unmarked, 0.9), Worst(unmarked));
+    std::printf("| frame processor ms, marking seen cells | %.2f | %.2f | %.2f |\n", Median(marked),
+                Percentile(marked, 0.9), Worst(marked));
+    std::printf("| marking's share of the frame, %% | %.2f | %.2f | %.2f |\n", Median(shares), Percentile(shares, 0.9),
+                Worst(shares));
+    double sumUnmarked = 0.0, sumMarked = 0.0;
+    for (size_t i = 0; i < marked.size(); i++) {
+        sumUnmarked += unmarked[i];
+        sumMarked += marked[i];
+    }
+    std::printf("| marking's share of all the viewpoints' frames together, %% | %.2f | | |\n",
+                100.0 * (sumMarked - sumUnmarked) / sumUnmarked);
+    std::printf("| DrawAutomap ms (mean of %d draws) | %.3f | %.3f | %.3f |\n", Draws, Median(drawMs),
+                Percentile(drawMs, 0.9), Worst(drawMs));
+    return 0;
+}
+
 }  // namespace
 
 // A count of frames given on the command line: a whole number from 1 on.
@@ -481,7 +553,8 @@ bool ParseFrameCount(const char* text, int* count) {
 
 int main(int argc, char** argv) {
     const bool fingerprint = argc > 1 && std::string(argv[1]) == "--fingerprint";
-    const bool sweep = fingerprint || (argc > 1 && std::string(argv[1]) == "--sweep");
+    const bool automap = argc > 1 && std::string(argv[1]) == "--automap";
+    const bool sweep = fingerprint || automap || (argc > 1 && std::string(argv[1]) == "--sweep");
     int fastFrames = 25, plainFrames = 2;
     // Both pictures are drawn for the comparison, so neither count may be 0.
     if (!sweep && ((argc > 1 && !ParseFrameCount(argv[1], &fastFrames)) ||
@@ -503,7 +576,9 @@ int main(int argc, char** argv) {
     }
     std::printf("3D pass drawn into %s\n", pictureTargetOpen ? "its own 320 x 240 target" : "the back buffer");
     if (sweep) {
-        const int status = fingerprint ? RunFingerprint(argc, argv) : RunSweep(argc, argv);
+        const int status = fingerprint ? RunFingerprint(argc, argv)
+                           : automap   ? RunAutomap(argc, argv)
+                                       : RunSweep(argc, argv);
         CloseRenderWindow();
         return status;
     }
