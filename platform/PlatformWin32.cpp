@@ -257,11 +257,12 @@ void PlatformCloseWindow() {
 
 void PumpPlatformEvents() {
     // Each message the window procedure has an event for is queued there. A
-    // quit posted by anything else is the system asking the program to end.
+    // quit posted by anything else is the system asking the program to end,
+    // with the exit code it carries (the window's own close is code 0).
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            QueueWindowEvent({WindowClose, 0, 0, 0, false, false});
+            QueueWindowEvent({WindowQuit, 0, static_cast<int32_t>(msg.wParam), 0, false, false});
             continue;
         }
         TranslateMessage(&msg);
