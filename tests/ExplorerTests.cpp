@@ -643,6 +643,12 @@ TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
     EXPECT_EQ(scriptedCloseCount, 1);
 }
 
+TEST(MainLoop, TheSystemsQuitReturnsItsCode) {
+    OpenForTest();
+    QueueEvent({WindowQuit, 0, 7, 0, false, false});
+    EXPECT_EQ(RunMainLoop(), 7);
+}
+
 TEST(MainLoop, FailedRescaleReturnsZeroWithoutClosingAgain) {
     OpenForTest();
     scriptedOpensBeforeFailure = 0;
