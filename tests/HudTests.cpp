@@ -298,6 +298,7 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     for (const uint64_t limit : {uint64_t{16}, static_cast<uint64_t>(first.size() - 1)}) {
         ClearNotices();
         RestoreBackdrop();
+        for (int x = 0; x < ScreenWidth; x++) PutPixel(x, ScreenHeight - 1, 255, 0, 0);
         bool saved = true;
         ASSERT_TRUE(RunWithFileSizeLimit(limit, [&] { saved = SaveScreenshot(); }));
         EXPECT_FALSE(saved) << "limit " << limit;
