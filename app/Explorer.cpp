@@ -34,6 +34,7 @@ static int32_t swapsWaited = 0;
 // The shortest wait PacePass sleeps.
 constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
+bool sHeldForWalking = false;
 // How long the lines naming refused textures stay over the picture.
 constexpr int32_t TextureNoticeMilliseconds = 5000;
 
@@ -124,7 +125,13 @@ bool ActOnCommandKeys() {
     // Escape during a save or load: the program quits once the map is whole
     // (a save) or the world put back (a load), with no other key acting.
     mapEscapePressed = false;
-    if (IsKeyHeld(KeyControl) && IsKeyHeld('S')) SaveMap(0);
+    // A save starts from S pressed with Ctrl held: not from an S already held
+    // for walking when Ctrl went down, and never when L asks for a load with
+    // it (the save would write over the map about to be loaded).
+    const bool controlHeld = IsKeyHeld(KeyControl), sHeld = IsKeyHeld('S');
+    if (!sHeld) sHeldForWalking = false;
+    else if (!controlHeld) sHeldForWalking = true;
+    if (controlHeld && sHeld && !sHeldForWalking && !IsKeyHeld('L')) SaveMap(0);
     if (!mapEscapePressed && IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
     if (mapEscapePressed) {
         PostQuit(0);
@@ -237,7 +244,6 @@ int RunMainLoop() {
         }
 
         if (windowActive) {
-            ReadPad();
             RunFrame();
             if (screenshotDue) {
                 screenshotDue = false;
@@ -247,6 +253,9 @@ int RunMainLoop() {
             // readable over it.
             if (helpShown) DrawHelpPanel();
             DrawNotices();
+        } else {
+            // No frame reads the pad: nothing it held while unread stays held.
+            LetGoOfPad();
         }
         if (WasKeyPressed(KeyEscape)) {
             // A normal quit with Escape reports success, not the last

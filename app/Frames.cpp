@@ -1,4 +1,4 @@
-// One frame of the shell, step by step: the keys and mouse read, the picture
+// One frame of the shell, step by step: the pad, keys and mouse read, the picture
 // begun, the player's rules (world) between the drawing steps (render), the
 // teleport's pause, and the picture finished.
 #include "app/Frames.h"
@@ -12,6 +12,8 @@
 #include "world/Player.h"
 
 void RunFrame() {
+    // The pad as it is now, in the loop's frames and a save's or load's alike.
+    ReadPad();
     const PlayerInput input = ReadPlayerInput();
     BeginPicture();
     UpdateViewAngles(input);

@@ -25,8 +25,10 @@ int32_t releasedMouseX = 0;
 int32_t releasedMouseY = 0;
 PadState padState = {};
 
-// Which keys a gamepad button held stands for now, and the right stick's
+// Which keys the keyboard's events hold down now, and which a gamepad button
+// held stands for: a key is down while either holds it. The right stick's
 // turn not yet taken, in picture units; when the pad was last read.
+static bool keyboardHeldKeys[256] = {};
 static bool padHeldKeys[256] = {};
 static float padTurnX = 0.0f, padTurnY = 0.0f;
 static double padReadAt = -1.0;
@@ -55,6 +57,13 @@ void ForgetKeyTaps() {
     for (uint8_t& tap : KeyTapped) tap = 0;
 }
 
+void ForgetKeys() {
+    for (int32_t key = 0; key < 256; key++) {
+        KeyDown[key] = KeyTapped[key] = KeyTaken[key] = 0;
+        keyboardHeldKeys[key] = false;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The pointer and the input events
 
@@ -74,9 +83,12 @@ bool RecordInputEvent(const WindowEvent& event) {
     switch (event.kind) {
     case WindowKeyDown:
         if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
+        if (inTable) keyboardHeldKeys[event.key] = true;
         return true;
     case WindowKeyUp:
-        if (inTable) KeyDown[event.key] = KeyTaken[event.key] = 0;
+        // Still held by the gamepad: the key stays down, its press taken.
+        if (inTable && !padHeldKeys[event.key]) KeyDown[event.key] = KeyTaken[event.key] = 0;
+        if (inTable) keyboardHeldKeys[event.key] = false;
         return true;
     case WindowMouseMove:
         mouseX = event.x;
@@ -112,15 +124,18 @@ static float BeyondDeadZone(float lean) {
     return beyond <= 0.0f ? 0.0f : std::copysign(std::min(beyond, 1.0f), lean);
 }
 
-void ReadPad() {
-    PadState pad = {};
-    PlatformReadPad(&pad);
+// Takes pad as the gamepad's state now: its buttons going down act as their
+// keys' presses, going up let their keys go unless the keyboard holds them;
+// the right stick turns the view for the time since the last read.
+static void TakePadState(PadState pad) {
     if (!pad.connected) pad = {};
     for (const PadButtonKey& mapping : PadButtonKeys) {
         const bool held = pad.buttons[mapping.button];
         if (held == padState.buttons[mapping.button]) continue;
         padHeldKeys[mapping.key] = held;
-        RecordInputEvent({held ? WindowKeyDown : WindowKeyUp, mapping.key, 0, 0, false, false});
+        if (keyboardHeldKeys[mapping.key]) continue;
+        if (held) KeyDown[mapping.key] = KeyTapped[mapping.key] = 1;
+        else KeyDown[mapping.key] = KeyTaken[mapping.key] = 0;
     }
     const double now = SysMilliseconds();
     const double elapsed =
@@ -132,6 +147,14 @@ void ReadPad() {
     padTurnY -= BeyondDeadZone(pad.rightY) * degrees / PitchDegreesPerRow;
     padState = pad;
 }
+
+void ReadPad() {
+    PadState pad = {};
+    PlatformReadPad(&pad);
+    TakePadState(pad);
+}
+
+void LetGoOfPad() { TakePadState({}); }
 
 void ForgetPad() {
     padState = {};

@@ -86,6 +86,8 @@ bool WasKeyPressed(int32_t virtualKey);
 bool TakeKeyPress(int32_t virtualKey);
 // Forgets every tap: each has had its effect once the command keys acted.
 void ForgetKeyTaps();
+// Forgets every key: none down, tapped or taken (the gamepad's apart).
+void ForgetKeys();
 // Captures the pointer for mouse-look, or releases it (then mouse-look
 // waits for the pointer to move with a button held); nothing when it is
 // already so. Stays released where the platform cannot hold it.
@@ -95,11 +97,16 @@ void CapturePointer(bool captured);
 // platform) and for events that are not input.
 bool RecordInputEvent(const WindowEvent& event);
 
-// Once a pass, before its frame: reads the gamepad. Its buttons going down
-// and up act as their keys' events would (PadButtonKeys), and count as held
-// keys while held; a pad pulled out lets them all go. The right stick's lean
-// turns the view for the time since the last read (ReadPlayerInput takes it).
+// At the start of every frame (the loop's and a save's or load's): reads
+// the gamepad. Its buttons going down act as their keys' presses
+// (PadButtonKeys) and count as held keys while held; going up they let
+// their keys go, unless the keyboard holds them too. A pad pulled out lets
+// them all go. The right stick's lean turns the view for the time since the
+// last read, at most PadLongestTurnMilliseconds (ReadPlayerInput takes it).
 void ReadPad();
+// In a pass that draws no frame (minimised, hidden): the pad is not read,
+// so what it held is let go, as when it is pulled out.
+void LetGoOfPad();
 // Forgets the gamepad: none connected, no button held, no turn waiting.
 void ForgetPad();
 

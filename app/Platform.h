@@ -31,12 +31,14 @@ enum WindowEventKind {
     WindowTouched,        // a finger touched the page's picture or its controls: touch is in use
     WindowAreaGiven,      // the platform sized the client area itself, x wide and y high (a page fitting its
                           // canvas to the screen's pixels and the view): the picture is placed in it
+    WindowQuit,           // the system asks the program to end with exit code x (a quit message sent from
+                          // outside on Windows)
 };
 
 struct WindowEvent {
     WindowEventKind kind;
     int32_t key;     // our key code (app/KeyCodes.h) of key and button events
-    int32_t x, y;    // mouse moves and resizes
+    int32_t x, y;    // mouse moves and resizes; the exit code of a quit
     bool minimised;  // activation: the window is minimised now
     bool focused;    // activation: the window has the keyboard focus now
 };

@@ -79,6 +79,7 @@ bool HandleWindowEvent(const WindowEvent& event) {
         // starts through this window.
         return true;
     case WindowClose: PostQuit(0); return true;
+    case WindowQuit: PostQuit(event.x); return true;
     case WindowResize: return true;
     case WindowAreaGiven:
         // Placed as on a display it covers, unless the area is the window

@@ -30,7 +30,7 @@ void SetupProjection(int32_t width, int32_t height);
 // Uploads the textures and sets the fixed GL state every frame starts from.
 void InitRenderState();
 // Asks the main loop to end at its next pass, returning exitCode (a close
-// request, Escape during a save or load).
+// request, the system's quit, Escape during a save or load).
 void PostQuit(int32_t exitCode);
 // Turns one window event into window, key, mouse and activity state: true
 // when it was the program's, false when it is left to the platform's default

@@ -5,13 +5,13 @@
 #include "platform/PlatformEvents.h"
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
 
 #include "sys/Time.h"
 
 static std::deque<WindowEvent> pendingEvents;
-// How often the system is looked at during a wait.
-constexpr int32_t AnswerEveryMilliseconds = 40;
+int32_t answerEveryMilliseconds = 40;
 
 void QueueWindowEvent(const WindowEvent& event) { pendingEvents.push_back(event); }
 
@@ -37,6 +37,6 @@ bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
         if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
         const double left = end - SysMilliseconds();
         if (left <= 0.0) return false;
-        SysSleep(std::min(AnswerEveryMilliseconds, static_cast<int32_t>(left) + 1));
+        SysSleep(std::min(answerEveryMilliseconds, static_cast<int32_t>(std::ceil(left))));
     }
 }

@@ -12,3 +12,7 @@
 void PumpPlatformEvents();
 // Puts event at the end of the queue, after those waiting.
 void QueueWindowEvent(const WindowEvent& event);
+// How long a wait (PlatformWaitAnswering) sleeps between two looks at the
+// system: 40 ms, often enough for the desktop to see the window answer. The
+// tests' scripted backend looks once a wait, so that a pause is one sleep.
+extern int32_t answerEveryMilliseconds;

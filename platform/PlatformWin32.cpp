@@ -11,6 +11,8 @@
 #endif
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/KeyCodes.h"
 #include "app/Platform.h"
 #include "platform/PlatformEvents.h"
@@ -255,11 +257,12 @@ void PlatformCloseWindow() {
 
 void PumpPlatformEvents() {
     // Each message the window procedure has an event for is queued there. A
-    // quit posted by anything else is the system asking the program to end.
+    // quit posted by anything else is the system asking the program to end,
+    // with the exit code it carries (the window's own close is code 0).
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
-            QueueWindowEvent({WindowClose, 0, 0, 0, false, false});
+            QueueWindowEvent({WindowQuit, 0, static_cast<int32_t>(msg.wParam), 0, false, false});
             continue;
         }
         TranslateMessage(&msg);
@@ -276,6 +279,21 @@ bool PlatformKeyHeld(int32_t virtualKey) {
     return (static_cast<unsigned short>(GetAsyncKeyState(virtualKey)) & 0x8000) != 0;
 }
 
+// A library of the system folder, never one of the same name in the current
+// folder or on the PATH; null when the system has none.
+static HMODULE LoadSystemLibrary(const char* name) {
+    HMODULE library = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Windows 7 without its loader update refuses the flag: the library's
+    // full path in the system folder then.
+    if (library || GetLastError() != ERROR_INVALID_PARAMETER) return library;
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + strlen(name) >= MAX_PATH) return nullptr;
+    path[length] = '\\';
+    strcpy(path + length + 1, name);
+    return LoadLibraryA(path);
+}
+
 // XInput's state of a pad, as its XINPUT_STATE lays it out.
 struct XInputState {
     DWORD packet;
@@ -285,8 +303,8 @@ struct XInputState {
 };
 using XInputGetStateCall = DWORD(WINAPI*)(DWORD, XInputState*);
 // XInput, loaded on first use from whichever of its libraries this Windows
-// has (none: no pads); the slot of the pad last read, -1 for none; when the
-// empty slots were last looked at.
+// has in its system folder (none: no pads); the slot of the pad last read,
+// -1 for none; when the empty slots were last looked at.
 static XInputGetStateCall xinputGetState = nullptr;
 static bool xinputLooked = false;
 static int padSlot = -1;
@@ -301,7 +319,7 @@ void PlatformReadPad(PadState* pad) {
         xinputLooked = true;
         static const char* const Libraries[] = {"xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"};
         for (const char* name : Libraries) {
-            if (HMODULE library = LoadLibraryA(name)) {
+            if (HMODULE library = LoadSystemLibrary(name)) {
                 xinputGetState = reinterpret_cast<XInputGetStateCall>(
                     reinterpret_cast<void*>(GetProcAddress(library, "XInputGetState")));
                 if (xinputGetState) break;

@@ -129,6 +129,14 @@ TEST(CommandKeys, F11CoversTheDisplayOncePerPressAndF11OrF1ReturnToAWindow) {
     input = ReadPlayerInput();
     EXPECT_EQ(input.lookX, 0);
     EXPECT_EQ(input.lookY, 239);
+    scriptedKeys[KeyRightButton] = false;
+    // A dragged finger and the captured pointer turn by the picture's zoom,
+    // not the window's scale: 10 window pixels are 2 picture units.
+    input = ReadPlayerInput();
+    HandleWindowEvent({WindowTouchLook, 0, 10, -10, false, false});
+    input = ReadPlayerInput();
+    EXPECT_FLOAT_EQ(input.turnX, 2.0f);
+    EXPECT_FLOAT_EQ(input.turnY, -2.0f);
 
     ASSERT_TRUE(pressF11());
     EXPECT_EQ(picturePlacement.zoom, 0);
@@ -216,6 +224,10 @@ TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
             ASSERT_TRUE(ActOnCommandKeys());
             EXPECT_NE(EffectOf(key), before) << "key " << key << (tapped ? " tapped" : " held");
             screenshotDue = false;
+            // Held through another pass, it does not act again.
+            const bool after = EffectOf(key);
+            ASSERT_TRUE(ActOnCommandKeys());
+            EXPECT_EQ(EffectOf(key), after) << "key " << key << " acted again while held";
         }
         HandleWindowEvent(KeyEvent(key, false));
     }
@@ -239,10 +251,14 @@ TEST(CommandKeys, WhereThePointerCannotBeCapturedTheMouseStillLooks) {
 TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) {
     OpenForTest();
     scriptedPad.connected = true;
-    // Within the dead zone a stick is centred; beyond it, it walks as keys do.
-    scriptedPad.leftY = -0.2f;
-    ReadPad();
-    EXPECT_FALSE(ReadWalkInput().forward);
+    // Within the dead zone a stick is centred, whichever way it leans;
+    // beyond it, it walks as keys do.
+    for (float lean : {-0.2f, 0.2f}) {
+        scriptedPad.leftX = scriptedPad.leftY = lean;
+        ReadPad();
+        const WalkInput drifting = ReadWalkInput();
+        EXPECT_FALSE(drifting.forward || drifting.backward || drifting.left || drifting.right) << "lean " << lean;
+    }
     scriptedPad.leftY = -0.9f;
     scriptedPad.leftX = 0.5f;
     ReadPad();
@@ -263,6 +279,14 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     ReadPad();
     UpdateViewAngles(ReadPlayerInput());
     EXPECT_FLOAT_EQ(pitch, 96.0f);
+    // After a five-second pause the stick turns no further than in 100 ms.
+    scriptedPad.rightX = 1.0f;
+    scriptedPad.rightY = 0.0f;
+    scriptedClock += 5000.0;
+    ReadPad();
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(yaw, 124.0f) << "a pause swung the view";
+    scriptedPad.rightX = 0.0f;
     // A holds T; Start shows the help once per press.
     scriptedPad.buttons[PadA] = scriptedPad.buttons[PadStart] = true;
     for (int pass = 0; pass < 2; pass++) {
@@ -277,11 +301,68 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     walk = ReadWalkInput();
     EXPECT_FALSE(walk.forward || walk.right || IsKeyHeld('T'));
     EXPECT_EQ(KeyDown['H'], 0);
-    // XInput's pad (Windows): its sticks count up positive; A is bit 0x1000.
+    // XInput's pad (Windows): its sticks count up positive; A is bit 0x1000,
+    // Start 0x0010 and Back 0x0020.
     scriptedPad = PadFromXInput(0x1000, -32768, 32767, 0, 0);
     ReadPad();
     walk = ReadWalkInput();
     EXPECT_TRUE(walk.forward && walk.left && !walk.backward && !walk.right && IsKeyHeld('T'));
+    const PadState start = PadFromXInput(0x0010, 0, 0, 0, 0), back = PadFromXInput(0x0020, 0, 0, 0, 0);
+    EXPECT_TRUE(start.buttons[PadStart] && !start.buttons[PadBack]);
+    EXPECT_TRUE(back.buttons[PadBack] && !back.buttons[PadStart]);
+}
+
+// What the pad holds is what it holds now: let go while the window is
+// minimised, or during a save, it holds nothing; and a key the keyboard
+// still holds stays down when the pad lets go of it.
+TEST(CommandKeys, APadHoldsOnlyWhatItHoldsNowAndNeverLetsGoOfTheKeyboardsKeys) {
+    OpenForTest();
+    scriptedPad.connected = true;
+    scriptedPad.buttons[PadLeftShoulder] = true;
+    scriptedOnSwap = [](int swaps) {
+        // LB let go while the window is minimised: the radius stops.
+        if (swaps == 1) {
+            QueueEvent(ActivateEvent(true, false));
+            scriptedPad.buttons[PadLeftShoulder] = false;
+        }
+        if (swaps == 6) KeyDown[KeyEscape] = 1;
+    };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(viewRadius, 11) << "LB let go while minimised went on stepping the radius";
+
+    // The stick let go as a save begins: its frames walk no further.
+    ResetProgramState();
+    ASSERT_TRUE(EnterScratchFolder("talvox-pad-save"));
+    std::filesystem::create_directories("map");
+    scriptedPad.connected = true;
+    scriptedPad.leftY = -1.0f;
+    scriptedKeys[KeyControl] = scriptedKeys['S'] = true;
+    bool walkedAfterLetGo = false;
+    scriptedOnSwap = [&](int swaps) {
+        if (swaps == 2) scriptedPad.leftY = 0.0f;
+        if (swaps > 2) walkedAfterLetGo = walkedAfterLetGo || ReadWalkInput().forward;
+        if (swaps == 4) scriptedKeys[KeyControl] = scriptedKeys['S'] = false;
+    };
+    ReadPad();  // as the loop's frame before the keys act
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_GT(scriptedSwaps, 4);
+    EXPECT_FALSE(walkedAfterLetGo) << "the stick went on walking through the save's frames";
+    LeaveScratchFolder();
+
+    // H held on the keyboard while Start is pressed and let go: the
+    // keyboard's repeats are not new presses.
+    OpenForTest();
+    scriptedPad.connected = true;
+    HandleWindowEvent(KeyEvent('H', true));
+    ASSERT_TRUE(ActOnCommandKeys());
+    for (bool start : {true, false}) {
+        scriptedPad.buttons[PadStart] = start;
+        ReadPad();
+        HandleWindowEvent(KeyEvent('H', true));
+        ASSERT_TRUE(ActOnCommandKeys());
+        EXPECT_TRUE(helpShown) << "Start " << (start ? "pressed" : "let go") << " while H was held";
+    }
+    EXPECT_EQ(KeyDown['H'], 1) << "the pad let go of H the keyboard holds";
 }
 
 // Tab pressed once: down, a pass of the command keys, up.
@@ -450,6 +531,26 @@ TEST(MainLoop, MessagesAreHandledAheadOfFrames) {
     EXPECT_EQ(wallTexture, 2);
 }
 
+// The queue the backends share: events are taken in the order they came,
+// and a wait finds a tap of its stop key among those waiting.
+TEST(MainLoop, EventsAreTakenInTheirOrderAndAWaitFindsATappedStopKey) {
+    OpenForTest();
+    QueueEvent(KeyEvent('H', true));
+    QueueEvent(KeyEvent('H', false));
+    scriptedOnSwap = [](int) { KeyDown[KeyEscape] = 1; };
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_TRUE(helpShown);
+    EXPECT_EQ(KeyDown['H'], 0) << "the tap's key-up was taken before its key-down";
+
+    OpenForTest();
+    scriptedOnSleep = [](int32_t) {
+        QueueEvent(KeyEvent(KeyEscape, true));
+        QueueEvent(KeyEvent(KeyEscape, false));
+    };
+    EXPECT_TRUE(PlatformWaitAnswering(1000, KeyEscape)) << "a tapped stop key was missed";
+    EXPECT_FALSE(PlatformWaitAnswering(1000, 'Q'));
+}
+
 // F12 with the help panel shown: the picture is saved without the panel,
 // the same file as with the panel off.
 TEST(MainLoop, AScreenshotHoldsThePictureWithoutTheHelpPanel) {
@@ -546,6 +647,12 @@ TEST(MainLoop, CloseRequestQuitsBeforeAnyFurtherFrame) {
     EXPECT_EQ(scriptedSwaps, 2);
     EXPECT_EQ(frameCounter, 2);
     EXPECT_EQ(scriptedCloseCount, 1);
+}
+
+TEST(MainLoop, TheSystemsQuitReturnsItsCode) {
+    OpenForTest();
+    QueueEvent({WindowQuit, 0, 7, 0, false, false});
+    EXPECT_EQ(RunMainLoop(), 7);
 }
 
 TEST(MainLoop, FailedRescaleReturnsZeroWithoutClosingAgain) {

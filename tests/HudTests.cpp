@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,10 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_ONLY_PNG
+#include <stb_image.h>
 
 #include "app/Help.h"
 #include "app/Input.h"
@@ -266,6 +271,7 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     ResetProgramState();
     ASSERT_TRUE(EnterScratchFolder("talvox-screenshots"));
     RestoreBackdrop();
+    for (int x = 0; x < ScreenWidth; x++) PutPixel(x, ScreenHeight - 1, 255, 0, 0);
     // Both in the same second: from just after one begins.
     const std::time_t before = std::time(nullptr);
     while (std::time(nullptr) == before) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -285,6 +291,14 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     ASSERT_GT(first.size(), 8u);
     EXPECT_EQ(std::memcmp(first.data(), signature, 8), 0) << names[1] << " is not a PNG";
     EXPECT_TRUE(ReadFileBytes("screenshots/" + names[0]) == first) << "the two pictures differ";
+    // The picture's top row, red here, is the file's first.
+    int width = 0, height = 0, channels = 0;
+    uint8_t* decoded =
+        stbi_load_from_memory(first.data(), static_cast<int>(first.size()), &width, &height, &channels, 3);
+    ASSERT_NE(decoded, nullptr);
+    EXPECT_EQ(width * 1000 + height, 320 * 1000 + 240);
+    EXPECT_EQ(decoded[0] * 65536 + decoded[1] * 256 + decoded[2], 0xFF0000) << "the file is upside down";
+    stbi_image_free(decoded);
     // The standard output names each file by its whole path, whatever the
     // current folder.
     const std::string folder = std::filesystem::current_path().string() + "/screenshots/";
@@ -300,6 +314,7 @@ TEST(Hud, ScreenshotsNeverReplaceOneAnotherAndAFailedOneLeavesNoFile) {
     for (const uint64_t limit : {uint64_t{16}, static_cast<uint64_t>(first.size() - 1)}) {
         ClearNotices();
         RestoreBackdrop();
+        for (int x = 0; x < ScreenWidth; x++) PutPixel(x, ScreenHeight - 1, 255, 0, 0);
         bool saved = true;
         ASSERT_TRUE(RunWithFileSizeLimit(limit, [&] { saved = SaveScreenshot(); }));
         EXPECT_FALSE(saved) << "limit " << limit;
@@ -370,6 +385,58 @@ TEST(Hud, TheReadmesKeyTableIsTheHelpPanelsTable) {
         expected.push_back("| " + std::string(row.keys) + " | " + std::string(row.pad) + " | " +
                            std::string(row.touch) + " | " + std::string(row.effect) + " |");
     EXPECT_EQ(rows, expected) << "README.md's Keys table and KeyDescriptions (app/Help.h) differ";
+}
+
+// The words of a column of the help: its names between spaces and commas,
+// without the D-pad's own name ("D-pad < >" is "<" and ">").
+static std::vector<std::string> HelpWords(std::string_view column) {
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : std::string(column) + " ") {
+        if (c != ' ' && c != ',') word += c;
+        else if (!word.empty() && word != "D-pad") words.push_back(word);
+        if (c == ' ' || c == ',') word.clear();
+    }
+    return words;
+}
+
+TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
+    struct ButtonName {
+        PadButton button;
+        const char* name;
+    };
+    static const ButtonName ButtonNames[] = {
+        {PadA, "A"},
+        {PadB, "B"},
+        {PadX, "X"},
+        {PadY, "Y"},
+        {PadBack, "Back"},
+        {PadStart, "Start"},
+        {PadLeftShoulder, "LB"},
+        {PadRightShoulder, "RB"},
+        {PadUp, "^"},
+        {PadDown, "v"},
+        {PadLeft, "<"},
+        {PadRight, ">"},
+    };
+    for (const PadButtonKey& mapping : PadButtonKeys) {
+        std::string key = mapping.key == KeyOpenBracket ? "[" : mapping.key == KeyCloseBracket ? "]" : "";
+        if (mapping.key >= KeyF1 && mapping.key < KeyF1 + 12) key = "F" + std::to_string(mapping.key - KeyF1 + 1);
+        if (key.empty()) key = std::string(1, static_cast<char>(mapping.key));
+        std::string button;
+        for (const ButtonName& name : ButtonNames)
+            if (name.button == mapping.button) button = name.name;
+        std::string named;  // what the help names beside the key
+        for (const KeyDescription& row : KeyDescriptions) {
+            const std::vector<std::string> keys = HelpWords(row.keys), pad = HelpWords(row.pad);
+            const auto at = std::find(keys.begin(), keys.end(), key);
+            if (at == keys.end()) continue;
+            const size_t index = static_cast<size_t>(at - keys.begin());
+            named = index < pad.size() ? pad[index] : "nothing";
+            break;
+        }
+        EXPECT_EQ(named, button) << "the pad's " << button << " stands for " << key;
+    }
 }
 
 // ---------------------------------------------------------------------------

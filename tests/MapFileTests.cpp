@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/Explorer.h"
+#include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
@@ -280,6 +282,36 @@ TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FlagMap[Cells - 1], PatternFlagByte(Cells - 1, 2));
     EXPECT_EQ(scriptedSleeps.size(), 35u + 1u);
+}
+
+// The chords as the command keys see them: S shares walking back with the
+// save, and L the lights with the load.
+TEST_F(MapFile, ALoadAskedForNeverSavesAndAnSHeldForWalkingStartsNoSave) {
+    const std::vector<uint8_t> saved = MapFileOfPattern(1);
+    ASSERT_TRUE(WriteFileBytes(MapPath, saved));
+    FillVolumesWithPattern(2);
+    auto pass = [](std::initializer_list<int32_t> held) {
+        for (bool& key : scriptedKeys) key = false;
+        for (int32_t key : held) scriptedKeys[key] = true;
+        return ActOnCommandKeys();
+    };
+    // Ctrl, S and L all down at once: the map is loaded, not written first.
+    ASSERT_TRUE(pass({KeyControl, 'S', 'L'}));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == saved) << "a load asked for saved over the map";
+    EXPECT_TRUE(MapFileOfVolumes() == saved) << "the map was not loaded";
+    // S held for walking, then Ctrl: no save; then L with them: a load.
+    FillVolumesWithPattern(2);
+    ASSERT_TRUE(pass({'S'}));
+    ASSERT_TRUE(pass({'S', KeyControl}));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == saved) << "Ctrl pressed while walking back saved";
+    ASSERT_TRUE(pass({'S', KeyControl, 'L'}));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == saved);
+    EXPECT_TRUE(MapFileOfVolumes() == saved);
+    // Let go and pressed again with Ctrl: Ctrl+S saves as ever.
+    FillVolumesWithPattern(3);
+    ASSERT_TRUE(pass({}));
+    ASSERT_TRUE(pass({KeyControl, 'S'}));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(3)) << "Ctrl+S did not save";
 }
 
 TEST_F(MapFile, NothingToOpenCreatesNothingAndSaysSo) {

@@ -32,6 +32,21 @@ BITMAPS = ["structure_castle.bmp", "brickold2.bmp", "MIRKEL.bmp", "4_STONEWORK.b
 WHITE = b"\xff\xff\xff"
 # The first start in a new prefix builds the prefix first.
 FIRST_START_TIMEOUT = 240
+# Built by the tests: as a DLL, a stand-in XInput whose loading leaves a
+# file beside it; as a program, a quit with code 7 posted to the TALVOX
+# window's thread, as another program would.
+HELPER = r"""#include <windows.h>
+extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+    char path[MAX_PATH + 8];
+    lstrcpyA(path + GetModuleFileNameA(self, path, MAX_PATH), ".loaded");
+    if (reason == DLL_PROCESS_ATTACH) CloseHandle(CreateFileA(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
+    return TRUE;
+}
+int main() {
+    DWORD thread = GetWindowThreadProcessId(FindWindowA("OpenGL", "TALVOX"), nullptr);
+    return !PostThreadMessageA(thread, WM_QUIT, 7, 0);
+}
+"""
 
 
 def wine_environment():
@@ -213,6 +228,28 @@ class WineTest(unittest.TestCase):
         # it into the close message.
         self.start_windows_build(self.windows_run_folder())
         self.assertEqual(harness.quit_with(self.process, ["alt", "F4"]), 0)
+
+    def test_a_quit_posted_from_outside_ends_with_its_code_and_xinput_comes_from_the_system_folder(self):
+        work = self.windows_run_folder()
+        with open(os.path.join(work, "helper.cpp"), "w") as source:
+            source.write(HELPER)
+        for kind, output in (("-shared", "helper.dll"), ("-O1", "helper.exe")):
+            harness.run("x86_64-w64-mingw32-g++", kind, "-static", "-o", os.path.join(work, output),
+                        os.path.join(work, "helper.cpp"))
+        names = ["xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"]
+        for name in names:
+            shutil.copy2(os.path.join(work, "helper.dll"), os.path.join(work, name))
+        # As Windows would, Wine loads a DLL of these names found in the
+        # folder instead of its own.
+        os.environ["WINEDLLOVERRIDES"] += ";xinput1_4,xinput1_3,xinput9_1_0=n,b"
+        try:
+            window = self.start_windows_build(work)
+        finally:
+            wine_environment()
+        harness.settled_picture(window)
+        harness.run("wine", os.path.join(work, "helper.exe"))
+        self.assertEqual(harness.wait_exit(self.process), 7)
+        self.assertEqual([name for name in names if os.path.exists(os.path.join(work, name + ".loaded"))], [])
 
     def test_a_save_replaces_the_map_writing_through(self):
         # Wine traces each MoveFileEx with its flags: the save's replace of the

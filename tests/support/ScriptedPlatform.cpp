@@ -4,9 +4,9 @@
 #include "tests/support/ScriptedPlatform.h"
 
 #include "app/Platform.h"
+#include "platform/PlatformEvents.h"
 #include "sys/Time.h"
 
-std::deque<WindowEvent> scriptedEvents;
 bool scriptedKeys[256] = {};
 bool scriptedFocus = true;
 ScriptedContextCalls scriptedContext = {nullptr, nullptr, nullptr, nullptr};
@@ -33,7 +33,8 @@ static bool windowOpen = false;
 
 void ResetScriptedPlatform() {
     PlatformCloseWindow();
-    scriptedEvents.clear();
+    ForgetEvents();
+    answerEveryMilliseconds = 1 << 30;
     for (bool& key : scriptedKeys) key = false;
     scriptedFocus = true;
     scriptedContext = {nullptr, nullptr, nullptr, nullptr};
@@ -55,7 +56,17 @@ void ResetScriptedPlatform() {
     scriptedOnSleep = nullptr;
 }
 
-void QueueEvent(const WindowEvent& event) { scriptedEvents.push_back(event); }
+void QueueEvent(const WindowEvent& event) { QueueWindowEvent(event); }
+
+void ForgetEvents() {
+    WindowEvent event;
+    while (PlatformTakeEvent(&event)) {
+    }
+}
+
+// The tests queue their events straight into the shared queue, as the
+// page's callbacks do: there is nothing more to take from a system.
+void PumpPlatformEvents() {}
 
 WindowEvent KeyEvent(int32_t key, bool down) { return {down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false}; }
 WindowEvent MouseMoveEvent(int32_t x, int32_t y) { return {WindowMouseMove, 0, x, y, false, false}; }
@@ -85,13 +96,6 @@ void PlatformCloseWindow() {
     windowOpen = false;
 }
 
-bool PlatformTakeEvent(WindowEvent* event) {
-    if (scriptedEvents.empty()) return false;
-    *event = scriptedEvents.front();
-    scriptedEvents.pop_front();
-    return true;
-}
-
 bool PlatformKeyHeld(int32_t virtualKey) {
     return scriptedFocus && virtualKey >= 0 && virtualKey < 256 && scriptedKeys[virtualKey];
 }
@@ -114,13 +118,6 @@ void SysSleep(int32_t milliseconds) {
     scriptedSleeps.push_back(milliseconds);
     scriptedClock += milliseconds;
     if (scriptedOnSleep) scriptedOnSleep(milliseconds);
-}
-
-// A wait that answers the desktop is a pause like any other here: no message
-// is taken meanwhile, and the stop key is looked at once it is over.
-bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
-    SysSleep(milliseconds);
-    return stopKey != 0 && PlatformKeyHeld(stopKey);
 }
 
 void PlatformCursorPosition(int32_t* x, int32_t* y) {

@@ -6,7 +6,6 @@
 // ScriptedContext.cpp with SDL2 and needs a display (Xvfb in CI).
 #pragma once
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <vector>
 
@@ -23,7 +22,6 @@ struct ScriptedContextCalls {
     void* (*function)(const char* name);
 };
 
-extern std::deque<WindowEvent> scriptedEvents;
 extern bool scriptedKeys[256];
 extern bool scriptedFocus;
 extern ScriptedContextCalls scriptedContext;
@@ -60,8 +58,11 @@ extern std::function<void(int32_t)> scriptedOnSleep;
 // Puts the scripted platform back to its start: window closed, no events,
 // no keys, focus, no real GL, nothing recorded.
 void ResetScriptedPlatform();
-// Queues a window event for the loop to take.
+// Queues a window event for the loop to take, in the queue the real
+// backends share (platform/PlatformEvents.cpp), after those waiting.
 void QueueEvent(const WindowEvent& event);
+// Takes every waiting event and drops it.
+void ForgetEvents();
 // The events tests queue most, as records.
 WindowEvent KeyEvent(int32_t key, bool down);
 WindowEvent MouseMoveEvent(int32_t x, int32_t y);

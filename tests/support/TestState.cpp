@@ -44,9 +44,7 @@ void ResetProgramState() {
     std::memset(activeLights, 0, sizeof activeLights);
     activeLightCount = 0;
     yaw = pitch = 0.0f;
-    std::memset(KeyDown, 0, sizeof KeyDown);
-    std::memset(KeyTapped, 0, sizeof KeyTapped);
-    std::memset(KeyTaken, 0, sizeof KeyTaken);
+    ForgetKeys();
     picturePlacement = {};
     displayCovered = false;
     screenshotDue = false;
@@ -58,6 +56,7 @@ void ResetProgramState() {
     quitPosted = false;
     touchUsed = false;
     quitCode = 0;
+    sHeldForWalking = false;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
     mouseX = mouseY = 0;
