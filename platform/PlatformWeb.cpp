@@ -57,6 +57,7 @@ static const TouchControl TouchControls[] = {
     {"walk-back", 'S', false},
     {"step-left", 'A', false},
     {"step-right", 'D', false},
+    {"map", 'N', false},
     {"teleport", 'T', false},
     {"lights", 'L', false},
     {"help", 'H', false},

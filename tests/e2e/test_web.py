@@ -6,7 +6,7 @@ kept from it, F12 downloads the picture, a save outlives a reload of the
 page and loads back, Esc ends the explorer with a line on the page and Enter
 starts it again; the picture is whole device pixels at any pixel ratio and
 fits the view; after one visit the page plays offline; on a phone, touch
-alone looks, walks, teleports and shows the help.
+alone looks, walks, teleports and shows the help and the map.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
@@ -397,7 +397,7 @@ class WebTest(unittest.TestCase):
             " const c = canvas.getBoundingClientRect(); [...document.querySelectorAll('#touch button')].map((b) => {"
             " const r = b.getBoundingClientRect(); return [b.ariaLabel, r.width >= 44 && r.height >= 44"
             " && r.right <= innerWidth && r.bottom <= innerHeight && (r.top >= c.bottom || r.bottom <= c.top)]; })")
-        self.assertTrue(len(boxes) == 12 and all(name and fits for name, fits in boxes), boxes)
+        self.assertTrue(len(boxes) == 13 and all(name and fits for name, fits in boxes), boxes)
 
         def touch(kind, *fingers):
             self.page.call("Input.dispatchTouchEvent", type=kind, touchPoints=[{"id": i, "x": x, "y": y} for i, x, y in fingers])
@@ -443,6 +443,12 @@ class WebTest(unittest.TestCase):
                              10, "H to %s the help" % ("show", "hide")[press])
             if press == 0:  # naming the touch controls
                 self.assertEqual(harness.read_line(page_picture(self.page), 4, 240, 4, (255, 255, 0)), "Drag")
+        # Map shows the automap, the player's yellow mark at the middle, and
+        # takes it away again.
+        for press in range(2):
+            tap("Map")
+            harness.wait_for(lambda: (harness.pixel(page_picture(self.page), 160, 119) == (255, 255, 0)) == (press == 0),
+                             10, "Map to %s the map" % ("show", "hide")[press])
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)
