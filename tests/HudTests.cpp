@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +13,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -439,54 +439,42 @@ TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
     }
 }
 
-// ---------------------------------------------------------------------------
-// The automap
-// ---------------------------------------------------------------------------
-
-// The colour of the picture at column, row counted from the top.
-static std::array<int, 3> MapPixel(int column, int row) {
-    const uint8_t* p = ScreenPixels + ((239 - row) * 320 + column) * 4;
-    return {p[0], p[1], p[2]};
-}
-
-static std::array<int, 3> Colour(const uint8_t (&c)[3]) { return {c[0], c[1], c[2]}; }
+// Picture pixels (x, y from the bottom) of a colour of the automap.
+static PixelSet MapPixelsOf(const uint8_t (&c)[3]) { return PixelsOfColour(c[0], c[1], c[2]); }
 
 TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDirection) {
     ResetProgramState();
     SX = 5;
     yaw = 90.0f;
-    auto open = [](int32_t x, int32_t y, int32_t z, bool seen) {
+    // The player cell, one 3 to the right (+x), one 4 below (+y), one never
+    // drawn, one a level down.
+    for (const auto& [x, y, z, seen] : {std::tuple{5, 100, 100, true},
+                                        {8, 100, 100, true},
+                                        {5, 104, 100, true},
+                                        {12, 100, 100, false},
+                                        {8, 110, 101, true}}) {
         DungeonMap[CellIndex(x, y, z)] = CellEmpty;
         if (seen) MarkCellSeen(CellIndex(x, y, z));
-    };
-    open(5, 100, 100, true);
-    open(8, 100, 100, true);    // 3 to the right
-    open(5, 104, 100, true);    // 4 below
-    open(12, 100, 100, false);  // never drawn
-    open(8, 110, 101, true);    // a level down
+    }
     DrawAutomap();
-    const std::array<int, 3> black = {0, 0, 0};
-    EXPECT_EQ(MapPixel(163, 120), Colour(AutomapOpenColour));
-    EXPECT_EQ(MapPixel(160, 124), Colour(AutomapOpenColour));
-    EXPECT_EQ(MapPixel(167, 120), black) << "an open cell never drawn";
-    EXPECT_EQ(MapPixel(163, 130), black) << "a cell of another level";
-    // Rock around a seen cell, diagonals too, is wall; rock beside an unseen
-    // one, or beside none, stays black.
-    for (const auto& [column, row] : {std::pair{164, 120}, {162, 119}, {164, 121}, {160, 125}})
-        EXPECT_EQ(MapPixel(column, row), Colour(AutomapWallColour)) << column << "," << row;
-    for (const auto& [column, row] : {std::pair{166, 120}, {168, 120}, {170, 130}})
-        EXPECT_EQ(MapPixel(column, row), black) << column << "," << row;
-    // The cells just outside the world (x = -1, y = -1), nothing beyond.
-    EXPECT_EQ(MapPixel(154, 120), Colour(AutomapEdgeColour));
-    EXPECT_EQ(MapPixel(170, 19), Colour(AutomapEdgeColour));
-    EXPECT_EQ(MapPixel(153, 120), black);
-    EXPECT_EQ(MapPixel(170, 18), black);
-    // The player, and the view's direction: at yaw 90 towards -x, at 180
-    // towards -y (up the picture), where walking goes.
-    for (int step = 0; step <= 3; step++) EXPECT_EQ(MapPixel(160 - step, 120), Colour(AutomapPlayerColour));
-    EXPECT_EQ(MapPixel(160, 119), Colour(AutomapWallColour));
+    EXPECT_EQ(MapPixelsOf(AutomapOpenColour), (PixelSet{{163, 119}, {160, 115}}));
+    // Rock all round the seen cells is wall, and no other; the view's mark
+    // covers one (yaw 90 looks along -x).
+    PixelSet walls;
+    for (const auto& [x, y] : {std::pair{160, 119}, {163, 119}, {160, 115}})
+        for (int d = 0; d < 9; d++)
+            if (d != 4) walls.insert({x + d % 3 - 1, y + d / 3 - 1});
+    walls.erase({159, 119});
+    EXPECT_EQ(MapPixelsOf(AutomapWallColour), walls);
+    // The cells just outside the world: x = -1 (column 154) and y = -1 (row
+    // 19 from the top).
+    PixelSet edge;
+    for (int k = 0; k <= 220; k++) edge.insert({154, k});
+    for (int k = 154; k < 320; k++) edge.insert({k, 220});
+    EXPECT_EQ(MapPixelsOf(AutomapEdgeColour), edge);
+    EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {159, 119}, {158, 119}, {157, 119}}));
+    // At yaw 180, where walking goes up the picture.
     yaw = 180.0f;
     DrawAutomap();
-    for (int step = 0; step <= 3; step++) EXPECT_EQ(MapPixel(160, 120 - step), Colour(AutomapPlayerColour));
-    EXPECT_EQ(MapPixel(159, 120), Colour(AutomapWallColour));
+    EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {160, 120}, {160, 121}, {160, 122}}));
 }
