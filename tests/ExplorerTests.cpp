@@ -207,14 +207,13 @@ static bool EffectOf(int32_t key) {
     case KeyF11: return picturePlacement.zoom > 0;
     case KeyF12: return screenshotDue;
     case 'U': return hudShown;
-    case 'N': return automapShown;
     case KeyTab: return pointerCaptured;
     default: return helpShown;  // H, F10
     }
 }
 
 TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
-    for (int32_t key : {KeyF11, KeyF12, int32_t{'H'}, KeyF10, int32_t{'U'}, int32_t{'N'}, KeyTab}) {
+    for (int32_t key : {KeyF11, KeyF12, int32_t{'H'}, KeyF10, int32_t{'U'}, KeyTab}) {
         OpenForTest();
         // Tapped: down and up before the keys act; then pressed and held.
         for (bool tapped : {true, false}) {

@@ -447,11 +447,11 @@ TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDire
     SX = 5;
     yaw = 90.0f;
     // The player cell, one 3 to the right (+x), one 4 below (+y), one never
-    // drawn, one a level down.
+    // drawn beside that, one a level down.
     for (const auto& [x, y, z, seen] : {std::tuple{5, 100, 100, true},
                                         {8, 100, 100, true},
                                         {5, 104, 100, true},
-                                        {12, 100, 100, false},
+                                        {9, 100, 100, false},
                                         {8, 110, 101, true}}) {
         DungeonMap[CellIndex(x, y, z)] = CellEmpty;
         if (seen) MarkCellSeen(CellIndex(x, y, z));
@@ -459,12 +459,13 @@ TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDire
     DrawAutomap();
     EXPECT_EQ(MapPixelsOf(AutomapOpenColour), (PixelSet{{163, 119}, {160, 115}}));
     // Rock all round the seen cells is wall, and no other; the view's mark
-    // covers one (yaw 90 looks along -x).
+    // covers one (yaw 90 looks along -x), and the cell never drawn is black.
     PixelSet walls;
     for (const auto& [x, y] : {std::pair{160, 119}, {163, 119}, {160, 115}})
         for (int d = 0; d < 9; d++)
             if (d != 4) walls.insert({x + d % 3 - 1, y + d / 3 - 1});
     walls.erase({159, 119});
+    walls.erase({164, 119});
     EXPECT_EQ(MapPixelsOf(AutomapWallColour), walls);
     // The cells just outside the world: x = -1 (column 154) and y = -1 (row
     // 19 from the top).

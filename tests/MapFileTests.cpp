@@ -253,7 +253,9 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
             if (DungeonMap[start] == PatternDungeonByte(start, 1)) arrived++;
         chunksArrivedAtSwaps.push_back(arrived);
     };
+    MarkCellSeen(7);
     LoadMap(0);
+    EXPECT_FALSE(CellSeen(7)) << "a loaded world starts unseen";
 
     EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
