@@ -57,6 +57,11 @@ void ForgetKeyTaps() {
     for (uint8_t& tap : KeyTapped) tap = 0;
 }
 
+void LetGoOfKeyboard() {
+    for (int32_t key = 0; key < 256; key++)
+        if (keyboardHeldKeys[key]) RecordInputEvent({WindowKeyUp, key, 0, 0, false, false});
+}
+
 void ForgetKeys() {
     for (int32_t key = 0; key < 256; key++) {
         KeyDown[key] = KeyTapped[key] = KeyTaken[key] = 0;

@@ -86,6 +86,10 @@ bool WasKeyPressed(int32_t virtualKey);
 bool TakeKeyPress(int32_t virtualKey);
 // Forgets every tap: each has had its effect once the command keys acted.
 void ForgetKeyTaps();
+// When the window loses the keyboard focus: every key the keyboard holds
+// is let go as its key-up would, for those key-ups go to another window.
+// A tap not yet acted on still acts.
+void LetGoOfKeyboard();
 // Forgets every key: none down, tapped or taken (the gamepad's apart).
 void ForgetKeys();
 // Captures the pointer for mouse-look, or releases it (then mouse-look

@@ -93,9 +93,9 @@ bool PlatformTakeEvent(WindowEvent* event);
 // Whether the key or mouse button (our key code) is physically down now;
 // false while another window has the keyboard focus.
 bool PlatformKeyHeld(int32_t virtualKey);
-// Once a pass, by input: the state of the first gamepad connected (one
-// plugged in meanwhile is taken up); all zero, not connected, when there is
-// none or the window does not have the focus.
+// At the start of every frame, by input: the state of the first gamepad
+// connected (one plugged in meanwhile is taken up); all zero, not
+// connected, when there is none or the window does not have the focus.
 void PlatformReadPad(PadState* pad);
 // After each presentation: shows the back buffer.
 void PlatformSwapBuffers();

@@ -71,8 +71,10 @@ bool HandleWindowEvent(const WindowEvent& event) {
     case WindowActivate:
         // Only minimising stops frames; losing the focus does not.
         windowActive = event.minimised ? 0 : 1;
-        // The pointer is given back to whatever has the focus now.
+        // The pointer is given back to whatever has the focus now, and the
+        // keys held meanwhile go up there, unseen here.
         if (event.minimised || !event.focused) CapturePointer(false);
+        if (event.minimised || !event.focused) LetGoOfKeyboard();
         return true;
     case WindowScreenSaver:
         // Refused: neither the screen saver nor the display's power-down

@@ -259,6 +259,15 @@ void* Gl11Function(const char* name);
 // forgets the layer's GL objects (without deleting them) and puts its state
 // back to a new context's. They are made again on first use.
 void Gl11ForgetContext();
+// How many texture names the layer keeps a record of (each from its first
+// binding until deleted; texture 0 and the layer's own pixel texture among
+// them): a number that grows frame after frame is a leak.
+size_t Gl11TextureCount();
+// Where the layer's vertex shaders put vertices: 0 where they fall, n on a
+// grid of 1/n of a pixel, as a coarser rasteriser does (SwiftShader's is 16),
+// so that the desktop's tests see what such a GL makes of the pictures. Read
+// when a context's programs are made.
+extern int gl11VertexGrid;
 
 // ---------------------------------------------------------------------------
 // The usual names

@@ -12,6 +12,8 @@
 
 #include "gl11/LayerState.h"
 
+int gl11VertexGrid = 0;
+
 namespace {
 
 // ---------------------------------------------------------------------------
@@ -48,9 +50,23 @@ namespace {
     "#endif\n"                                 \
     "}\n"
 
+// The vertex shaders' shared start: OnGrid puts a vertex on the grid of
+// 1/VERTEX_GRID of a pixel (gl11VertexGrid), where VERTEX_GRID is not 0.
+#define LAYER_VERTEX_START                                                          \
+    "uniform vec2 viewportSize;\n"                                                  \
+    "vec4 OnGrid(vec4 clip) {\n"                                                    \
+    "#if VERTEX_GRID\n"                                                             \
+    "    if (clip.w <= 0.0) return clip;\n"                                         \
+    "    vec2 side = viewportSize * 0.5;\n"                                         \
+    "    vec2 at = (clip.xy / clip.w + 1.0) * side * float(VERTEX_GRID);\n"         \
+    "    clip.xy = (floor(at + 0.5) / float(VERTEX_GRID) / side - 1.0) * clip.w;\n" \
+    "#endif\n"                                                                      \
+    "    return clip;\n"                                                            \
+    "}\n"
+
 // Textured triangles: a triangle's texture coordinates come from its planes
 // at the fragment's centre (exact, see "Textured triangles" below).
-const char* const PlanesVertexShader = R"(
+const char* const PlanesVertexShader = LAYER_VERTEX_START R"(
 attribute vec4 position;
 attribute vec4 colour;
 attribute vec3 planeS;
@@ -62,7 +78,7 @@ varying vec3 vPlaneS;
 varying vec3 vPlaneT;
 varying vec3 vPlaneQ;
 void main() {
-    gl_Position = transform * position;
+    gl_Position = OnGrid(transform * position);
     vColour = colour;
     vPlaneS = planeS;
     vPlaneT = planeT;
@@ -83,7 +99,7 @@ void main() {
 // Everything else: untextured drawing, and textured rectangles whose
 // coordinates the rasteriser's interpolation gives exactly (pixel
 // rectangles, the picture's presentation).
-const char* const PlainVertexShader = R"(
+const char* const PlainVertexShader = LAYER_VERTEX_START R"(
 attribute vec4 position;
 attribute vec4 colour;
 attribute vec2 texCoord;
@@ -91,7 +107,7 @@ uniform mat4 transform;
 varying vec4 vColour;
 varying vec2 vTexCoord;
 void main() {
-    gl_Position = transform * position;
+    gl_Position = OnGrid(transform * position);
     vColour = colour;
     vTexCoord = texCoord;
 }
@@ -125,7 +141,9 @@ GLuint CompileShader(GLenum kind, const char* defines, const char* source) {
 // into program; false when it cannot be made. Attributes the shaders do not
 // name are bound all the same.
 bool MakeProgram(const char* vertexSource, const char* fragmentSource, const char* defines, LayerProgram& program) {
-    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, "", vertexSource);
+    char grid[32];
+    std::snprintf(grid, sizeof grid, "#define VERTEX_GRID %d\n", gl11VertexGrid);
+    const GLuint vertex = CompileShader(GL_VERTEX_SHADER, grid, vertexSource);
     const GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
     if (!vertex || !fragment) {
         glDeleteShader(vertex);
@@ -152,6 +170,7 @@ bool MakeProgram(const char* vertexSource, const char* fragmentSource, const cha
     }
     program.name = name;
     program.transform = glGetUniformLocation(name, "transform");
+    program.viewportSize = glGetUniformLocation(name, "viewportSize");
     return true;
 }
 
@@ -184,6 +203,11 @@ bool UseProgram(const LayerMatrix& transform, bool planes = false) {
     // The image sampler stays at unit 0, where linking leaves it.
     glUseProgram(program.name);
     glUniformMatrix4fv(program.transform, 1, GL_FALSE, transform.m);
+    if (gl11VertexGrid != 0) {
+        GLint viewport[4];
+        ReadViewport(viewport);
+        glUniform2f(program.viewportSize, static_cast<GLfloat>(viewport[2]), static_cast<GLfloat>(viewport[3]));
+    }
     return true;
 }
 

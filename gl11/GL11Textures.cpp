@@ -139,6 +139,8 @@ GLboolean Gl11IsTexture(GLuint texture) {
     return texture != 0 && layer.textures.count(texture) != 0 ? GL_TRUE : GL_FALSE;
 }
 
+size_t Gl11TextureCount() { return layer.textures.size(); }
+
 void Gl11TexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                     GLenum format, GLenum type, const GLvoid* pixels) {
     if (!CheckTarget(target)) return;

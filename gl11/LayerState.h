@@ -48,6 +48,7 @@ struct LayerVertex {
 struct LayerProgram {
     GLuint name = 0;
     GLint transform = -1;
+    GLint viewportSize = -1;  // the viewport's width and height, for gl11VertexGrid
 };
 
 // The layer's programs, one for each kind of draw, made on its first use:

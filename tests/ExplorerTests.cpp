@@ -362,6 +362,10 @@ TEST(CommandKeys, APadHoldsOnlyWhatItHoldsNowAndNeverLetsGoOfTheKeyboardsKeys) {
         EXPECT_TRUE(helpShown) << "Start " << (start ? "pressed" : "let go") << " while H was held";
     }
     EXPECT_EQ(KeyDown['H'], 1) << "the pad let go of H the keyboard holds";
+    // The focus lost, the keyboard's keys go up where it went: none sticks.
+    HandleWindowEvent(KeyEvent(KeyF5 + 2, true));
+    HandleWindowEvent(ActivateEvent(false, false));
+    EXPECT_EQ(KeyDown['H'] + KeyDown[KeyF5 + 2], 0) << "a key held as the focus left stuck";
 }
 
 // Tab pressed once: down, a pass of the command keys, up.
