@@ -44,8 +44,8 @@ void BorderedColumns(int32_t low, int32_t high, int32_t* first, int32_t* last) {
     *last = std::min(BorderedWidth - 1, high - offset);
 }
 
-// Fills openCells and besideOpen for level z. Only cells inside the world
-// are looked up, and of those only the seen ones in DungeonMap.
+// Fills openCells, besideOpen and rowsOpen for level z. Only cells inside
+// the world are looked up, and of those only the seen ones in DungeonMap.
 void FindOpenCells(int32_t z) {
     std::memset(openCells, 0, sizeof openCells);
     std::memset(besideOpen, 0, sizeof besideOpen);
