@@ -534,6 +534,36 @@ TEST_F(Drawing, CellsOnTheWorldsShellAreNeverDrawn) {
     EXPECT_TRUE(ViewCubeHasDrawnCell());
 }
 
+TEST_F(Drawing, NShowsTheMapOfTheCellsDrawnWhichWalkingMoves) {
+    // A corridor from the player's cell to y = 90, looked along; the
+    // lantern lights the chunk of its near end, not that of its far end.
+    FillCells(100, 90, 100, 100, 110, 100, CellEmpty);
+    SY = 110;
+    viewRadius = 24;
+    yaw = 180.0f, pitch = 90.0f;
+    RunFrame();  // places the lantern, which lights the next
+    ForgetSeenCells();
+    RunFrame();
+    for (bool down : {true, false}) HandleWindowEvent(KeyEvent('N', down));
+    ASSERT_TRUE(ActOnCommandKeys());
+    RunFrame();
+    auto is = [](int column, int row, const uint8_t* colour) {
+        return std::memcmp(ScreenPixels + ((239 - row) * 320 + column) * 4, colour, 3) == 0;
+    };
+    // The corridor as the frame drew it runs up the picture from the player
+    // between walls, to the wall at its end on row 99.
+    for (int row = 100; row <= 116; row++) {
+        EXPECT_TRUE(is(160, row, AutomapOpenColour)) << row;
+        EXPECT_TRUE(is(159, row, AutomapWallColour) && is(161, row, AutomapWallColour)) << row;
+    }
+    EXPECT_TRUE(is(160, 99, AutomapWallColour));
+    // Walking up the corridor moves the map down under the player.
+    scriptedKeys['W'] = true;
+    for (int frame = 0; frame < 20 && SY == 110; frame++) RunFrame();
+    ASSERT_EQ(SY, 109);
+    EXPECT_TRUE(is(160, 100, AutomapWallColour) && is(160, 101, AutomapOpenColour));
+}
+
 // ---------------------------------------------------------------------------
 // Lantern, marker and teleport: once per frame
 // ---------------------------------------------------------------------------
@@ -640,39 +670,4 @@ TEST_F(Drawing, TheHighestHeldDigitPlacesTheMarker) {
     RunFrame();
     EXPECT_EQ(Lights[1].y, 104);
     EXPECT_EQ(Lights[0].y, 90);
-}
-
-// ---------------------------------------------------------------------------
-// The automap
-// ---------------------------------------------------------------------------
-
-TEST_F(Drawing, NShowsTheMapOfTheCellsDrawnWhichWalkingMoves) {
-    // A corridor from the player's cell to y = 90, looked along; the
-    // lantern lights the chunk of its near end, not that of its far end.
-    FillCells(100, 90, 100, 100, 110, 100, CellEmpty);
-    SY = 110;
-    viewRadius = 24;
-    yaw = 180.0f;
-    pitch = 90.0f;
-    RunFrame();  // places the lantern, which lights the next
-    ForgetSeenCells();
-    RunFrame();
-    for (bool down : {true, false}) HandleWindowEvent(KeyEvent('N', down));
-    ASSERT_TRUE(ActOnCommandKeys());
-    RunFrame();
-    auto is = [](int column, int row, const uint8_t* colour) {
-        return std::memcmp(ScreenPixels + ((239 - row) * 320 + column) * 4, colour, 3) == 0;
-    };
-    // The corridor as the frame drew it runs up the picture from the player
-    // between walls, to the wall at its end on row 99.
-    for (int row = 100; row <= 116; row++) {
-        EXPECT_TRUE(is(160, row, AutomapOpenColour)) << row;
-        EXPECT_TRUE(is(159, row, AutomapWallColour) && is(161, row, AutomapWallColour)) << row;
-    }
-    EXPECT_TRUE(is(160, 99, AutomapWallColour));
-    // Walking up the corridor moves the map down under the player.
-    scriptedKeys['W'] = true;
-    for (int frame = 0; frame < 20 && SY == 110; frame++) RunFrame();
-    ASSERT_EQ(SY, 109);
-    EXPECT_TRUE(is(160, 100, AutomapWallColour) && is(160, 101, AutomapOpenColour));
 }

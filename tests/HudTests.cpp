@@ -123,13 +123,12 @@ TEST(Hud, DrawsEveryLineInItsPlaceAndNothingElse) {
 
 TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
     ResetProgramState();
-    DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
     automapShown = true;
     std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
     DrawHud();
     PixelSet expected = LinePixels("VIZARAD001 (ESC CLOSE) (MOVE WITH M)", 6, 239);
     for (const PixelSet& line :
-         {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 0, 12), 9, 54)})
+         {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 1, 12), 9, 54)})
         expected.insert(line.begin(), line.end());
     EXPECT_EQ(WhitePixels(), expected);
 }
@@ -467,15 +466,12 @@ TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDire
     walls.erase({159, 119});
     walls.erase({164, 119});
     EXPECT_EQ(MapPixelsOf(AutomapWallColour), walls);
-    // The cells just outside the world: x = -1 (column 154) and y = -1 (row
-    // 19 from the top).
-    PixelSet edge;
+    PixelSet edge;  // the cells just outside the world: x = -1 and y = -1
     for (int k = 0; k <= 220; k++) edge.insert({154, k});
     for (int k = 154; k < 320; k++) edge.insert({k, 220});
     EXPECT_EQ(MapPixelsOf(AutomapEdgeColour), edge);
     EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {159, 119}, {158, 119}, {157, 119}}));
-    // At yaw 180, where walking goes up the picture.
-    yaw = 180.0f;
+    yaw = 180.0f;  // walking goes up the picture
     DrawAutomap();
     EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {160, 120}, {160, 121}, {160, 122}}));
 }

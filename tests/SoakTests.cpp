@@ -350,8 +350,7 @@ void Drive() {
         } else if (roll < 900) {
             scriptedCursorX = static_cast<int32_t>(random.Between(-5000, 5000));
             scriptedCursorY = static_cast<int32_t>(random.Between(-5000, 5000));
-        } else if (roll < 920) {
-            // The map on or off: the frames go on with it.
+        } else if (roll < 920) {  // the map on or off
             QueueEvent(KeyEvent('N', true));
             QueueEvent(KeyEvent('N', false));
         } else {

@@ -443,8 +443,7 @@ class WebTest(unittest.TestCase):
                              10, "H to %s the help" % ("show", "hide")[press])
             if press == 0:  # naming the touch controls
                 self.assertEqual(harness.read_line(page_picture(self.page), 4, 240, 4, (255, 255, 0)), "Drag")
-        # Map shows the automap, the player's yellow mark at the middle, and
-        # takes it away again.
+        # Map shows the automap (the player's yellow mark in the middle) and hides it.
         for press in range(2):
             tap("Map")
             harness.wait_for(lambda: (harness.pixel(page_picture(self.page), 160, 119) == (255, 255, 0)) == (press == 0),
