@@ -243,7 +243,16 @@ class WebTest(unittest.TestCase):
         try:
             harness.wait_for(lambda: self.position() != walked, 5, "the left button to walk")
         finally:
-            self.page.mouse("mouseReleased", x + width / 2, y + height / 2, "left", 0)
+            # Let go off the picture, on the black beside it: it lets go all
+            # the same, and the pointer back over the picture turns nothing.
+            self.page.mouse("mouseMoved", x - 10, y + height / 2, "left", 1)
+            self.page.mouse("mouseReleased", x - 10, y + height / 2, "left", 0)
+        time.sleep(0.5)
+        released = page_picture(self.page)
+        self.page.mouse("mouseMoved", x + width * 0.2, y + height / 2)
+        time.sleep(1.0)
+        self.assertGreater(harness.same_fraction(released, page_picture(self.page)), 0.99,
+                           "the left button let go off the picture still walks or looks")
         before = page_picture(self.page)
         self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
         self.page.mouse("mouseMoved", x + width * 0.8, y + height / 2, "right", 2)
