@@ -77,13 +77,18 @@ static bool releaseDue[TouchControlCount] = {};
 // clang-format off
 
 // Replaces the canvas with a fresh one, focusable and without a context
-// menu (FitCanvas sizes it), and focuses it.
+// menu (FitCanvas sizes it), and focuses it. A mouse button pressed on it
+// captures the pointer, so that its release reaches the canvas wherever in
+// the page it lands.
 EM_JS(void, MakeFreshCanvas, (const char* title), {
     const old = document.getElementById("canvas");
     const canvas = document.createElement("canvas");
     canvas.id = "canvas";
     canvas.tabIndex = 0;
     canvas.oncontextmenu = function(event) { event.preventDefault(); };
+    canvas.onpointerdown = function(event) {
+        if (event.pointerType === "mouse" && !document.pointerLockElement) canvas.setPointerCapture(event.pointerId);
+    };
     old.replaceWith(canvas);
     if (Module["canvas"]) Module["canvas"] = canvas;
     document.title = UTF8ToString(title);
@@ -208,9 +213,11 @@ EM_JS(void, ShowTouchControlsOnTouch, (), {
 });
 
 // Makes the page's button id a touch control: touched, it calls
-// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0. It
-// takes neither the focus nor the touch's default actions (a click, a zoom,
-// a menu), and gives the canvas the keys when it has not got them.
+// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0. The
+// press captures its pointer, so that a finger or a mouse button let go off
+// the control lets go all the same. It takes neither the focus nor the
+// touch's default actions (a click, a zoom, a menu), and gives the canvas
+// the keys when it has not got them.
 EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     const button = document.getElementById(UTF8ToString(id));
     if (!button) return;
@@ -219,11 +226,15 @@ EM_JS(void, ListenToTouchControl, (const char* id, int index), {
             event.preventDefault();
             const canvas = document.getElementById("canvas");
             if (down && canvas && document.activeElement !== canvas) canvas.focus();
+            // A pointer no longer active (an event made by a script) has none to capture.
+            try {
+                if (down) button.setPointerCapture(event.pointerId);
+            } catch (error) {}
             _TalvoxTouchControl(index, down);
         };
     };
     button.onpointerdown = press(1);
-    button.onpointerup = button.onpointercancel = press(0);
+    button.onpointerup = button.onpointercancel = button.onlostpointercapture = press(0);
     const keep = function(event) { event.preventDefault(); };
     button.onmousedown = button.oncontextmenu = keep;
     button.ontouchstart = keep;

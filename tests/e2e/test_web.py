@@ -231,6 +231,17 @@ class WebTest(unittest.TestCase):
             except AssertionError:
                 if lean == -1:
                     raise
+        # Down on the stick walks back and up forward, not sideways: with the
+        # key of the other way held, the player stays where it is.
+        self.page.key_down(("W", "S")[lean < 0])
+        try:
+            time.sleep(0.3)
+            held = page_picture(self.page)
+            time.sleep(1.0)
+            self.assertGreater(harness.same_fraction(held, page_picture(self.page)), 0.99,
+                               "the stick leant %s walks elsewhere than %s" % (("down", "up")[lean < 0], ("S", "W")[lean < 0]))
+        finally:
+            self.page.key_up(("W", "S")[lean < 0])
         self.page.evaluate("window.fakePad.axes[1] = 0")
         time.sleep(0.5)
         stopped = self.position()
@@ -243,7 +254,16 @@ class WebTest(unittest.TestCase):
         try:
             harness.wait_for(lambda: self.position() != walked, 5, "the left button to walk")
         finally:
-            self.page.mouse("mouseReleased", x + width / 2, y + height / 2, "left", 0)
+            # Let go off the picture, on the black beside it: it lets go all
+            # the same, and the pointer back over the picture turns nothing.
+            self.page.mouse("mouseMoved", x - 10, y + height / 2, "left", 1)
+            self.page.mouse("mouseReleased", x - 10, y + height / 2, "left", 0)
+        time.sleep(0.5)
+        released = page_picture(self.page)
+        self.page.mouse("mouseMoved", x + width * 0.2, y + height / 2)
+        time.sleep(1.0)
+        self.assertGreater(harness.same_fraction(released, page_picture(self.page)), 0.99,
+                           "the left button let go off the picture still walks or looks")
         before = page_picture(self.page)
         self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
         self.page.mouse("mouseMoved", x + width * 0.8, y + height / 2, "right", 2)
@@ -408,8 +428,16 @@ class WebTest(unittest.TestCase):
 
         # A finger dragged on the picture turns the view and walks nowhere; a
         # second one meanwhile turns nothing; two fingers neither zoom nor scroll.
-        settled_page_picture(self.page)
         x, y, width, height = self.page.canvas_box()
+
+        def point(column):  # the right button held at a column of the picture faces the view there
+            self.page.mouse("mouseMoved", x + column * width / 320, y + height / 2)
+            self.page.mouse("mousePressed", x + column * width / 320, y + height / 2, "right", 2)
+            time.sleep(0.3)
+            self.page.mouse("mouseReleased", x + column * width / 320, y + height / 2, "right", 0)
+            return settled_page_picture(self.page)
+
+        point(40)
         start, before = self.position(), page_picture(self.page)
         for step in range(11):
             touch("touchMove" if step else "touchStart", (0, x + 100, y + 100), (1, x + 200 + 8 * step, y + 150))
@@ -419,6 +447,10 @@ class WebTest(unittest.TestCase):
             touch("touchMove", (0, x + 100 + 8 * step, y + 100), (1, x + 280, y + 150))
         touch("touchEnd")
         harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 10, "the drag to turn")
+        # Dragged 80 CSS px right, the view faces where the button that far right of it does.
+        turned = settled_page_picture(self.page)
+        self.assertGreater(harness.same_fraction(turned, point(40 + 80 * 320 / width)), 0.99,
+                           "the drag right did not turn right")
         self.assertEqual([self.position()] + self.page.evaluate("[scrollX, scrollY, visualViewport.scale]"), [start, 0, 0, 1])
 
         # The walk button walks while held (back, facing a wall); T teleports;
