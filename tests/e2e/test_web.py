@@ -28,12 +28,13 @@ DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
 # Records, after the page's own handlers, each key's code and whether the
 # page kept it from the browser.
 # True when the canvas shows the picture at F3's scale, or the largest whole
-# zoom below it that the view holds, whole device pixels a picture pixel:
+# zoom below it that the picture's area holds (the stage, or on a touch
+# screen what the controls leave of it), whole device pixels a picture pixel:
 # its pixels that zoom times 320 x 240, its CSS size those over the pixel
 # ratio, its corner on a device pixel, and all of it in the view.
 WHOLE_PIXELS_IN_VIEW = (
     "(() => { const c = document.getElementById('canvas'), r = c.getBoundingClientRect();"
-    " const s = document.getElementById('stage'), ratio = devicePixelRatio, zoom = c.width / 320;"
+    " const s = document.getElementById('area'), ratio = devicePixelRatio, zoom = c.width / 320;"
     " const larger = (zoom + 1) * 320 <= s.clientWidth * ratio && (zoom + 1) * 240 <= s.clientHeight * ratio;"
     " return zoom >= 1 && zoom === Math.floor(zoom) && c.height === 240 * zoom"
     " && (zoom === Math.round(3 * ratio) || !larger) && zoom <= Math.round(3 * ratio)"
