@@ -46,7 +46,7 @@ constexpr KeyDescription KeyDescriptions[] = {
     {"M", "", "", "move the window to the mouse"},
     {"Ctrl+S/L", "", "Save Load", "save / load map/0.map"},
     {HelpKeyNames, "Start", "H", "this help on / off"},
-    {"U", "", "", "HUD text on / off"},
+    {"U", "", "HUD", "HUD text on / off"},
     {"Tab", "", "", "capture the pointer to look"},
     {"Esc", "", "", "quit"},
 };
