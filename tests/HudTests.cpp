@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -70,54 +71,58 @@ static std::string Format(const char* format, int a, int b, int c = 0, int d = 0
 static const char* const BlockFormat = "block=%d view=%d 1-2, T, L,[] and click";
 
 TEST(Hud, DrawsEveryLineInItsPlaceAndNothingElse) {
-    // Without its key lines (a finger has touched the page), the title,
-    // position and view lines stay in their places.
-    for (const bool keyLines : {true, false}) {
-        ResetProgramState();
-        DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
-        activeLightCount = 17;
-        hudKeyLinesShown = keyLines;
-        DrawHudOverBackdrop();
+    ResetProgramState();
+    DungeonMap[CellIndex(100, 100, 100)] = CellEmpty;
+    activeLightCount = 17;
+    DrawHudOverBackdrop();
 
-        PixelSet expected;
-        auto add = [&](const std::string& text, int x, int y) {
-            PixelSet line = LinePixels(text, x, y);
-            EXPECT_FALSE(line.empty()) << text;
-            expected.insert(line.begin(), line.end());
-        };
-        add("SX=100,SY=100,SZ=100 Light=17", 9, 42);
-        add("OpenGL 320x240 viewport scaning.", 9, 30);
-        add(keyLines ? Format(BlockFormat, 0, 12) : "block=0 view=12", 9, 54);
-        add(keyLines ? "VIZARAD001 (ESC CLOSE) (MOVE WITH M)" : "VIZARAD001", 6, 239);
-        if (keyLines) {
-            add("F1 320x240", 6, 218);
-            add("F2 640x480", 6, 206);
-            add("F3 960x720", 6, 194);
-            add("F4 1280x960", 6, 182);
-            add("F5 CASTLE", 6, 158);
-            add("F6 BRICKOLD2", 6, 146);
-            add("F7 MIRKEL", 6, 134);
-            add("F8 4_SW", 6, 122);
-            add("F9 BRICKOLD3", 6, 110);
-        }
+    PixelSet expected;
+    auto add = [&](const std::string& text, int x, int y) {
+        PixelSet line = LinePixels(text, x, y);
+        EXPECT_FALSE(line.empty()) << text;
+        expected.insert(line.begin(), line.end());
+    };
+    add("SX=100,SY=100,SZ=100 Light=17", 9, 42);
+    add("OpenGL 320x240 viewport scaning.", 9, 30);
+    add(Format(BlockFormat, 0, 12), 9, 54);
+    add("VIZARAD001 (ESC CLOSE) (MOVE WITH M)", 6, 239);
+    add("F1 320x240", 6, 218);
+    add("F2 640x480", 6, 206);
+    add("F3 960x720", 6, 194);
+    add("F4 1280x960", 6, 182);
+    add("F5 CASTLE", 6, 158);
+    add("F6 BRICKOLD2", 6, 146);
+    add("F7 MIRKEL", 6, 134);
+    add("F8 4_SW", 6, 122);
+    add("F9 BRICKOLD3", 6, 110);
 
-        // Rows 6..17 belong to the credit line alone: it is there, in one line.
-        PixelSet credit = WhitePixels(6, 17);
-        EXPECT_GT(credit.size(), 50u);
-        for (const auto& [x, y] : credit) {
-            ASSERT_GE(x, 9);
-            ASSERT_LT(x, 319) << "the credit line runs into the frame";
-        }
-        expected.insert(credit.begin(), credit.end());
-
-        PixelSet white = WhitePixels();
-        EXPECT_EQ(white, expected);
-        // Elsewhere the backdrop is untouched.
-        for (int p = 0; p < ScreenPixelCount; p++) {
-            if (white.count({p % 320, p / 320})) continue;
-            ASSERT_EQ(0, std::memcmp(ScreenPixels + p * 4, BackdropPixels + p * 4, 4)) << "pixel " << p;
-        }
+    // Rows 6..17 belong to the credit line alone: it is there, in one line.
+    PixelSet credit = WhitePixels(6, 17);
+    EXPECT_GT(credit.size(), 50u);
+    for (const auto& [x, y] : credit) {
+        ASSERT_GE(x, 9);
+        ASSERT_LT(x, 319) << "the credit line runs into the frame";
     }
+    expected.insert(credit.begin(), credit.end());
+
+    PixelSet white = WhitePixels();
+    EXPECT_EQ(white, expected);
+    // Elsewhere the backdrop is untouched.
+    for (int p = 0; p < ScreenPixelCount; p++) {
+        if (white.count({p % 320, p / 320})) continue;
+        ASSERT_EQ(0, std::memcmp(ScreenPixels + p * 4, BackdropPixels + p * 4, 4)) << "pixel " << p;
+    }
+
+    // A finger on the page leaves the key lines out: the title, position, view and credit lines stay in place.
+    hudKeyLinesShown = false;
+    DrawHudOverBackdrop();
+    PixelSet touched = credit;
+    for (const auto& [text, x, y] : {std::tuple<const char*, int, int>{"SX=100,SY=100,SZ=100 Light=17", 9, 42},
+                                     {"OpenGL 320x240 viewport scaning.", 9, 30},
+                                     {"block=0 view=12", 9, 54},
+                                     {"VIZARAD001", 6, 239}})
+        for (const auto& pixel : LinePixels(text, x, y)) touched.insert(pixel);
+    EXPECT_EQ(WhitePixels(), touched);
 }
 
 TEST(Hud, TheTitleSitsInsideTheBluePanel) {
