@@ -6,7 +6,9 @@ kept from it, F12 downloads the picture, a save outlives a reload of the
 page and loads back, Esc ends the explorer with a line on the page and Enter
 starts it again; the picture is whole device pixels at any pixel ratio and
 fits the view; after one visit the page plays offline; on a phone, touch
-alone looks, walks, teleports and shows the help.
+alone looks, walks, teleports and shows the help, the page laid out for the
+screen with buttons that light while held, each finger its own, and Save
+acting only when held, Finish now completing it.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
