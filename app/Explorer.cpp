@@ -163,7 +163,7 @@ bool ActOnCommandKeys() {
     // Windows it is the system's key, never recorded).
     const bool helpKeyPressed = TakeKeyPress('H');
     if (TakeKeyPress(KeyF10) || helpKeyPressed) helpShown = !helpShown;
-    if (TakeKeyPress('U')) hudShown = !hudShown;
+    if (TakeKeyPress('U')) ToggleHud();
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();
     return true;

@@ -194,6 +194,13 @@ TEST(CommandKeys, HAndF10ToggleTheHelpAndUTheHudOncePerPress) {
     EXPECT_FALSE(helpShown);
     press('U');
     EXPECT_TRUE(hudShown);
+    // A finger on the page leaves the HUD's key lines out; U brings them back, then hides the HUD.
+    HandleWindowEvent({WindowTouched, 0, 0, 0, false, false});
+    EXPECT_FALSE(hudKeyLinesShown);
+    press('U');
+    EXPECT_TRUE(hudShown && hudKeyLinesShown);
+    press('U');
+    EXPECT_FALSE(hudShown);
 }
 
 // What a key that acts once per press has done, as one flag.

@@ -50,6 +50,7 @@ void ResetProgramState() {
     helpShown = false;
     mapEscapePressed = false;
     hudShown = true;
+    hudKeyLinesShown = true;
     displayRefreshRate = 60;
     quitPosted = false;
     touchUsed = false;
