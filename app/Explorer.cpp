@@ -164,7 +164,7 @@ bool ActOnCommandKeys() {
     // Windows it is the system's key, never recorded).
     const bool helpKeyPressed = TakeKeyPress('H');
     if (TakeKeyPress(KeyF10) || helpKeyPressed) helpShown = !helpShown;
-    if (TakeKeyPress('U')) hudShown = !hudShown;
+    if (TakeKeyPress('U')) ToggleHud();
     if (TakeKeyPress('N')) automapShown = !automapShown;
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     ForgetKeyTaps();

@@ -5,6 +5,16 @@
 
 bool helpShown = false;
 
+// In a page, the keys that do nothing there (a page has no window to move)
+// are listed in grey, saying so.
+#ifdef __EMSCRIPTEN__
+constexpr bool InPage = true;
+#else
+constexpr bool InPage = false;
+#endif
+constexpr std::string_view KeysIdleInPage = "M";
+constexpr std::string_view IdleInPage = "does nothing in a page";
+
 // Darkens every colour of the picture to a quarter, so that the rows (and
 // not the HUD beneath them) stand out.
 static void DimPicture() {
@@ -17,15 +27,21 @@ static void DimPicture() {
 }
 
 void DrawHelpPanel() {
+    // The HUD's lines are not drawn under the panel: the picture again
+    // without them (they come back with the next frame that has no panel).
+    RestoreBackdrop();
+    CompositeScene();
     DimPicture();
     int32_t y = HelpTopY;
     for (const KeyDescription& row : KeyDescriptions) {
+        const bool idle = InPage && row.keys == KeysIdleInPage;
         const std::string_view names = padState.connected ? row.pad : touchUsed ? row.touch : row.keys;
         const std::string_view keys = names.empty() ? row.keys : names;
+        const std::string_view effect = idle ? IdleInPage : row.effect;
         FormatTextLine("%.*s", static_cast<int>(keys.size()), keys.data());
-        if (names.empty()) DrawTextLine(HelpKeysX, y, 128, 128, 128);
+        if (names.empty() || idle) DrawTextLine(HelpKeysX, y, 128, 128, 128);
         else DrawTextLine(HelpKeysX, y, 255, 255, 0);
-        FormatTextLine("%.*s", static_cast<int>(row.effect.size()), row.effect.data());
+        FormatTextLine("%.*s", static_cast<int>(effect.size()), effect.data());
         DrawTextLine(HelpEffectX, y, 255, 255, 255);
         y -= HelpLineStep;
     }

@@ -45,7 +45,7 @@ constexpr KeyDescription KeyDescriptions[] = {
     {"M", "", "", "move the window to the mouse"},
     {"Ctrl+S/L", "", "Save Load", "save / load map/0.map"},
     {HelpKeyNames, "Start", "H", "this help on / off"},
-    {"U", "", "", "HUD text on / off"},
+    {"U", "", "HUD", "HUD text on / off"},
     {"N", "Back", "Map", "map of this level on / off"},
     {"Tab", "", "", "capture the pointer to look"},
     {"Esc", "", "", "quit"},
@@ -78,9 +78,11 @@ static_assert(KeyDescriptionsFit(), "the key help fits the 320 x 240 picture");
 // key) turns it on and off.
 extern bool helpShown;
 
-// Draws the panel over ScreenPixels: the picture dimmed to a quarter, and each
+// Draws the panel over ScreenPixels: the picture without the HUD's lines
+// (composited again from the frame's read-back) dimmed to a quarter, and each
 // row of KeyDescriptions, the keys in yellow and what they do in white. While
 // a gamepad is connected, the pad's names stand in the keys' column, and once
 // a finger has touched the page, the touch controls' names; the rows the pad
-// or touch has none for keep their keys, in grey.
+// or touch has none for keep their keys, in grey. In a page, the keys that do
+// nothing there are grey too, and say so.
 void DrawHelpPanel();

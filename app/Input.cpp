@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/Hud.h"
 #include "screen/Screen.h"
 #include "sys/Time.h"
 
@@ -109,7 +110,11 @@ bool RecordInputEvent(const WindowEvent& event) {
         pointerMotionX += event.x;
         pointerMotionY += event.y;
         return true;
-    case WindowTouched: touchUsed = true; return true;
+    case WindowTouched:
+        // The first touch leaves the HUD's desktop key lines out.
+        if (!touchUsed) hudKeyLinesShown = false;
+        touchUsed = true;
+        return true;
     // The buttons are polled, as held keys.
     case WindowButtonDown:
     case WindowButtonUp: return true;

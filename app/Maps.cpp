@@ -4,7 +4,9 @@
 // no event meanwhile, though the pauses keep answering the desktop and watch
 // for Escape. The outcome, good or bad, is then held on the screen for two
 // seconds. Escape cuts a save short of its pauses (the map is still written
-// whole) and stops a load (the world is put back); either then quits.
+// whole) and stops a load (the world is put back); either then quits. The
+// page's "Finish now" (KeyFinishMap) cuts either short of its pauses, and the
+// program goes on. Each line is repeated on the page's status line.
 #include "app/Maps.h"
 
 #include <algorithm>
@@ -30,6 +32,8 @@ static const char* progressLine = "";
 // Chunks the operation under way has moved so far.
 static int32_t chunksMoved = 0;
 bool mapEscapePressed = false;
+// Whether the page's "Finish now" was pressed during the operation under way.
+static bool mapFinishPressed = false;
 // Whether the operation under way is a save (which Escape hurries) or a load
 // (which Escape stops).
 static bool savingMap = false;
@@ -42,6 +46,7 @@ static void DrawMapLine(const char* line) {
 
 // Shows the outcome over a fresh frame and holds it for the user to read.
 static void ShowMapOutcome(const char* message) {
+    PlatformRepeatNotice(message, false);
     RunFrame();
     DrawMapLine(message);
     PresentScreen();
@@ -88,19 +93,26 @@ static bool EscapeSeen() {
     return mapEscapePressed;
 }
 
-// A pause that ends early when Escape goes down.
+// Whether the page's "Finish now" has been pressed since the operation began.
+static bool FinishSeen() {
+    if (IsKeyHeld(KeyFinishMap)) mapFinishPressed = true;
+    return mapFinishPressed;
+}
+
+// A pause that ends early when Escape (or the page's "Finish now") goes down.
 static void PauseWatchingEscape(int32_t milliseconds) {
-    if (PlatformWaitAnswering(milliseconds, KeyEscape)) mapEscapePressed = true;
+    if (PlatformWaitAnswering(milliseconds, KeyEscape) && !FinishSeen()) mapEscapePressed = true;
 }
 
 // Between chunks: a frame before each (presented with the progress line and
 // bar while the first volume moves; after that only the bar moves on), a
 // pause after each and after the last.
 // Once Escape is seen, a save goes on without frames or pauses and a load
-// stops.
+// stops; once "Finish now" is, either goes on without them.
 static bool ShowMapProgress(MapStage stage, bool firstVolume) {
     if (stage == MapChunkMoved) chunksMoved++;
     if (EscapeSeen()) return savingMap;
+    if (FinishSeen()) return true;
     switch (stage) {
     case MapChunkStarting:
         RunFrame();
@@ -150,6 +162,7 @@ static void ShowMapOutcomeOf(MapOutcome outcome, const char* doneLine, const cha
         std::fprintf(stderr, "talvox: %s\n", line);
     }
     if (!mapEscapePressed) ShowMapOutcome(outcome == MapDone ? doneLine : line);
+    else PlatformRepeatNotice("", false);
 }
 
 // Begins a save or load: no chunk moved, Escape not pressed.
@@ -157,7 +170,9 @@ static void BeginMapOperation(const char* line, bool saving) {
     progressLine = line;
     chunksMoved = 0;
     mapEscapePressed = false;
+    mapFinishPressed = false;
     savingMap = saving;
+    PlatformRepeatNotice(line, true);
 }
 
 void SaveMap(int32_t n) {

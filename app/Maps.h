@@ -23,12 +23,14 @@ extern bool mapEscapePressed;
 // Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
 // or why it failed ("Saving failed: no map folder", also on stderr). Escape
 // during it writes the rest of the map at once, as safely, and shows nothing
-// after (mapEscapePressed).
+// after (mapEscapePressed); the page's "Finish now" (KeyFinishMap) writes the
+// rest at once and shows the outcome, and the program goes on.
 void SaveMap(int32_t n);
 // Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or why
 // it failed ("Loading failed: no map saved", also on stderr). Escape during
 // it stops the load, leaving the world as it was, and shows nothing after
-// (mapEscapePressed).
+// (mapEscapePressed); "Finish now" reads the rest at once, and the program
+// goes on.
 void LoadMap(int32_t n);
 // Draws the progress bar into ScreenPixels: outlined in yellow, its inside
 // filled from the left by moved out of total parts.

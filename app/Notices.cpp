@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/Platform.h"
 #include "screen/Font.h"
 #include "sys/Time.h"
 
@@ -35,6 +36,7 @@ static const char* NoticeBreakOf(const char* text) {
 int32_t NoticeLinesOf(const char* text) { return NoticeBreakOf(text) ? 2 : 1; }
 
 void ShowNotice(const char* text, int32_t milliseconds) {
+    PlatformRepeatNotice(text, false);
     const char* colon = NoticeBreakOf(text);
     if (!colon) {
         AddNoticeLine(text, milliseconds);

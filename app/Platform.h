@@ -108,9 +108,14 @@ int32_t PlatformRefreshRate();
 // the platform keeps answering the desktop (so the window is never shown as
 // not responding); the events that come meanwhile wait for the main loop.
 // With a stopKey (our key code; 0 for none) it returns early, true, as soon
-// as that key is held or its press waits among those events; false when the
-// time ran out.
+// as that key, or KeyFinishMap (the page's "Finish now"), is held or its
+// press waits among those events; false when the time ran out.
 bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
+// When the program shows a notice or a save's or load's line: the page
+// repeats text in its status line, where screen readers announce it, and
+// while mapUnderWay offers its control that finishes the save or load; the
+// desktop backends do nothing.
+void PlatformRepeatNotice(const char* text, bool mapUnderWay);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width

@@ -38,6 +38,12 @@ else()
   add_executable(talvox_make_icon tools/MakeIcon.cpp)
   target_link_libraries(talvox_make_icon PRIVATE talvox_bitmaps)
   target_include_directories(talvox_make_icon SYSTEM PRIVATE ${TALVOX_STB_INCLUDE_DIR})
+  # zlib, where there is one, compresses the icons better than stb alone.
+  find_package(ZLIB QUIET)
+  if(ZLIB_FOUND)
+    target_compile_definitions(talvox_make_icon PRIVATE TALVOX_ICON_ZLIB)
+    target_link_libraries(talvox_make_icon PRIVATE ZLIB::ZLIB)
+  endif()
   set(TALVOX_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
   file(MAKE_DIRECTORY ${TALVOX_ICON_DIR})
   add_custom_command(

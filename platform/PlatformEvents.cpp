@@ -8,6 +8,7 @@
 #include <cmath>
 #include <deque>
 
+#include "app/KeyCodes.h"
 #include "sys/Time.h"
 
 static std::deque<WindowEvent> pendingEvents;
@@ -34,7 +35,9 @@ bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         PumpPlatformEvents();
-        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey))) return true;
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey) || PlatformKeyHeld(KeyFinishMap) ||
+                             KeyDownQueued(KeyFinishMap)))
+            return true;
         const double left = end - SysMilliseconds();
         if (left <= 0.0) return false;
         SysSleep(std::min(answerEveryMilliseconds, static_cast<int32_t>(std::ceil(left))));

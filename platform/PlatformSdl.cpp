@@ -317,6 +317,9 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
 
+// The window shows notices in its picture; there is no other line to repeat them on.
+void PlatformRepeatNotice(const char*, bool) {}
+
 bool PlatformCapturePointer(bool captured) {
     if (!sdlWindow) return false;
     if (captured == pointerHeld) return pointerHeld;

@@ -20,6 +20,9 @@
 // The canvas every event is taken from; a fresh one stands in its place each
 // time the window opens, so that each window has a fresh context.
 static const char* const CanvasTarget = "#canvas";
+// Where a finger looks: the stage, the picture and the black around it (the
+// touch controls stand beside it, not in it).
+static const char* const StageTarget = "#stage";
 
 static EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webContext = 0;
 // Keys and buttons held, by our key code, as the browser's events said.
@@ -46,7 +49,8 @@ static long lookingFingerX = 0, lookingFingerY = 0;
 static int32_t swapsBegun = 0;
 
 // The page's touch controls (index.html's buttons, by id) and the keys each
-// holds while touched: the walk, the step, and the keys' own buttons.
+// holds while touched: the walk, the step, the keys' own buttons, and
+// "Finish now", shown while a save or load is under way.
 struct TouchControl {
     const char* id;
     int32_t key;
@@ -64,8 +68,10 @@ static const TouchControl TouchControls[] = {
     {"picture", KeyF12, false},
     {"radius-down", KeyOpenBracket, false},
     {"radius-up", KeyCloseBracket, false},
+    {"hud", 'U', false},
     {"save", 'S', true},
     {"load", 'L', true},
+    {"finish", KeyFinishMap, false},
 };
 constexpr int TouchControlCount = sizeof TouchControls / sizeof TouchControls[0];
 static int32_t touchPressedAt[TouchControlCount] = {};
@@ -78,13 +84,18 @@ static bool releaseDue[TouchControlCount] = {};
 // clang-format off
 
 // Replaces the canvas with a fresh one, focusable and without a context
-// menu (FitCanvas sizes it), and focuses it.
+// menu (FitCanvas sizes it), and focuses it. A mouse button pressed on it
+// captures the pointer, so that its release reaches the canvas wherever in
+// the page it lands.
 EM_JS(void, MakeFreshCanvas, (const char* title), {
     const old = document.getElementById("canvas");
     const canvas = document.createElement("canvas");
     canvas.id = "canvas";
     canvas.tabIndex = 0;
     canvas.oncontextmenu = function(event) { event.preventDefault(); };
+    canvas.onpointerdown = function(event) {
+        if (event.pointerType === "mouse" && !document.pointerLockElement) canvas.setPointerCapture(event.pointerId);
+    };
     old.replaceWith(canvas);
     if (Module["canvas"]) Module["canvas"] = canvas;
     document.title = UTF8ToString(title);
@@ -94,11 +105,12 @@ EM_JS(void, MakeFreshCanvas, (const char* title), {
 // Fits the canvas to the screen's pixels and the page: each picture pixel a
 // whole number of device pixels. In the page, its pixels are 320 x 240 times
 // the largest whole zoom that is no more than the asked window's scale in
-// device pixels and fits the stage (the page's area for the picture, at least
-// zoom 1), shown at that many device pixels (its CSS size is its pixels over
-// the device pixel ratio) and centred in the stage on a whole device pixel. Fullscreen, once the browser has made it so, its
-// pixels are the whole element's in device pixels. Returns its width times
-// 65536 plus its height.
+// device pixels and fits the page's area for the picture (#area in the stage,
+// at least zoom 1), shown at that many device pixels (its CSS size is its
+// pixels over the device pixel ratio) and centred in the area on a whole
+// device pixel, or at its bottom where the area's data-align says "bottom".
+// Fullscreen, once the browser has made it so, its pixels are the whole
+// element's in device pixels. Returns its width times 65536 plus its height.
 EM_JS(int, FitCanvas, (int askedWidth, int askedHeight, int covered), {
     const canvas = document.getElementById("canvas");
     const ratio = window.devicePixelRatio || 1;
@@ -108,15 +120,20 @@ EM_JS(int, FitCanvas, (int askedWidth, int askedHeight, int covered), {
         height = Math.max(1, Math.round(canvas.clientHeight * ratio));
     } else if (!covered) {
         const stage = document.getElementById("stage") || document.body;
+        const area = document.getElementById("area") || stage;
         const asked = Math.max(1, Math.round(askedWidth / 320 * ratio), Math.round(askedHeight / 240 * ratio));
-        const fits = Math.min(Math.floor(stage.clientWidth * ratio / 320), Math.floor(stage.clientHeight * ratio / 240));
+        const fits = Math.min(Math.floor(area.clientWidth * ratio / 320), Math.floor(area.clientHeight * ratio / 240));
         const zoom = Math.max(1, Math.min(asked, fits));
         width = 320 * zoom;
         height = 240 * zoom;
-        // Centred on whole device pixels too, so that no pixel straddles two.
+        // Placed on whole device pixels too, so that no pixel straddles two.
+        const box = area.getBoundingClientRect(), around = stage.getBoundingClientRect();
+        const x = Math.round((box.left - around.left) * ratio), y = Math.round((box.top - around.top) * ratio);
+        const below = area.dataset && area.dataset.align === "bottom";
+        const down = below ? Math.floor(area.clientHeight * ratio) - height : Math.floor((area.clientHeight * ratio - height) / 2);
         canvas.style.position = "absolute";
-        canvas.style.left = Math.floor((stage.clientWidth * ratio - width) / 2) / ratio + "px";
-        canvas.style.top = Math.floor((stage.clientHeight * ratio - height) / 2) / ratio + "px";
+        canvas.style.left = (x + Math.floor((area.clientWidth * ratio - width) / 2)) / ratio + "px";
+        canvas.style.top = (y + down) / ratio + "px";
         canvas.style.width = width / ratio + "px";
         canvas.style.height = height / ratio + "px";
     }
@@ -145,6 +162,20 @@ EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
             resolve();
         });
     });
+});
+
+// Repeats a notice of the program on the page's status line (a polite live
+// region), and shows the "Finish now" control while a save or load is under
+// way (the page lays itself out again when it shows or hides).
+EM_JS(void, RepeatNoticeOnPage, (const char* text, int mapUnderWay), {
+    const status = document.getElementById("status");
+    const line = UTF8ToString(text);
+    if (status && line) status.textContent = line;
+    const finish = document.getElementById("finish");
+    if (finish && finish.hidden !== !mapUnderWay) {
+        finish.hidden = !mapUnderWay;
+        if (window.talvoxLayOut) window.talvoxLayOut();
+    }
 });
 
 // Says text on the page's status line, where it stays when the explorer ends.
@@ -198,7 +229,11 @@ EM_JS(int, ReadGamepad, (float* values), {
 // Shows the page's touch controls on a touch screen: one without a fine
 // pointer, or once a finger has touched the page.
 EM_JS(void, ShowTouchControlsOnTouch, (), {
-    const show = function() { document.body.classList.add("touch"); };
+    const show = function() {
+        if (document.body.classList.contains("touch")) return;
+        document.body.classList.add("touch");
+        if (window.talvoxLayOut) window.talvoxLayOut();
+    };
     if (!matchMedia("(any-pointer: fine)").matches || matchMedia("(pointer: coarse)").matches) show();
     // Once a page, whichever window or start of the program asks.
     if (window.talvoxWatchesTouch) return;
@@ -209,22 +244,54 @@ EM_JS(void, ShowTouchControlsOnTouch, (), {
 });
 
 // Makes the page's button id a touch control: touched, it calls
-// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0. It
+// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0,
+// and is marked held (class "held") meanwhile. A control with data-hold
+// (Save, Load) acts only once held for half a second, its progress shown
+// (class "arming"), and then as a tap; let go sooner, it says its data-hold
+// on the status line instead. The press captures its pointer, so that a
+// finger or a mouse button let go off the control lets go all the same. It
 // takes neither the focus nor the touch's default actions (a click, a zoom,
 // a menu), and gives the canvas the keys when it has not got them.
 EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     const button = document.getElementById(UTF8ToString(id));
     if (!button) return;
-    const press = function(down) {
-        return function(event) {
-            event.preventDefault();
-            const canvas = document.getElementById("canvas");
-            if (down && canvas && document.activeElement !== canvas) canvas.focus();
-            _TalvoxTouchControl(index, down);
-        };
+    const hint = button.dataset.hold;
+    let arming = 0;
+    button.onpointerdown = function(event) {
+        event.preventDefault();
+        const canvas = document.getElementById("canvas");
+        if (canvas && document.activeElement !== canvas) canvas.focus();
+        // A pointer no longer active (an event made by a script) has none to capture.
+        try {
+            button.setPointerCapture(event.pointerId);
+        } catch (error) {}
+        button.classList.add("held");
+        if (!hint) {
+            _TalvoxTouchControl(index, 1);
+            return;
+        }
+        button.classList.add("arming");
+        clearTimeout(arming);
+        arming = setTimeout(function() {
+            arming = 0;
+            button.classList.remove("arming");
+            _TalvoxTouchControl(index, 1);
+            _TalvoxTouchControl(index, 0);
+        }, 500);
     };
-    button.onpointerdown = press(1);
-    button.onpointerup = button.onpointercancel = press(0);
+    button.onpointerup = button.onpointercancel = button.onlostpointercapture = function(event) {
+        event.preventDefault();
+        if (!button.classList.contains("held")) return;
+        button.classList.remove("held", "arming");
+        if (!hint) {
+            _TalvoxTouchControl(index, 0);
+        } else if (arming) {
+            clearTimeout(arming);
+            arming = 0;
+            const status = document.getElementById("status");
+            if (status) status.textContent = hint;
+        }
+    };
     const keep = function(event) { event.preventDefault(); };
     button.onmousedown = button.oncontextmenu = keep;
     button.ontouchstart = keep;
@@ -339,6 +406,15 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     }
 }
 
+// Whether a touch control held now holds key (with Ctrl, KeyControl too).
+static bool TouchHoldsKey(int32_t key) {
+    for (int index = 0; index < TouchControlCount; index++)
+        if (touchHeld[index] &&
+            (TouchControls[index].key == key || (key == KeyControl && TouchControls[index].withControl)))
+            return true;
+    return false;
+}
+
 // A touch control touched (down 1) or let go (0): its keys go down and up as
 // the keyboard's would. Let go before a pass has seen it held, it is let go
 // at the next swap, so that a quick tap on a held key (T) still acts.
@@ -366,15 +442,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE void TalvoxTouchControl(int index, int down) {
         return;
     }
     touchHeld[index] = false;
-    keysHeld[control.key] = false;
-    QueueWindowEvent({WindowKeyUp, control.key, 0, 0, false, false});
-    if (control.withControl) {
+    // Another finger may hold the same key on another control (S on Walk
+    // back and on Save): it stays held.
+    if (!TouchHoldsKey(control.key)) {
+        keysHeld[control.key] = false;
+        QueueWindowEvent({WindowKeyUp, control.key, 0, 0, false, false});
+    }
+    if (control.withControl && !TouchHoldsKey(KeyControl)) {
         keysHeld[KeyControl] = false;
         QueueWindowEvent({WindowKeyUp, KeyControl, 0, 0, false, false});
     }
 }
 
-// A finger on the picture: the first looks, by its motion from where it
+// A finger on the stage (the picture or the black around it): the first
+// looks, by its motion from where it
 // touched (so the view does not jump), as the captured pointer does; others
 // are ignored. The page neither scrolls nor zooms under it, and makes no
 // mouse events of it (which would walk).
@@ -447,16 +528,24 @@ static EM_BOOL OnFullscreen(int, const EmscriptenFullscreenChangeEvent* event, v
     return EM_FALSE;
 }
 
+// Sets (or with nullptr removes) the stage's touch callback. The stage
+// outlives the canvas and the program, so that a window opened again, or a
+// program started again, would otherwise hear each touch once more.
+static void ListenToStage(em_touch_callback_func callback) {
+    emscripten_set_touchstart_callback(StageTarget, nullptr, EM_FALSE, callback);
+    emscripten_set_touchmove_callback(StageTarget, nullptr, EM_FALSE, callback);
+    emscripten_set_touchend_callback(StageTarget, nullptr, EM_FALSE, callback);
+    emscripten_set_touchcancel_callback(StageTarget, nullptr, EM_FALSE, callback);
+}
+
 static void ListenToCanvas() {
     emscripten_set_keydown_callback(CanvasTarget, nullptr, EM_FALSE, OnKey);
     emscripten_set_keyup_callback(CanvasTarget, nullptr, EM_FALSE, OnKey);
     emscripten_set_mousemove_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
     emscripten_set_mousedown_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
     emscripten_set_mouseup_callback(CanvasTarget, nullptr, EM_FALSE, OnMouse);
-    emscripten_set_touchstart_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
-    emscripten_set_touchmove_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
-    emscripten_set_touchend_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
-    emscripten_set_touchcancel_callback(CanvasTarget, nullptr, EM_FALSE, OnTouch);
+    ListenToStage(nullptr);
+    ListenToStage(OnTouch);
     for (int index = 0; index < TouchControlCount; index++) ListenToTouchControl(TouchControls[index].id, index);
     ShowTouchControlsOnTouch();
     emscripten_set_focus_callback(CanvasTarget, nullptr, EM_FALSE, OnFocus);
@@ -529,6 +618,7 @@ void PlatformCloseWindow() {
         emscripten_webgl_destroy_context(webContext);
     }
     webContext = 0;
+    ListenToStage(nullptr);
     displayCovered = false;
     std::fill(std::begin(keysHeld), std::end(keysHeld), false);
     std::fill(std::begin(touchHeld), std::end(touchHeld), false);
@@ -600,6 +690,8 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 }
 
 void PlatformShowCursor() {}
+
+void PlatformRepeatNotice(const char* text, bool mapUnderWay) { RepeatNoticeOnPage(text, mapUnderWay ? 1 : 0); }
 
 bool PlatformCapturePointer(bool captured) {
     if (webContext <= 0) return false;

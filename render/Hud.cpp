@@ -1,5 +1,6 @@
 // The HUD: the title and the key help down the left of the picture, and the
-// status lines (cell value, position, credit) at the bottom, all in white.
+// status lines (cell value, position, credit) at the bottom, all in white;
+// without the key help where a finger has touched the page.
 #include "render/Hud.h"
 
 #include "render/Automap.h"
@@ -8,6 +9,7 @@
 #include "world/WorldState.h"
 
 bool hudShown = true;
+bool hudKeyLinesShown = true;
 
 // One fixed line of the key help and where it is drawn.
 struct HudLabel {
@@ -48,8 +50,15 @@ void DrawHud() {
         DrawHudLine(9, 18);
     }
     if (PlayerCellShown()) {
-        FormatTextLine("block=%d view=%d 1-2, T, L,[] and click", DungeonMap[CellIndex(SX, SY, SZ)], viewRadius);
+        FormatTextLine(hudKeyLinesShown ? "block=%d view=%d 1-2, T, L,[] and click" : "block=%d view=%d",
+                       DungeonMap[CellIndex(SX, SY, SZ)], viewRadius);
         DrawHudLine(9, 54);
+    }
+    if (!hudKeyLinesShown) {
+        // The title alone, in its place.
+        FormatTextLine("%.10s", HudLabels[0].text);
+        DrawHudLine(HudLabels[0].x, HudLabels[0].y);
+        return;
     }
     for (const HudLabel& label : HudLabels) {
         FormatTextLine("%s", label.text);
@@ -57,4 +66,13 @@ void DrawHud() {
         // Over the map, the title alone of the key help.
         if (automapShown) break;
     }
+}
+
+void ToggleHud() {
+    if (hudShown && !hudKeyLinesShown) {
+        hudKeyLinesShown = true;
+        return;
+    }
+    hudShown = !hudShown;
+    hudKeyLinesShown = true;
 }

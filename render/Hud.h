@@ -5,7 +5,15 @@
 // only the world over the backdrop (U turns it off and on).
 extern bool hudShown;
 
+// Whether the HUD's lines naming desktop keys are drawn with the rest: the
+// window sizes and textures, the title's "(ESC CLOSE) (MOVE WITH M)" and the
+// block line's keys; true at start-up. A finger on the page turns them off.
+extern bool hudKeyLinesShown;
+
 // Draws the HUD lines into ScreenPixels, white, in their fixed places, while
 // hudShown; otherwise leaves the picture as it is. Over the automap only the
 // title, the position line and the block and view line.
 void DrawHud();
+// U: brings the key lines back where they are off, else turns the HUD off or
+// on (with its key lines).
+void ToggleHud();

@@ -31,7 +31,8 @@ rm -rf "$dist"
 mkdir -p "$dist/bmp_cube"
 cp web/index.html web/manifest.webmanifest "$build/wasm/run/talvox.js" "$build/wasm/run/talvox.wasm" "$dist/"
 cp "$build/host/run/bmp_cube/"*.bmp "$dist/bmp_cube/"
-step "$build/host/talvox_make_icon" "$build/host/run" "$dist" 192 512
+# The icons as pixel art, drawn 64 pixels across and scaled up: a few KB each.
+step "$build/host/talvox_make_icon" "$build/host/run" "$dist" --drawn 64 192 512
 # The version names the cache the service worker keeps these files in: a
 # build whose files differ in any byte gets a cache of its own.
 files=$(cd "$dist" && find . -type f | LC_ALL=C sort | sed 's|^\./||')

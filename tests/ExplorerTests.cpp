@@ -195,6 +195,13 @@ TEST(CommandKeys, HAndF10ToggleTheHelpUTheHudAndNTheMapOncePerPress) {
     EXPECT_FALSE(helpShown);
     press('U');
     EXPECT_TRUE(hudShown);
+    // A finger on the page leaves the HUD's key lines out; U brings them back, then hides the HUD.
+    HandleWindowEvent({WindowTouched, 0, 0, 0, false, false});
+    EXPECT_FALSE(hudKeyLinesShown);
+    press('U');
+    EXPECT_TRUE(hudShown && hudKeyLinesShown);
+    press('U');
+    EXPECT_FALSE(hudShown);
     press('N');
     EXPECT_TRUE(automapShown);
     press('N');

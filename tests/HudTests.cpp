@@ -119,6 +119,17 @@ TEST(Hud, DrawsEveryLineInItsPlaceAndNothingElse) {
         if (white.count({p % 320, p / 320})) continue;
         ASSERT_EQ(0, std::memcmp(ScreenPixels + p * 4, BackdropPixels + p * 4, 4)) << "pixel " << p;
     }
+
+    // A finger on the page leaves the key lines out: the title, position, view and credit lines stay in place.
+    hudKeyLinesShown = false;
+    DrawHudOverBackdrop();
+    PixelSet touched = credit;
+    for (const auto& [text, x, y] : {std::tuple<const char*, int, int>{"SX=100,SY=100,SZ=100 Light=17", 9, 42},
+                                     {"OpenGL 320x240 viewport scaning.", 9, 30},
+                                     {"block=0 view=12", 9, 54},
+                                     {"VIZARAD001", 6, 239}})
+        for (const auto& pixel : LinePixels(text, x, y)) touched.insert(pixel);
+    EXPECT_EQ(WhitePixels(), touched);
 }
 
 TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
@@ -341,7 +352,9 @@ TEST(Hud, TheHelpPanelListsEveryKeyOverThePictureDimmedToAQuarter) {
         ResetProgramState();
         padState.connected = mode == 1;
         touchUsed = mode == 2;
-        RestoreBackdrop();
+        // Over a frame whose scene is empty, its HUD drawn: the panel hides the HUD.
+        for (int p = 0; p < ScreenPixelCount; p++) std::memcpy(ReadbackPixels + p * 4, clearColourKey, 3);
+        DrawHudOverBackdrop();
         DrawHelpPanel();
         PixelSet keys, greyKeys, effects;
         for (int32_t row = 0; row < KeyDescriptionCount; row++) {

@@ -3,14 +3,35 @@
 // stone and the old brick, read from the bitmaps the texture maker wrote, each
 // side darker than the top as the light comes from above. Outside the cube
 // the icon is transparent; edges are smoothed by 4 x 4 samples per pixel.
-// Usage: talvox_make_icon <data folder holding bmp_cube/> <output folder> [side ...]
+// Usage: talvox_make_icon <data folder holding bmp_cube/> <output folder>
+//                         [--drawn <pixels>] [side ...]
 //   writes <output folder>/talvox-<side>.png for each side in pixels: 48 and
-//   256 when none is given (the package's), 192 and 512 for the page.
+//   256 when none is given (the package's), 192 and 512 for the page. With
+//   --drawn, each is drawn that many pixels across and scaled up by a whole
+//   factor, as pixel art, which compresses to a few KB (the page's).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#ifdef TALVOX_ICON_ZLIB
+// zlib's deflate at its best, where the build found zlib: the page's icons
+// come out at about half the size stb's own deflate gives.
+#include <zlib.h>
+
+static unsigned char* CompressWithZlib(unsigned char* data, int length, int* outLength, int) {
+    uLongf size = compressBound(static_cast<uLong>(length));
+    unsigned char* out = static_cast<unsigned char*>(std::malloc(size));
+    if (out && compress2(out, &size, data, static_cast<uLong>(length), Z_BEST_COMPRESSION) != Z_OK) {
+        std::free(out);
+        return nullptr;
+    }
+    *outLength = static_cast<int>(size);
+    return out;
+}
+#define STBIW_ZLIB_COMPRESS CompressWithZlib
+#endif
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -58,9 +79,9 @@ static bool CubeColour(const TextureImage* faces, double dx, double dy, double e
     return false;
 }
 
-// Draws the icon side x side as RGBA, top row first.
-static std::vector<uint8_t> DrawIcon(const TextureImage* faces, int side) {
-    const int samples = 4;
+// Draws the icon side x side as RGBA, top row first, each pixel from
+// samples x samples points.
+static std::vector<uint8_t> DrawIcon(const TextureImage* faces, int side, int samples) {
     const double edge = 0.47 * side, centre = 0.5 * side;
     std::vector<uint8_t> rgba(static_cast<size_t>(side) * side * 4, 0);
     for (int y = 0; y < side; y++)
@@ -83,16 +104,42 @@ static std::vector<uint8_t> DrawIcon(const TextureImage* faces, int side) {
     return rgba;
 }
 
+// An icon drawn as pixel art takes each pixel from one point, as the
+// program's pictures do: fewer colours, and far fewer bytes once compressed.
+constexpr int DrawnSamples = 1;
+
+// The icon drawn drawn x drawn and scaled up to side x side, each pixel a
+// block of side / drawn pixels (side a multiple of drawn).
+static std::vector<uint8_t> ScaleUp(const std::vector<uint8_t>& small, int drawn, int side) {
+    const int factor = side / drawn;
+    std::vector<uint8_t> rgba(static_cast<size_t>(side) * side * 4);
+    for (int y = 0; y < side; y++)
+        for (int x = 0; x < side; x++)
+            for (int c = 0; c < 4; c++)
+                rgba[(static_cast<size_t>(y) * side + x) * 4 + c] =
+                    small[(static_cast<size_t>(y / factor) * drawn + x / factor) * 4 + c];
+    return rgba;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: talvox_make_icon <data folder> <output folder> [side ...]\n");
+        std::fprintf(stderr, "usage: talvox_make_icon <data folder> <output folder> [--drawn <pixels>] [side ...]\n");
         return 2;
     }
+    int first = 3, drawn = 0;
+    if (argc >= 5 && std::string(argv[3]) == "--drawn") {
+        drawn = std::atoi(argv[4]);
+        first = 5;
+    }
     std::vector<int> sides;
-    for (int i = 3; i < argc; i++) {
+    for (int i = first; i < argc; i++) {
         const int side = std::atoi(argv[i]);
         if (side < 16 || side > 1024) {
             std::fprintf(stderr, "talvox_make_icon: a side of 16 to 1024 pixels, not %s\n", argv[i]);
+            return 2;
+        }
+        if (drawn > 0 && (side < drawn || side % drawn != 0)) {
+            std::fprintf(stderr, "talvox_make_icon: a side of %s is no whole multiple of %d\n", argv[i], drawn);
             return 2;
         }
         sides.push_back(side);
@@ -113,7 +160,8 @@ int main(int argc, char** argv) {
     }
     for (int side : sides) {
         const std::string path = output + "/talvox-" + std::to_string(side) + ".png";
-        const std::vector<uint8_t> rgba = DrawIcon(faces, side);
+        const std::vector<uint8_t> rgba =
+            drawn > 0 ? ScaleUp(DrawIcon(faces, drawn, DrawnSamples), drawn, side) : DrawIcon(faces, side, 4);
         if (!stbi_write_png(path.c_str(), side, side, 4, rgba.data(), side * 4)) {
             std::fprintf(stderr, "talvox_make_icon: cannot write %s\n", path.c_str());
             return 1;

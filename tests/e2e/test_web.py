@@ -6,7 +6,9 @@ kept from it, F12 downloads the picture, a save outlives a reload of the
 page and loads back, Esc ends the explorer with a line on the page and Enter
 starts it again; the picture is whole device pixels at any pixel ratio and
 fits the view; after one visit the page plays offline; on a phone, touch
-alone looks, walks, teleports and shows the help and the map.
+alone looks, walks, teleports and shows the help and the map, the page laid
+out for the screen with buttons that light while held, each finger its own,
+and Save acting only when held, Finish now completing it.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
@@ -28,12 +30,13 @@ DIST = os.environ.get("TALVOX_WEB_DIST") or os.path.join(REPO, "dist", "web")
 # Records, after the page's own handlers, each key's code and whether the
 # page kept it from the browser.
 # True when the canvas shows the picture at F3's scale, or the largest whole
-# zoom below it that the view holds, whole device pixels a picture pixel:
+# zoom below it that the picture's area holds (the stage, or on a touch
+# screen what the controls leave of it), whole device pixels a picture pixel:
 # its pixels that zoom times 320 x 240, its CSS size those over the pixel
 # ratio, its corner on a device pixel, and all of it in the view.
 WHOLE_PIXELS_IN_VIEW = (
     "(() => { const c = document.getElementById('canvas'), r = c.getBoundingClientRect();"
-    " const s = document.getElementById('stage'), ratio = devicePixelRatio, zoom = c.width / 320;"
+    " const s = document.getElementById('area'), ratio = devicePixelRatio, zoom = c.width / 320;"
     " const larger = (zoom + 1) * 320 <= s.clientWidth * ratio && (zoom + 1) * 240 <= s.clientHeight * ratio;"
     " return zoom >= 1 && zoom === Math.floor(zoom) && c.height === 240 * zoom"
     " && (zoom === Math.round(3 * ratio) || !larger) && zoom <= Math.round(3 * ratio)"
@@ -231,6 +234,17 @@ class WebTest(unittest.TestCase):
             except AssertionError:
                 if lean == -1:
                     raise
+        # Down on the stick walks back and up forward, not sideways: with the
+        # key of the other way held, the player stays where it is.
+        self.page.key_down(("W", "S")[lean < 0])
+        try:
+            time.sleep(0.3)
+            held = page_picture(self.page)
+            time.sleep(1.0)
+            self.assertGreater(harness.same_fraction(held, page_picture(self.page)), 0.99,
+                               "the stick leant %s walks elsewhere than %s" % (("down", "up")[lean < 0], ("S", "W")[lean < 0]))
+        finally:
+            self.page.key_up(("W", "S")[lean < 0])
         self.page.evaluate("window.fakePad.axes[1] = 0")
         time.sleep(0.5)
         stopped = self.position()
@@ -243,7 +257,16 @@ class WebTest(unittest.TestCase):
         try:
             harness.wait_for(lambda: self.position() != walked, 5, "the left button to walk")
         finally:
-            self.page.mouse("mouseReleased", x + width / 2, y + height / 2, "left", 0)
+            # Let go off the picture, on the black beside it: it lets go all
+            # the same, and the pointer back over the picture turns nothing.
+            self.page.mouse("mouseMoved", x - 10, y + height / 2, "left", 1)
+            self.page.mouse("mouseReleased", x - 10, y + height / 2, "left", 0)
+        time.sleep(0.5)
+        released = page_picture(self.page)
+        self.page.mouse("mouseMoved", x + width * 0.2, y + height / 2)
+        time.sleep(1.0)
+        self.assertGreater(harness.same_fraction(released, page_picture(self.page)), 0.99,
+                           "the left button let go off the picture still walks or looks")
         before = page_picture(self.page)
         self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
         self.page.mouse("mouseMoved", x + width * 0.8, y + height / 2, "right", 2)
@@ -391,13 +414,25 @@ class WebTest(unittest.TestCase):
         self.page.call("Emulation.setDeviceMetricsOverride", width=390, height=844, deviceScaleFactor=3, mobile=True)
         self.page.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
         self.open_page()
-        # Thumb-sized buttons with names, in the view, off the picture.
-        boxes = self.page.evaluate(
+        # Laid out for the hand on each screen: the picture at the largest whole
+        # zoom that fits with the controls (upright 3, on its side 4, a tablet
+        # 5) and in the view; thumb-sized buttons with names and glyphs of 20
+        # px, in the view, beside the picture on a wide screen, and on a tall
+        # one under it, at most 48 px away.
+        self.page.evaluate(
             "window.named = (name) => [...document.querySelectorAll('#touch button')].find((b) => b.ariaLabel === name);"
-            " const c = canvas.getBoundingClientRect(); [...document.querySelectorAll('#touch button')].map((b) => {"
-            " const r = b.getBoundingClientRect(); return [b.ariaLabel, r.width >= 44 && r.height >= 44"
-            " && r.right <= innerWidth && r.bottom <= innerHeight && (r.top >= c.bottom || r.bottom <= c.top)]; })")
-        self.assertTrue(len(boxes) == 13 and all(name and fits for name, fits in boxes), boxes)
+            "window.laidOut = (zoom) => { const c = canvas.getBoundingClientRect(), wide = innerWidth > innerHeight;"
+            " const buttons = [...document.querySelectorAll('#touch button')].filter((b) => !b.hidden);"
+            " const boxes = buttons.map((b) => b.getBoundingClientRect()), top = Math.min(...boxes.map((r) => r.top));"
+            " return canvas.width === 320 * zoom && c.left >= 0 && c.top >= 0 && c.right <= innerWidth"
+            " && c.bottom <= innerHeight && buttons.length >= 13 && (wide || (top >= c.bottom && top <= c.bottom + 48))"
+            " && buttons.every((b, i) => { const r = boxes[i]; return b.ariaLabel && r.width >= 48 && r.height >= 48"
+            " && parseFloat(getComputedStyle(b).fontSize) >= 20 && r.left >= 0 && r.right <= innerWidth"
+            " && r.bottom <= innerHeight && (wide ? r.right <= c.left || r.left >= c.right : r.top >= c.bottom); }); }")
+        for width, height, ratio, zoom in ((844, 390, 3, 4), (1024, 768, 2, 5), (390, 844, 3, 3)):
+            self.page.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
+                           mobile=True)
+            self.page.wait_for("laidOut(%d)" % zoom, 10, "zoom %d with the controls in %d x %d" % (zoom, width, height))
 
         def touch(kind, *fingers):
             self.page.call("Input.dispatchTouchEvent", type=kind, touchPoints=[{"id": i, "x": x, "y": y} for i, x, y in fingers])
@@ -408,31 +443,59 @@ class WebTest(unittest.TestCase):
 
         # A finger dragged on the picture turns the view and walks nowhere; a
         # second one meanwhile turns nothing; two fingers neither zoom nor scroll.
-        settled_page_picture(self.page)
         x, y, width, height = self.page.canvas_box()
-        start, before = self.position(), page_picture(self.page)
-        for step in range(11):
-            touch("touchMove" if step else "touchStart", (0, x + 100, y + 100), (1, x + 200 + 8 * step, y + 150))
+
+        def point(column):  # the right button held at a column of the picture faces the view there
+            self.page.mouse("mouseMoved", x + column * width / 320, y + height / 2)
+            self.page.mouse("mousePressed", x + column * width / 320, y + height / 2, "right", 2)
+            time.sleep(0.3)
+            self.page.mouse("mouseReleased", x + column * width / 320, y + height / 2, "right", 0)
+            return settled_page_picture(self.page)
+
+        point(40)
+        touch("touchStart", (0, x + 100, y + 100), (1, x + 200, y + 150))
+        # The HUD's key lines are gone with the first touch.
+        start, before = self.position(), settled_page_picture(self.page)
+        for step in range(1, 11):
+            touch("touchMove", (0, x + 100, y + 100), (1, x + 200 + 8 * step, y + 150))
         time.sleep(0.5)
         self.assertGreater(harness.same_fraction(before, page_picture(self.page)), 0.99, "the second finger looked")
         for step in range(1, 11):
             touch("touchMove", (0, x + 100 + 8 * step, y + 100), (1, x + 280, y + 150))
         touch("touchEnd")
         harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 10, "the drag to turn")
+        # Dragged 80 CSS px right, the view faces where the button that far right of it does.
+        turned = settled_page_picture(self.page)
+        self.assertGreater(harness.same_fraction(turned, point(40 + 80 * 320 / width)), 0.99,
+                           "the drag right did not turn right")
         self.assertEqual([self.position()] + self.page.evaluate("[scrollX, scrollY, visualViewport.scale]"), [start, 0, 0, 1])
 
         # The walk button walks while held (back, facing a wall); T teleports;
         # H shows the help, dimming the picture, and hides it again.
+        at = lambda name: self.page.evaluate(  # noqa: E731
+            "(() => { const r = named('%s').getBoundingClientRect(); return [r.x + 20, r.y + 20]; })()" % name)
+        lit = "getComputedStyle(named('%s')).backgroundColor !== getComputedStyle(named('Teleport')).backgroundColor"
         for name in ("Walk forward", "Walk back"):
-            box = self.page.evaluate("(() => { const r = named('%s').getBoundingClientRect(); return [r.x, r.y]; })()" % name)
-            touch("touchStart", (9, box[0] + 20, box[1] + 20))
+            touch("touchStart", (9, *at(name)))
+            self.assertTrue(self.page.evaluate(lit % name), "the held button looks as a free one")
             deadline = time.monotonic() + 5
             while self.position() == start and time.monotonic() < deadline:
                 time.sleep(0.1)
             touch("touchEnd")
+            self.page.wait_for("!(%s)" % lit % name, 5, "the button to look free again")
             if self.position() != start:
                 break
         self.assertNotEqual(self.position(), start, "the walk buttons did not walk")
+        # Back the way it came, a second finger steering on the picture meanwhile: the walk goes on.
+        walked, back = self.position(), at(("Walk forward", "Walk back")[name == "Walk forward"])
+        touch("touchStart", (9, *back))
+        touch("touchStart", (9, *back), (1, x + 100, y + 100))
+        for step in range(1, 4):
+            touch("touchMove", (9, *back), (1, x + 100 + step, y + 100))
+        try:
+            harness.wait_for(lambda: self.position() != walked, 5, "the walk held while another finger steers")
+        finally:
+            touch("touchEnd")
         walked = self.position()
         tap("Teleport")
         harness.wait_for(lambda: self.position() != walked, 10, "a tap on the teleport button")
@@ -448,6 +511,27 @@ class WebTest(unittest.TestCase):
             tap("Map")
             harness.wait_for(lambda: (harness.pixel(page_picture(self.page), 160, 119) == (255, 255, 0)) == (press == 0),
                              10, "Map to %s the map" % ("show", "hide")[press])
+
+        # Save by touch: a short tap only says how on the status line; held,
+        # its progress shown, it saves, and "Finish now" completes the save at
+        # once, the status line saying so.
+        status = "document.getElementById('status').textContent"
+        touch("touchStart", (5, *at("Save the map")))
+        time.sleep(0.2)
+        touch("touchEnd")
+        self.page.wait_for(status + ".includes('hold Save')", 5, "the tap to say how to save")
+        time.sleep(1.0)
+        self.assertEqual(self.page.evaluate("[%s, FS.readdir('/talvox/map')]" % status),
+                         ["To save the map, hold Save for half a second.", [".", ".."]],
+                         "a short tap on Save did more than say how")
+        touch("touchStart", (5, *at("Save the map")))
+        self.assertTrue(self.page.evaluate("named('Save the map').classList.contains('arming')"), "no progress shown")
+        self.page.wait_for(status + " === 'Saving dungeon maps' && !named('Finish now').hidden", 5, "a held Save")
+        touch("touchEnd")
+        touch("touchStart", (6, *at("Finish now")))
+        touch("touchEnd")
+        self.page.wait_for(status + " === 'Map saved'", 20, "Finish now to end the save")
+        self.assertEqual(self.page.evaluate("FS.stat('/talvox/map/0.map').size"), 2 * (256 ** 3 - 1))
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)

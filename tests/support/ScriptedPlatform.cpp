@@ -142,6 +142,8 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() { scriptedCursorShows++; }
 
+void PlatformRepeatNotice(const char*, bool) {}
+
 bool PlatformCapturePointer(bool captured) {
     if (!windowOpen || (captured && scriptedCaptureRefused)) return false;
     if (captured && !scriptedPointerCaptured) scriptedPointerCaptures++;

@@ -52,6 +52,7 @@ void ResetProgramState() {
     mapEscapePressed = false;
     hudShown = true;
     automapShown = false;
+    hudKeyLinesShown = true;
     displayRefreshRate = 60;
     quitPosted = false;
     touchUsed = false;
