@@ -2,6 +2,7 @@
 #include "app/Help.h"
 
 #include "app/Input.h"
+#include "render/Automap.h"
 
 bool helpShown = false;
 
@@ -28,9 +29,14 @@ static void DimPicture() {
 
 void DrawHelpPanel() {
     // The HUD's lines are not drawn under the panel: the picture again
-    // without them (they come back with the next frame that has no panel).
-    RestoreBackdrop();
-    CompositeScene();
+    // without them, the map or the world (they come back with the next
+    // frame that has no panel).
+    if (automapShown) {
+        DrawAutomap();
+    } else {
+        RestoreBackdrop();
+        CompositeScene();
+    }
     DimPicture();
     int32_t y = HelpTopY;
     for (const KeyDescription& row : KeyDescriptions) {

@@ -142,6 +142,10 @@ TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
          {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 1, 12), 9, 54)})
         expected.insert(line.begin(), line.end());
     EXPECT_EQ(WhitePixels(), expected);
+    // The help panel dims the map, not a world the map hides.
+    DrawHelpPanel();
+    const uint8_t* player = ScreenPixels + ((ScreenHeight - 1 - AutomapPlayerRow) * 320 + AutomapPlayerColumn) * 4;
+    EXPECT_EQ(player[0] * 65536 + player[1] * 256 + player[2], 63 * 65536 + 63 * 256) << "the help hid the map";
 }
 
 TEST(Hud, TheTitleSitsInsideTheBluePanel) {
