@@ -34,7 +34,6 @@ static int32_t swapsWaited = 0;
 // The shortest wait PacePass sleeps.
 constexpr int32_t ShortestPaceMilliseconds = 2;
 static double startMilliseconds = 0.0;
-bool sHeldForWalking = false;
 // How long the lines naming refused textures stay over the picture.
 constexpr int32_t TextureNoticeMilliseconds = 5000;
 
@@ -114,7 +113,7 @@ bool ToggleFullscreen() {
 }
 
 bool ActOnCommandKeys() {
-    if (IsKeyHeld('M')) {
+    if (KeyActs('M') && PlatformMovesWindow()) {
         int32_t x = 0, y = 0;
         PlatformCursorPosition(&x, &y);
         // A fullscreen window stays where it is.
@@ -125,32 +124,29 @@ bool ActOnCommandKeys() {
     // Escape during a save or load: the program quits once the map is whole
     // (a save) or the world put back (a load), with no other key acting.
     mapEscapePressed = false;
-    // A save starts from S pressed with Ctrl held: not from an S already held
-    // for walking when Ctrl went down, and never when L asks for a load with
-    // it (the save would write over the map about to be loaded).
-    const bool controlHeld = IsKeyHeld(KeyControl), sHeld = IsKeyHeld('S');
-    if (!sHeld) sHeldForWalking = false;
-    else if (!controlHeld) sHeldForWalking = true;
-    if (controlHeld && sHeld && !sHeldForWalking && !IsKeyHeld('L')) SaveMap(0);
-    if (!mapEscapePressed && IsKeyHeld(KeyControl) && IsKeyHeld('L')) LoadMap(0);
+    // Each key is asked once a pass, so that a press that came and went
+    // while the program was busy acts once; after a save, Ctrl and L are
+    // asked again as they are held then.
+    if (MapSaveAsked(KeyActs(KeyControl), KeyActs('S'), KeyActs('L'))) SaveMap(0);
+    if (!mapEscapePressed && MapLoadAsked(KeyActs(KeyControl), KeyActs('L'))) LoadMap(0);
     if (mapEscapePressed) {
         PostQuit(0);
-        ForgetKeyTaps();
+        EndCommandKeysPass();
         return true;
     }
-    if (IsKeyHeld('1')) RegenerateWorld(0);
-    if (IsKeyHeld('2')) RegenerateWorld(1);
-    if (IsKeyHeld(KeyOpenBracket)) {
+    if (KeyActs('1')) RegenerateWorld(0);
+    if (KeyActs('2')) RegenerateWorld(1);
+    if (KeyActs(KeyOpenBracket)) {
         viewRadius -= 1;
         if (viewRadius < 1) viewRadius = 1;
         SysSleep(200);
     }
-    if (IsKeyHeld(KeyCloseBracket)) {
+    if (KeyActs(KeyCloseBracket)) {
         viewRadius += 1;
         if (viewRadius > 60) viewRadius = 60;
         SysSleep(200);
     }
-    if (IsKeyHeld('L')) {
+    if (KeyActs('L')) {
         ScatterLights();
         SysSleep(500);
     }
@@ -167,7 +163,7 @@ bool ActOnCommandKeys() {
     if (TakeKeyPress('U')) ToggleHud();
     if (TakeKeyPress('N')) automapShown = !automapShown;
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
-    ForgetKeyTaps();
+    EndCommandKeysPass();
     return true;
 }
 

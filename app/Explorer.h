@@ -13,9 +13,6 @@ int RunMainLoop();
 // rescale could not reopen the window. Escape during a save or load posts
 // the quit and leaves the keys after it unread.
 bool ActOnCommandKeys();
-// Whether S has been held since a pass of the command keys saw it without
-// Ctrl: it walks back, and Ctrl going down meanwhile does not save.
-extern bool sHeldForWalking;
 // Closes and reopens the window at scale n (1..4), as a window even from
 // fullscreen; false when the reopening fails.
 bool RescaleWindow(int32_t n);

@@ -31,6 +31,15 @@ PadState padState = {};
 // turn not yet taken, in picture units; when the pad was last read.
 static bool keyboardHeldKeys[256] = {};
 static bool padHeldKeys[256] = {};
+// Whether this pass of the command keys has taken a press of the key.
+static bool pressTakenThisPass[256] = {};
+// Pad buttons held when the pad was last let go unread (minimised): they
+// stand for nothing until let go.
+static bool padHeldWhileUnread[PadButtonCount] = {};
+// Whether S was held for walking when Ctrl went down (no save then).
+static bool sHeldForWalking = false;
+// Saves and loads the page's controls asked for, not yet begun.
+static int32_t savesAsked = 0, loadsAsked = 0;
 static float padTurnX = 0.0f, padTurnY = 0.0f;
 static double padReadAt = -1.0;
 
@@ -42,20 +51,54 @@ bool IsKeyHeld(int32_t virtualKey) {
     return padHeld || PlatformKeyHeld(virtualKey);
 }
 
+// One more press of the key waits.
+static void CountPress(int32_t key) {
+    if (KeyTapped[key] < 255) KeyTapped[key]++;
+}
+
+// Takes a waiting press of the key for this pass of the command keys, once;
+// whether this pass has taken one.
+static bool TakePressForThisPass(int32_t key) {
+    if (!pressTakenThisPass[key] && KeyTapped[key] > 0) {
+        KeyTapped[key]--;
+        pressTakenThisPass[key] = true;
+    }
+    return pressTakenThisPass[key];
+}
+
+// For the frame's keys: takes one waiting press of the key, if any.
+static bool TakeFramePress(int32_t key) {
+    if (KeyTapped[key] == 0) return false;
+    KeyTapped[key]--;
+    return true;
+}
+
+static bool InKeyTable(int32_t key) { return key >= 0 && key < static_cast<int32_t>(sizeof KeyDown); }
+
 bool WasKeyPressed(int32_t virtualKey) {
-    if (virtualKey < 0 || virtualKey >= static_cast<int32_t>(sizeof KeyDown)) return false;
-    return KeyDown[virtualKey] || KeyTapped[virtualKey];
+    if (!InKeyTable(virtualKey)) return false;
+    const bool pressed = TakePressForThisPass(virtualKey);
+    return KeyDown[virtualKey] || pressed;
+}
+
+bool KeyActs(int32_t virtualKey) {
+    const bool pressed = InKeyTable(virtualKey) && TakePressForThisPass(virtualKey);
+    return IsKeyHeld(virtualKey) || pressed;
 }
 
 bool TakeKeyPress(int32_t virtualKey) {
-    if (!WasKeyPressed(virtualKey) || KeyTaken[virtualKey]) return false;
-    // A tap already released counts once and leaves nothing to wait for.
+    if (!InKeyTable(virtualKey)) return false;
+    // Taken in this pass already: one press a pass.
+    if (pressTakenThisPass[virtualKey]) return false;
+    const bool pressed = TakePressForThisPass(virtualKey);
+    if (!pressed && (!KeyDown[virtualKey] || KeyTaken[virtualKey])) return false;
+    // A tap already released leaves nothing to wait for.
     KeyTaken[virtualKey] = KeyDown[virtualKey];
     return true;
 }
 
-void ForgetKeyTaps() {
-    for (uint8_t& tap : KeyTapped) tap = 0;
+void EndCommandKeysPass() {
+    for (bool& taken : pressTakenThisPass) taken = false;
 }
 
 void LetGoOfKeyboard() {
@@ -66,8 +109,10 @@ void LetGoOfKeyboard() {
 void ForgetKeys() {
     for (int32_t key = 0; key < 256; key++) {
         KeyDown[key] = KeyTapped[key] = KeyTaken[key] = 0;
-        keyboardHeldKeys[key] = false;
+        keyboardHeldKeys[key] = pressTakenThisPass[key] = false;
     }
+    sHeldForWalking = false;
+    savesAsked = loadsAsked = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -85,10 +130,12 @@ void CapturePointer(bool captured) {
 }
 
 bool RecordInputEvent(const WindowEvent& event) {
-    const bool inTable = event.key >= 0 && event.key < static_cast<int32_t>(sizeof KeyDown);
+    const bool inTable = InKeyTable(event.key);
     switch (event.kind) {
     case WindowKeyDown:
-        if (inTable) KeyDown[event.key] = KeyTapped[event.key] = 1;
+        // A repeat while held, by the keyboard or the pad, is no new press.
+        if (inTable && !keyboardHeldKeys[event.key] && !padHeldKeys[event.key]) CountPress(event.key);
+        if (inTable) KeyDown[event.key] = 1;
         if (inTable) keyboardHeldKeys[event.key] = true;
         return true;
     case WindowKeyUp:
@@ -118,6 +165,12 @@ bool RecordInputEvent(const WindowEvent& event) {
     // The buttons are polled, as held keys.
     case WindowButtonDown:
     case WindowButtonUp: return true;
+    // Deliberate acts of the page's controls: taken by the next command keys.
+    case WindowSaveAsked: savesAsked++; return true;
+    case WindowLoadAsked: loadsAsked++; return true;
+    // Seen by a save or load under way (PlatformFinishAsked); after one,
+    // nothing is left to finish.
+    case WindowFinishAsked: return true;
     // Not recorded: the system's default processing has them (Alt+F4 closes
     // the window that way).
     case WindowSystemKey:
@@ -144,7 +197,8 @@ static void TakePadState(PadState pad) {
         if (held == padState.buttons[mapping.button]) continue;
         padHeldKeys[mapping.key] = held;
         if (keyboardHeldKeys[mapping.key]) continue;
-        if (held) KeyDown[mapping.key] = KeyTapped[mapping.key] = 1;
+        if (held) CountPress(mapping.key);
+        if (held) KeyDown[mapping.key] = 1;
         else KeyDown[mapping.key] = KeyTaken[mapping.key] = 0;
     }
     const double now = SysMilliseconds();
@@ -161,14 +215,25 @@ static void TakePadState(PadState pad) {
 void ReadPad() {
     PadState pad = {};
     PlatformReadPad(&pad);
+    // A button held through a pass unread counts as not held until let go.
+    for (int32_t button = 0; button < PadButtonCount; button++) {
+        if (!pad.buttons[button]) padHeldWhileUnread[button] = false;
+        if (padHeldWhileUnread[button]) pad.buttons[button] = false;
+    }
     TakePadState(pad);
 }
 
-void LetGoOfPad() { TakePadState({}); }
+void LetGoOfPad() {
+    const PadState held = padState;
+    TakePadState({});
+    for (int32_t button = 0; button < PadButtonCount; button++)
+        if (held.buttons[button]) padHeldWhileUnread[button] = true;
+}
 
 void ForgetPad() {
     padState = {};
     for (bool& held : padHeldKeys) held = false;
+    for (bool& held : padHeldWhileUnread) held = false;
     padTurnX = padTurnY = 0.0f;
     padReadAt = -1.0;
 }
@@ -210,9 +275,11 @@ PlayerInput ReadPlayerInput() {
     input.turnX += padTurnX;
     input.turnY += padTurnY;
     padTurnX = padTurnY = 0.0f;
+    // A tap since the last frame counts once, as held.
     for (int32_t k = 1; k <= 6; k++)
-        if (IsKeyHeld('2' + k)) input.marker = k;
-    input.teleport = IsKeyHeld('T');
+        if (TakeFramePress('2' + k) || IsKeyHeld('2' + k)) input.marker = k;
+    input.teleport = TakeFramePress('T') || IsKeyHeld('T');
+    input.level = TakeFramePress('V') || IsKeyHeld('V');
     input.turn = (IsKeyHeld(KeyArrowRight) ? 1 : 0) - (IsKeyHeld(KeyArrowLeft) ? 1 : 0);
     return input;
 }
@@ -229,4 +296,25 @@ WalkInput ReadWalkInput() {
     walk.left = walk.left || padState.leftX < -PadDeadZone;
     walk.right = walk.right || padState.leftX > PadDeadZone;
     return walk;
+}
+
+// ---------------------------------------------------------------------------
+// Saving and loading the map
+
+bool MapSaveAsked(bool controlActs, bool sActs, bool lActs) {
+    if (!sActs) sHeldForWalking = false;
+    else if (!controlActs) sHeldForWalking = true;
+    if (savesAsked > 0) {
+        savesAsked--;
+        return true;
+    }
+    return controlActs && sActs && !sHeldForWalking && !lActs;
+}
+
+bool MapLoadAsked(bool controlActs, bool lActs) {
+    if (loadsAsked > 0) {
+        loadsAsked--;
+        return true;
+    }
+    return controlActs && lActs;
 }

@@ -16,9 +16,10 @@
 #include "app/Platform.h"
 
 extern uint8_t KeyDown[256];
-// 1 from a key-down event until the command keys have acted once, so that a
-// key tapped while the loop was busy (its key-up already handled before the
-// next frame) still acts once.
+// The presses of each key not yet acted on (a key-down that follows its
+// key-up; repeats while held are not presses), so that a key tapped while
+// the loop was busy (its key-up already handled before the next frame)
+// still acts, once a press.
 extern uint8_t KeyTapped[256];
 // 1 once a press of the key has been taken by TakeKeyPress, until its key-up
 // event: the key's repeats while it is held are not new presses.
@@ -53,7 +54,8 @@ constexpr double PadLongestTurnMilliseconds = 100.0;
 
 // The key each gamepad button stands for: A teleports, X scatters the
 // lights, Y takes the picture, the shoulders step the view radius, left and
-// right on the pad make the two worlds, Start shows the help, Back the map.
+// right on the pad make the two worlds, Start shows the help, Back the map,
+// the right stick pressed in levels the view.
 struct PadButtonKey {
     PadButton button;
     int32_t key;
@@ -68,6 +70,7 @@ constexpr PadButtonKey PadButtonKeys[] = {
     {PadRight, '2'},
     {PadStart, 'H'},
     {PadBack, 'N'},
+    {PadRightStick, 'V'},
 };
 
 // The gamepad as ReadPad last found it; not connected at start-up.
@@ -77,20 +80,26 @@ extern PadState padState;
 // as the platform tells at the moment of the call, or while the gamepad
 // button that stands for it is held.
 bool IsKeyHeld(int32_t virtualKey);
-// Pressed since the command keys last acted: the key's entry is down, or it
-// was tapped meanwhile.
+// For the command keys, once a pass: the key's entry is down, or a press of
+// it waits (then taken: one press acts in one pass).
 bool WasKeyPressed(int32_t virtualKey);
-// For keys that act once per press (F10 to F12, H, U, N, Tab): true when the
-// key was pressed since the command keys last acted and this press has not
-// been taken yet.
+// For the polled command keys, once a pass: held now, or a press of it
+// waits (then taken), so that a tap acts once even when it came and went
+// while the program was busy.
+bool KeyActs(int32_t virtualKey);
+// For keys that act once per press (F10 to F12, H, U, N, Tab): true when a
+// press of the key waits, or it is down and this press has not been taken
+// yet.
 bool TakeKeyPress(int32_t virtualKey);
-// Forgets every tap: each has had its effect once the command keys acted.
-void ForgetKeyTaps();
+// After the command keys have acted: the next pass may take the next press
+// of each key.
+void EndCommandKeysPass();
 // When the window loses the keyboard focus: every key the keyboard holds
 // is let go as its key-up would, for those key-ups go to another window.
 // A tap not yet acted on still acts.
 void LetGoOfKeyboard();
-// Forgets every key: none down, tapped or taken (the gamepad's apart).
+// Forgets every key: none down, tapped or taken (the gamepad's apart), and
+// the save and load the page asked for.
 void ForgetKeys();
 // Captures the pointer for mouse-look, or releases it (then mouse-look
 // waits for the pointer to move with a button held); nothing when it is
@@ -109,7 +118,8 @@ bool RecordInputEvent(const WindowEvent& event);
 // last read, at most PadLongestTurnMilliseconds (ReadPlayerInput takes it).
 void ReadPad();
 // In a pass that draws no frame (minimised, hidden): the pad is not read,
-// so what it held is let go, as when it is pulled out.
+// so what it held is let go, as when it is pulled out; a button still held
+// when it is read again acts only once it is let go and pressed anew.
 void LetGoOfPad();
 // Forgets the gamepad: none connected, no button held, no turn waiting.
 void ForgetPad();
@@ -117,8 +127,9 @@ void ForgetPad();
 // What the held keys and buttons and the last mouse position ask for now:
 // look while any button is held (the mouse in picture units at the window
 // scale, or through the fullscreen zoom and margins), the marker for the
-// highest of '3'..'8', teleport with 'T', and the turn of the left and right
-// arrow keys. While the pointer is captured, its motion since the last call
+// highest of '3'..'8', teleport with 'T', the view levelled with 'V', and
+// the turn of the left and right arrow keys; a press of T, '3'..'8' or V
+// that came and went since the last frame counts once as held. While the pointer is captured, its motion since the last call
 // (taken, in picture units) turns the view instead of the mouse position; so
 // do a dragged finger and the gamepad's right stick (taken too).
 PlayerInput ReadPlayerInput();
@@ -127,3 +138,13 @@ PlayerInput ReadPlayerInput();
 // arrow, sideways with A and D; and the gamepad's left stick leant beyond
 // the dead zone, each way as its keys.
 WalkInput ReadWalkInput();
+
+// For the command keys, once a pass, given whether Ctrl, S and L act now
+// (KeyActs): whether to save the map. A save starts from S pressed with
+// Ctrl held: not from an S already held for walking when Ctrl went down, and
+// never when L asks for a load with it (the save would write over the map
+// about to be loaded); or from the page's Save control, whatever is held.
+bool MapSaveAsked(bool controlActs, bool sActs, bool lActs);
+// For the command keys, once a pass: whether to load the map, from Ctrl and
+// L, or from the page's Load control, whatever is held.
+bool MapLoadAsked(bool controlActs, bool lActs);

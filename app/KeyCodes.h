@@ -29,6 +29,3 @@ constexpr int32_t KeyF11 = 0x7A;
 constexpr int32_t KeyF12 = 0x7B;
 constexpr int32_t KeyOpenBracket = 0xDB;   // VK_OEM_4, '[' on a US layout
 constexpr int32_t KeyCloseBracket = 0xDD;  // VK_OEM_6, ']' on a US layout
-// A code Windows leaves unassigned and no keyboard sends: the page's "Finish
-// now" control, which completes a save or load at once.
-constexpr int32_t KeyFinishMap = 0xE8;

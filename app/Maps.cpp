@@ -5,8 +5,9 @@
 // for Escape. The outcome, good or bad, is then held on the screen for two
 // seconds. Escape cuts a save short of its pauses (the map is still written
 // whole) and stops a load (the world is put back); either then quits. The
-// page's "Finish now" (KeyFinishMap) cuts either short of its pauses, and the
-// program goes on. Each line is repeated on the page's status line.
+// page's "Finish now" (WindowFinishAsked) cuts either short of its pauses, and
+// the program goes on. Each line is repeated on the page's status line, the
+// progress line with the share of the map moved.
 #include "app/Maps.h"
 
 #include <algorithm>
@@ -46,7 +47,7 @@ static void DrawMapLine(const char* line) {
 
 // Shows the outcome over a fresh frame and holds it for the user to read.
 static void ShowMapOutcome(const char* message) {
-    PlatformRepeatNotice(message, false);
+    PlatformRepeatNotice(message, MapOutcomePauseMilliseconds, false);
     RunFrame();
     DrawMapLine(message);
     PresentScreen();
@@ -95,7 +96,7 @@ static bool EscapeSeen() {
 
 // Whether the page's "Finish now" has been pressed since the operation began.
 static bool FinishSeen() {
-    if (IsKeyHeld(KeyFinishMap)) mapFinishPressed = true;
+    if (PlatformFinishAsked()) mapFinishPressed = true;
     return mapFinishPressed;
 }
 
@@ -104,13 +105,26 @@ static void PauseWatchingEscape(int32_t milliseconds) {
     if (PlatformWaitAnswering(milliseconds, KeyEscape) && !FinishSeen()) mapEscapePressed = true;
 }
 
+// Repeats the progress line on the page's status line with the share of the
+// map moved so far: "Saving dungeon maps 40 %".
+static void RepeatProgress() {
+    char line[64];
+    const int32_t total = MapChunkCount();
+    std::snprintf(line, sizeof line, "%s %d %%", progressLine,
+                  static_cast<int>(total > 0 ? 100 * std::clamp(chunksMoved, 0, total) / total : 0));
+    PlatformRepeatNotice(line, 0, true);
+}
+
 // Between chunks: a frame before each (presented with the progress line and
 // bar while the first volume moves; after that only the bar moves on), a
 // pause after each and after the last.
 // Once Escape is seen, a save goes on without frames or pauses and a load
 // stops; once "Finish now" is, either goes on without them.
 static bool ShowMapProgress(MapStage stage, bool firstVolume) {
-    if (stage == MapChunkMoved) chunksMoved++;
+    if (stage == MapChunkMoved) {
+        chunksMoved++;
+        RepeatProgress();
+    }
     if (EscapeSeen()) return savingMap;
     if (FinishSeen()) return true;
     switch (stage) {
@@ -162,7 +176,7 @@ static void ShowMapOutcomeOf(MapOutcome outcome, const char* doneLine, const cha
         std::fprintf(stderr, "talvox: %s\n", line);
     }
     if (!mapEscapePressed) ShowMapOutcome(outcome == MapDone ? doneLine : line);
-    else PlatformRepeatNotice("", false);
+    else PlatformRepeatNotice("", 0, false);
 }
 
 // Begins a save or load: no chunk moved, Escape not pressed.
@@ -172,7 +186,7 @@ static void BeginMapOperation(const char* line, bool saving) {
     mapEscapePressed = false;
     mapFinishPressed = false;
     savingMap = saving;
-    PlatformRepeatNotice(line, true);
+    RepeatProgress();
 }
 
 void SaveMap(int32_t n) {

@@ -23,8 +23,10 @@ extern bool mapEscapePressed;
 // Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
 // or why it failed ("Saving failed: no map folder", also on stderr). Escape
 // during it writes the rest of the map at once, as safely, and shows nothing
-// after (mapEscapePressed); the page's "Finish now" (KeyFinishMap) writes the
-// rest at once and shows the outcome, and the program goes on.
+// after (mapEscapePressed); the page's "Finish now" (WindowFinishAsked)
+// writes the rest at once and shows the outcome, and the program goes on.
+// The page's status line follows the share moved ("Saving dungeon maps
+// 40 %").
 void SaveMap(int32_t n);
 // Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or why
 // it failed ("Loading failed: no map saved", also on stderr). Escape during

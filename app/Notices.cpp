@@ -36,7 +36,7 @@ static const char* NoticeBreakOf(const char* text) {
 int32_t NoticeLinesOf(const char* text) { return NoticeBreakOf(text) ? 2 : 1; }
 
 void ShowNotice(const char* text, int32_t milliseconds) {
-    PlatformRepeatNotice(text, false);
+    PlatformRepeatNotice(text, milliseconds, false);
     const char* colon = NoticeBreakOf(text);
     if (!colon) {
         AddNoticeLine(text, milliseconds);
@@ -48,6 +48,8 @@ void ShowNotice(const char* text, int32_t milliseconds) {
     std::snprintf(line, sizeof line, "  %s", colon + 2);
     AddNoticeLine(line, milliseconds);
 }
+
+void ShowNoticeDetail(const char* text, int32_t milliseconds) { AddNoticeLine(text, milliseconds); }
 
 void DrawNotices() {
     const double now = SysMilliseconds();

@@ -25,6 +25,9 @@ int32_t NoticeLinesOf(const char* text);
 // long for a line is broken after its ": ", the rest on an indented second
 // line.
 void ShowNotice(const char* text, int32_t milliseconds);
+// Shows text as one more notice line over the picture only: a detail under
+// the notice just shown (a folder), which the page's status line leaves out.
+void ShowNoticeDetail(const char* text, int32_t milliseconds);
 // Draws the lines still due over ScreenPixels and drops those that are over.
 void DrawNotices();
 // Forgets every line.

@@ -33,6 +33,10 @@ enum WindowEventKind {
                           // canvas to the screen's pixels and the view): the picture is placed in it
     WindowQuit,           // the system asks the program to end with exit code x (a quit message sent from
                           // outside on Windows)
+    WindowSaveAsked,      // the page's Save control, held half a second: save the map, whatever else is held
+    WindowLoadAsked,      // the page's Load control, held half a second: load the map, whatever else is held
+    WindowFinishAsked,    // the page's "Finish now": finish the save or load under way at once, then go on
+                          // (no key a keyboard or other software sends does this)
 };
 
 struct WindowEvent {
@@ -58,6 +62,7 @@ enum PadButton {
     PadDown,
     PadLeft,
     PadRight,
+    PadRightStick,  // the right stick pressed in
     PadButtonCount
 };
 
@@ -108,14 +113,22 @@ int32_t PlatformRefreshRate();
 // the platform keeps answering the desktop (so the window is never shown as
 // not responding); the events that come meanwhile wait for the main loop.
 // With a stopKey (our key code; 0 for none) it returns early, true, as soon
-// as that key, or KeyFinishMap (the page's "Finish now"), is held or its
-// press waits among those events; false when the time ran out.
+// as that key is held or its press waits among those events, or as soon as
+// the page's "Finish now" waits there (PlatformFinishAsked); false when the
+// time ran out.
 bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
+// During a save or load: whether the page's "Finish now" was pressed (its
+// WindowFinishAsked waits among the events the main loop has not taken).
+bool PlatformFinishAsked();
 // When the program shows a notice or a save's or load's line: the page
-// repeats text in its status line, where screen readers announce it, and
-// while mapUnderWay offers its control that finishes the save or load; the
-// desktop backends do nothing.
-void PlatformRepeatNotice(const char* text, bool mapUnderWay);
+// repeats text in its status line, where screen readers announce it, for
+// about milliseconds (0: until the next line), and while mapUnderWay offers
+// its control that finishes the save or load; the desktop backends do
+// nothing.
+void PlatformRepeatNotice(const char* text, int32_t milliseconds, bool mapUnderWay);
+// Whether M can move the window: false where the platform has no window of
+// its own to move (a page).
+bool PlatformMovesWindow();
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width

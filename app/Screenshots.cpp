@@ -82,7 +82,7 @@ static bool TellScreenshotOutcome(bool saved, const char* what, const char* path
         return false;
     }
     FormatShownFolder(ScreenshotFolder(), line);
-    ShowNotice(line, ScreenshotNoticeMilliseconds);
+    ShowNoticeDetail(line, ScreenshotNoticeMilliseconds);
     char whole[DataPathBytes];
     SysWholePath(path, whole, sizeof whole);
     std::printf("talvox: Screenshot saved: %s\n", whole);

@@ -1,7 +1,8 @@
 // The window events the backend has translated, oldest first, until the main
 // loop takes them; and the map pauses' wait, which keeps taking the system's
 // events into that queue so that the window answers the desktop, and ends
-// early on a stop key held or waiting there as pressed.
+// early on a stop key held or waiting there as pressed, or on the page's
+// "Finish now" waiting there.
 #include "platform/PlatformEvents.h"
 
 #include <algorithm>
@@ -31,13 +32,17 @@ static bool KeyDownQueued(int32_t key) {
                        [key](const WindowEvent& event) { return event.kind == WindowKeyDown && event.key == key; });
 }
 
+bool PlatformFinishAsked() {
+    PumpPlatformEvents();
+    return std::any_of(pendingEvents.begin(), pendingEvents.end(),
+                       [](const WindowEvent& event) { return event.kind == WindowFinishAsked; });
+}
+
 bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey) {
     const double end = SysMilliseconds() + milliseconds;
     for (;;) {
         PumpPlatformEvents();
-        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey) || PlatformKeyHeld(KeyFinishMap) ||
-                             KeyDownQueued(KeyFinishMap)))
-            return true;
+        if (stopKey != 0 && (PlatformKeyHeld(stopKey) || KeyDownQueued(stopKey) || PlatformFinishAsked())) return true;
         const double left = end - SysMilliseconds();
         if (left <= 0.0) return false;
         SysSleep(std::min(answerEveryMilliseconds, static_cast<int32_t>(std::ceil(left))));

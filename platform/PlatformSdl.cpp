@@ -246,6 +246,7 @@ static const SDL_GameControllerButton PadButtons[PadButtonCount] = {
     SDL_CONTROLLER_BUTTON_DPAD_DOWN,
     SDL_CONTROLLER_BUTTON_DPAD_LEFT,
     SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
 };
 
 // An axis of the pad from -1 to 1.
@@ -318,7 +319,9 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
 
 // The window shows notices in its picture; there is no other line to repeat them on.
-void PlatformRepeatNotice(const char*, bool) {}
+void PlatformRepeatNotice(const char*, int32_t, bool) {}
+
+bool PlatformMovesWindow() { return true; }
 
 bool PlatformCapturePointer(bool captured) {
     if (!sdlWindow) return false;

@@ -384,7 +384,9 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 void PlatformShowCursor() { ShowCursor(TRUE); }
 
 // The window shows notices in its picture; there is no other line to repeat them on.
-void PlatformRepeatNotice(const char*, bool) {}
+void PlatformRepeatNotice(const char*, int32_t, bool) {}
+
+bool PlatformMovesWindow() { return true; }
 
 bool PlatformCapturePointer(bool captured) {
     if (!windowHandle) return false;

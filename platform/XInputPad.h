@@ -19,6 +19,7 @@ constexpr XInputButtonBit XInputButtonBits[] = {
     {PadRight, 0x0008},
     {PadStart, 0x0010},
     {PadBack, 0x0020},
+    {PadRightStick, 0x0080},
     {PadLeftShoulder, 0x0100},
     {PadRightShoulder, 0x0200},
     {PadA, 0x1000},

@@ -68,11 +68,4 @@ void DrawHud() {
     }
 }
 
-void ToggleHud() {
-    if (hudShown && !hudKeyLinesShown) {
-        hudKeyLinesShown = true;
-        return;
-    }
-    hudShown = !hudShown;
-    hudKeyLinesShown = true;
-}
+void ToggleHud() { hudShown = !hudShown; }

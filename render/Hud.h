@@ -14,6 +14,6 @@ extern bool hudKeyLinesShown;
 // hudShown; otherwise leaves the picture as it is. Over the automap only the
 // title, the position line and the block and view line.
 void DrawHud();
-// U: brings the key lines back where they are off, else turns the HUD off or
-// on (with its key lines).
+// U: turns the HUD's lines off or on; the key lines stay as they are (off
+// once a finger has touched the page: the touch HUD and no text in turn).
 void ToggleHud();

@@ -195,13 +195,15 @@ TEST(CommandKeys, HAndF10ToggleTheHelpUTheHudAndNTheMapOncePerPress) {
     EXPECT_FALSE(helpShown);
     press('U');
     EXPECT_TRUE(hudShown);
-    // A finger on the page leaves the HUD's key lines out; U brings them back, then hides the HUD.
+    // A finger on the page leaves the HUD's key lines out; U then hides and
+    // shows that touch HUD, never the key lines.
     HandleWindowEvent({WindowTouched, 0, 0, 0, false, false});
     EXPECT_FALSE(hudKeyLinesShown);
     press('U');
-    EXPECT_TRUE(hudShown && hudKeyLinesShown);
-    press('U');
     EXPECT_FALSE(hudShown);
+    press('U');
+    EXPECT_TRUE(hudShown);
+    EXPECT_FALSE(hudKeyLinesShown);
     press('N');
     EXPECT_TRUE(automapShown);
     press('N');
@@ -236,6 +238,16 @@ TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
             EXPECT_EQ(EffectOf(key), after) << "key " << key << " acted again while held";
         }
         HandleWindowEvent(KeyEvent(key, false));
+    }
+    // Tapped twice before the keys act (as during a save): each tap acts
+    // once, a pass each, a polled key as a key that acts once per press.
+    OpenForTest();
+    for (int32_t key : {int32_t{'H'}, KeyCloseBracket})
+        for (bool down : {true, false, true, false}) HandleWindowEvent(KeyEvent(key, down));
+    for (int32_t pass = 1; pass <= 3; pass++) {
+        ASSERT_TRUE(ActOnCommandKeys());
+        EXPECT_EQ(viewRadius, 12 + std::min(pass, 2)) << "pass " << pass;
+        EXPECT_EQ(helpShown, pass == 1) << "pass " << pass;
     }
 }
 
@@ -293,6 +305,13 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     UpdateViewAngles(ReadPlayerInput());
     EXPECT_FLOAT_EQ(yaw, 124.0f) << "a pause swung the view";
     scriptedPad.rightX = 0.0f;
+    // The right stick pressed in looks level, the yaw kept.
+    scriptedPad.buttons[PadRightStick] = true;
+    ReadPad();
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_FLOAT_EQ(pitch, 90.0f);
+    EXPECT_FLOAT_EQ(yaw, 124.0f);
+    scriptedPad.buttons[PadRightStick] = false;
     // A holds T; Start shows the help once per press.
     scriptedPad.buttons[PadA] = scriptedPad.buttons[PadStart] = true;
     for (int pass = 0; pass < 2; pass++) {
@@ -308,7 +327,7 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     EXPECT_FALSE(walk.forward || walk.right || IsKeyHeld('T'));
     EXPECT_EQ(KeyDown['H'], 0);
     // XInput's pad (Windows): its sticks count up positive; A is bit 0x1000,
-    // Start 0x0010 and Back 0x0020.
+    // Start 0x0010, Back 0x0020 and the right stick pressed in 0x0080.
     scriptedPad = PadFromXInput(0x1000, -32768, 32767, 0, 0);
     ReadPad();
     walk = ReadWalkInput();
@@ -316,6 +335,7 @@ TEST(CommandKeys, AGamepadWalksTurnsAndPressesItsKeysAndLetsAllGoWhenPulledOut) 
     const PadState start = PadFromXInput(0x0010, 0, 0, 0, 0), back = PadFromXInput(0x0020, 0, 0, 0, 0);
     EXPECT_TRUE(start.buttons[PadStart] && !start.buttons[PadBack]);
     EXPECT_TRUE(back.buttons[PadBack] && !back.buttons[PadStart]);
+    EXPECT_TRUE(PadFromXInput(0x0080, 0, 0, 0, 0).buttons[PadRightStick]);
 }
 
 // What the pad holds is what it holds now: let go while the window is
@@ -373,6 +393,17 @@ TEST(CommandKeys, APadHoldsOnlyWhatItHoldsNowAndNeverLetsGoOfTheKeyboardsKeys) {
     HandleWindowEvent(KeyEvent(KeyF5 + 2, true));
     HandleWindowEvent(ActivateEvent(false, false));
     EXPECT_EQ(KeyDown['H'] + KeyDown[KeyF5 + 2], 0) << "a key held as the focus left stuck";
+    // Start held through a minimise acts once: read again, still held, it
+    // is no new press.
+    const bool shown = helpShown;
+    scriptedPad.buttons[PadStart] = true;
+    ReadPad();
+    ASSERT_TRUE(ActOnCommandKeys());
+    LetGoOfPad();
+    LetGoOfPad();
+    ReadPad();
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_NE(helpShown, shown) << "Start held through a minimise toggled the help again";
 }
 
 // Tab pressed once: down, a pass of the command keys, up.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/Explorer.h"
+#include "app/Input.h"
 #include "app/KeyCodes.h"
 #include "app/Maps.h"
 #include "screen/Font.h"
@@ -107,6 +108,11 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
         linesAtSwaps.push_back(TextLine);
         if (YellowPixelsOnMapLine(20, 172) == 0) swapsWithoutTheLine++;
     };
+    // Key 0xE8 (a remapping tool's mask key) is no "Finish now": every pause is taken.
+    scriptedOnSleep = [](int32_t) {
+        QueueEvent(KeyEvent(0xE8, true));
+        QueueEvent(KeyEvent(0xE8, false));
+    };
     SaveMap(0);
 
     std::vector<uint8_t> saved = ReadFileBytes(MapPath);
@@ -126,6 +132,23 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
     EXPECT_EQ(frameCounter, 35 + 1);
     EXPECT_EQ(swapsWithoutTheLine, 0) << "the progress line is missing from the picture";
     EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+    // The page's status line follows the share of the map written.
+    ASSERT_EQ(scriptedRepeatedNotices.size(), 1u + MapChunkCount() + 1u);
+    EXPECT_EQ(scriptedRepeatedNotices[MapChunkCount() / 2], "Saving dungeon maps 50 %");
+    EXPECT_EQ(scriptedRepeatedNotices.back(), "Map saved");
+
+    // The page's "Finish now", pressed during the first pause: the rest is
+    // written without pauses, and the program goes on.
+    ForgetEvents();
+    scriptedSleeps.clear();
+    scriptedOnSleep = [](int32_t) {
+        if (scriptedSleeps.size() == 1) QueueEvent({WindowFinishAsked, 0, 0, 0, false, false});
+    };
+    FillVolumesWithPattern(2);
+    SaveMap(0);
+    EXPECT_EQ(scriptedSleeps, (std::vector<int32_t>{1000, MapOutcomePauseMilliseconds}));
+    EXPECT_FALSE(mapEscapePressed) << "a finished save quits";
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(2));
 }
 
 TEST_F(MapFile, TheBarUnderTheProgressLineFillsAChunkAtATime) {
@@ -314,6 +337,12 @@ TEST_F(MapFile, ALoadAskedForNeverSavesAndAnSHeldForWalkingStartsNoSave) {
     ASSERT_TRUE(pass({}));
     ASSERT_TRUE(pass({KeyControl, 'S'}));
     EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(3)) << "Ctrl+S did not save";
+    // The page's Save is a deliberate act: it saves with S held for walking.
+    FillVolumesWithPattern(4);
+    ASSERT_TRUE(pass({'S'}));
+    RecordInputEvent({WindowSaveAsked, 0, 0, 0, false, false});
+    ASSERT_TRUE(pass({'S'}));
+    EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(4)) << "the page's Save did not save while S was held";
 }
 
 TEST_F(MapFile, NothingToOpenCreatesNothingAndSaysSo) {

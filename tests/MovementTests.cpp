@@ -224,6 +224,16 @@ TEST(Movement, TheArrowKeysTurnTwoDegreesAFrameUnlessTheMouseLooks) {
     UpdateViewAngles(ReadPlayerInput());
     EXPECT_EQ(yaw, 220.0f);
     EXPECT_EQ(pitch, 20.0f);
+    // V tapped between two frames looks level once, the yaw kept.
+    scriptedKeys[KeyRightButton] = scriptedKeys[KeyArrowRight] = false;
+    RecordInputEvent(KeyEvent('V', true));
+    RecordInputEvent(KeyEvent('V', false));
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_EQ(yaw, 220.0f);
+    EXPECT_EQ(pitch, 90.0f);
+    pitch = 20.0f;
+    UpdateViewAngles(ReadPlayerInput());
+    EXPECT_EQ(pitch, 20.0f) << "one tap of V levelled the view twice";
 }
 
 TEST(Movement, AWallOnTheLowSideHoldsTheEyeAtThreeTenths) {

@@ -11,7 +11,8 @@
 float yaw = 0.0f;
 float pitch = 0.0f;
 
-void UpdateViewAngles(const PlayerInput& input) {
+// Mouse-look and the turning keys.
+static void TurnView(const PlayerInput& input) {
     if (!input.look) {
         if (input.turn == 0 && input.turnX == 0.0f && input.turnY == 0.0f) return;
         yaw = yaw + static_cast<float>(input.turn) * TurnDegreesPerFrame + input.turnX * YawDegreesPerColumn;
@@ -28,6 +29,11 @@ void UpdateViewAngles(const PlayerInput& input) {
     }
     yaw = static_cast<float>(input.lookX) * YawDegreesPerColumn + 180.0f - 160.0f;
     pitch = static_cast<float>(input.lookY) * PitchDegreesPerRow + 90.0f - 120.0f;
+}
+
+void UpdateViewAngles(const PlayerInput& input) {
+    TurnView(input);
+    if (input.level) pitch = 90.0f;
 }
 
 void PlaceLanternAndMarker(const PlayerInput& input) {

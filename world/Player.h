@@ -13,6 +13,7 @@ struct PlayerInput {
     int32_t lookX, lookY;  // the mouse in 320 x 240 picture units, from the top-left
     int32_t marker;        // the highest of '3'..'8' held as 1..6; 0 for none
     bool teleport;         // 'T'
+    bool level;            // 'V': look level (pitch 90), the yaw kept
     int32_t turn;          // the arrow keys: -1 turns left, 1 right, 0 neither (or both)
     float turnX, turnY;    // the captured pointer's motion since the last frame, in picture units
 };
@@ -35,7 +36,8 @@ extern float pitch;
 // otherwise input.turn turns the yaw by TurnDegreesPerFrame, and the captured
 // pointer's motion turns the view as far as the mouse position would
 // (YawDegreesPerColumn, PitchDegreesPerRow), the pitch going no further than
-// straight down (0) or up (180). A yaw once turned is kept in 0..360.
+// straight down (0) or up (180). A yaw once turned is kept in 0..360. Then,
+// while input.level, the view looks level: pitch 90, the yaw as it is.
 void UpdateViewAngles(const PlayerInput& input);
 // Moves the lantern (light slot 0) to the player cell and, when input.marker
 // is k, the red marker light (slot 1) k cells along +y.

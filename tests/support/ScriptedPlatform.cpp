@@ -3,6 +3,8 @@
 // asks for one, is reached only through scriptedContext.
 #include "tests/support/ScriptedPlatform.h"
 
+#include <string>
+
 #include "app/Platform.h"
 #include "platform/PlatformEvents.h"
 #include "sys/Time.h"
@@ -26,6 +28,7 @@ PadState scriptedPad = {};
 double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
 std::vector<int32_t> scriptedSleeps;
+std::vector<std::string> scriptedRepeatedNotices;
 std::function<void(int)> scriptedOnSwap;
 std::function<void(int32_t)> scriptedOnSleep;
 
@@ -52,6 +55,7 @@ void ResetScriptedPlatform() {
     scriptedClock = 0.0;
     scriptedRefreshRate = 60;
     scriptedSleeps.clear();
+    scriptedRepeatedNotices.clear();
     scriptedOnSwap = nullptr;
     scriptedOnSleep = nullptr;
 }
@@ -142,7 +146,9 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() { scriptedCursorShows++; }
 
-void PlatformRepeatNotice(const char*, bool) {}
+void PlatformRepeatNotice(const char* text, int32_t, bool) { scriptedRepeatedNotices.push_back(text); }
+
+bool PlatformMovesWindow() { return true; }
 
 bool PlatformCapturePointer(bool captured) {
     if (!windowOpen || (captured && scriptedCaptureRefused)) return false;

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/Platform.h"
@@ -48,6 +49,8 @@ extern double scriptedClock;
 // What PlatformRefreshRate answers; 60 after a reset.
 extern int32_t scriptedRefreshRate;
 extern std::vector<int32_t> scriptedSleeps;
+// Each line handed to PlatformRepeatNotice (the page's status line), in order.
+extern std::vector<std::string> scriptedRepeatedNotices;
 // Called after every buffer swap with the number of swaps so far; tests use it
 // to change keys and messages as the loop runs.
 extern std::function<void(int)> scriptedOnSwap;

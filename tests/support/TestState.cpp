@@ -57,7 +57,6 @@ void ResetProgramState() {
     quitPosted = false;
     touchUsed = false;
     quitCode = 0;
-    sHeldForWalking = false;
     pacedPassEnd = -1.0e9;
     ForgetSwapPace();
     mouseX = mouseY = 0;
