@@ -25,7 +25,8 @@ static const char* const CanvasTarget = "#canvas";
 static const char* const StageTarget = "#stage";
 
 static EMSCRIPTEN_WEBGL_CONTEXT_HANDLE webContext = 0;
-// Keys and buttons held, by our key code, as the browser's events said.
+// Keys and buttons the keyboard and the mouse hold, by our key code, as the
+// browser's events said. A key is held while they or a touch control hold it.
 static bool keysHeld[256] = {};
 static bool canvasFocused = false;
 static bool pageHidden = false;
@@ -44,39 +45,36 @@ static double canvasPixelsPerCssPixel = 1.0;
 // (-1: none), and where it was last, in CSS pixels over the canvas.
 static long lookingFinger = -1;
 static long lookingFingerX = 0, lookingFingerY = 0;
-// The swaps begun so far: a touch control let go before a pass has seen it
-// held is let go at the next swap instead (releaseDue).
-static int32_t swapsBegun = 0;
 
-// The page's touch controls (index.html's buttons, by id) and the keys each
-// holds while touched: the walk, the step, the keys' own buttons, and
-// "Finish now", shown while a save or load is under way.
+// The page's touch controls (index.html's buttons, by id) and the key each
+// holds while touched: the walk, the step, looking level and the keys' own
+// buttons. Save, Load and "Finish now" (shown while a save or load is under
+// way) hold no key: touched, they ask for what they do (asked).
 struct TouchControl {
     const char* id;
     int32_t key;
-    bool withControl;  // Ctrl held with it (save, load)
+    WindowEventKind asked;  // for the controls that hold no key (key 0)
 };
 static const TouchControl TouchControls[] = {
-    {"walk-forward", 'W', false},
-    {"walk-back", 'S', false},
-    {"step-left", 'A', false},
-    {"step-right", 'D', false},
-    {"map", 'N', false},
-    {"teleport", 'T', false},
-    {"lights", 'L', false},
-    {"help", 'H', false},
-    {"picture", KeyF12, false},
-    {"radius-down", KeyOpenBracket, false},
-    {"radius-up", KeyCloseBracket, false},
-    {"hud", 'U', false},
-    {"save", 'S', true},
-    {"load", 'L', true},
-    {"finish", KeyFinishMap, false},
+    {"walk-forward", 'W', WindowKeyDown},
+    {"walk-back", 'S', WindowKeyDown},
+    {"step-left", 'A', WindowKeyDown},
+    {"step-right", 'D', WindowKeyDown},
+    {"look-level", 'V', WindowKeyDown},
+    {"map", 'N', WindowKeyDown},
+    {"teleport", 'T', WindowKeyDown},
+    {"lights", 'L', WindowKeyDown},
+    {"help", 'H', WindowKeyDown},
+    {"picture", KeyF12, WindowKeyDown},
+    {"radius-down", KeyOpenBracket, WindowKeyDown},
+    {"radius-up", KeyCloseBracket, WindowKeyDown},
+    {"hud", 'U', WindowKeyDown},
+    {"save", 0, WindowSaveAsked},
+    {"load", 0, WindowLoadAsked},
+    {"finish", 0, WindowFinishAsked},
 };
 constexpr int TouchControlCount = sizeof TouchControls / sizeof TouchControls[0];
-static int32_t touchPressedAt[TouchControlCount] = {};
 static bool touchHeld[TouchControlCount] = {};
-static bool releaseDue[TouchControlCount] = {};
 
 // ---------------------------------------------------------------------------
 // The page's side
@@ -165,17 +163,14 @@ EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
 });
 
 // Repeats a notice of the program on the page's status line (a polite live
-// region), and shows the "Finish now" control while a save or load is under
-// way (the page lays itself out again when it shows or hides).
-EM_JS(void, RepeatNoticeOnPage, (const char* text, int mapUnderWay), {
-    const status = document.getElementById("status");
+// region) for about milliseconds (0: until the next), and offers the
+// "Finish now" control while a save or load is under way, in the place kept
+// for it, so that nothing else moves.
+EM_JS(void, RepeatNoticeOnPage, (const char* text, int milliseconds, int mapUnderWay), {
     const line = UTF8ToString(text);
-    if (status && line) status.textContent = line;
+    if (line && window.talvoxSay) window.talvoxSay(line, milliseconds);
     const finish = document.getElementById("finish");
-    if (finish && finish.hidden !== !mapUnderWay) {
-        finish.hidden = !mapUnderWay;
-        if (window.talvoxLayOut) window.talvoxLayOut();
-    }
+    if (finish) finish.classList.toggle("offered", !!mapUnderWay);
 });
 
 // Says text on the page's status line, where it stays when the explorer ends.
@@ -244,8 +239,8 @@ EM_JS(void, ShowTouchControlsOnTouch, (), {
 });
 
 // Makes the page's button id a touch control: touched, it calls
-// TalvoxTouchControl(index, 1), let go (or the touch taken away) with 0,
-// and is marked held (class "held") meanwhile. A control with data-hold
+// TalvoxTouchControl(index, 1), let go by the last finger on it (or the
+// touch taken away) with 0, and is marked held (class "held") meanwhile. A control with data-hold
 // (Save, Load) acts only once held for half a second, its progress shown
 // (class "arming"), and then as a tap; let go sooner, it says its data-hold
 // on the status line instead. The press captures its pointer, so that a
@@ -256,6 +251,7 @@ EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     const button = document.getElementById(UTF8ToString(id));
     if (!button) return;
     const hint = button.dataset.hold;
+    const fingers = new Set();
     let arming = 0;
     button.onpointerdown = function(event) {
         event.preventDefault();
@@ -265,6 +261,9 @@ EM_JS(void, ListenToTouchControl, (const char* id, int index), {
         try {
             button.setPointerCapture(event.pointerId);
         } catch (error) {}
+        fingers.add(event.pointerId);
+        // Another finger already holds it.
+        if (fingers.size > 1) return;
         button.classList.add("held");
         if (!hint) {
             _TalvoxTouchControl(index, 1);
@@ -281,15 +280,14 @@ EM_JS(void, ListenToTouchControl, (const char* id, int index), {
     };
     button.onpointerup = button.onpointercancel = button.onlostpointercapture = function(event) {
         event.preventDefault();
-        if (!button.classList.contains("held")) return;
+        if (!fingers.delete(event.pointerId) || fingers.size > 0) return;
         button.classList.remove("held", "arming");
         if (!hint) {
             _TalvoxTouchControl(index, 0);
         } else if (arming) {
             clearTimeout(arming);
             arming = 0;
-            const status = document.getElementById("status");
-            if (status) status.textContent = hint;
+            if (window.talvoxSay) window.talvoxSay(hint, 5000);
         }
     };
     const keep = function(event) { event.preventDefault(); };
@@ -351,6 +349,8 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
 
 // Keys: recorded and queued, and kept from the browser (F5 does not reload,
 // F1 opens no help, Ctrl+S saves no page) while the canvas has the focus.
+static bool TouchHoldsKey(int32_t key);
+
 static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     const int32_t key = KeyCodeOf(event);
     if (key == 0) return EM_FALSE;
@@ -358,6 +358,8 @@ static EM_BOOL OnKey(int type, const EmscriptenKeyboardEvent* event, void*) {
     keysHeld[key] = down;
     // With Alt held, and Alt itself, keys are the system's.
     const bool system = event->altKey || key == KeyAlt;
+    // A key a touch control holds stays down: it goes neither down again nor up.
+    if (!system && TouchHoldsKey(key)) return EM_TRUE;
     QueueWindowEvent({system ? WindowSystemKey : down ? WindowKeyDown : WindowKeyUp, key, 0, 0, false, false});
     return EM_TRUE;
 }
@@ -378,6 +380,14 @@ static int32_t InCanvasPixels(long cssPixels) {
     return static_cast<int32_t>(std::floor(static_cast<double>(cssPixels) * canvasPixelsPerCssPixel));
 }
 
+// A place over the canvas in CSS pixels as canvas pixels, within its edges:
+// a button held on the canvas follows the pointer off it (it is captured),
+// and the view goes no further than from the canvas's edge, as on the
+// desktop, where the window hears no pointer outside it.
+static int32_t OnCanvasPixels(long cssPixels, int32_t canvasPixels) {
+    return std::clamp(InCanvasPixels(cssPixels), 0, std::max(canvasPixels - 1, 0));
+}
+
 static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     switch (type) {
     case EMSCRIPTEN_EVENT_MOUSEMOVE:
@@ -386,8 +396,8 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
                 QueueWindowEvent({WindowPointerMotion, 0, InCanvasPixels(event->movementX),
                                   InCanvasPixels(event->movementY), false, false});
         } else {
-            QueueWindowEvent(
-                {WindowMouseMove, 0, InCanvasPixels(event->targetX), InCanvasPixels(event->targetY), false, false});
+            QueueWindowEvent({WindowMouseMove, 0, OnCanvasPixels(event->targetX, canvasWidth),
+                              OnCanvasPixels(event->targetY, canvasHeight), false, false});
         }
         return EM_TRUE;
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
@@ -406,52 +416,39 @@ static EM_BOOL OnMouse(int type, const EmscriptenMouseEvent* event, void*) {
     }
 }
 
-// Whether a touch control held now holds key (with Ctrl, KeyControl too).
+// Whether a touch control held now holds key.
 static bool TouchHoldsKey(int32_t key) {
     for (int index = 0; index < TouchControlCount; index++)
-        if (touchHeld[index] &&
-            (TouchControls[index].key == key || (key == KeyControl && TouchControls[index].withControl)))
-            return true;
+        if (touchHeld[index] && TouchControls[index].key == key) return true;
     return false;
 }
 
-// A touch control touched (down 1) or let go (0): its keys go down and up as
-// the keyboard's would. Let go before a pass has seen it held, it is let go
-// at the next swap, so that a quick tap on a held key (T) still acts.
+// A touch control touched (down 1) or let go (0). A key's control holds its
+// key as the keyboard would; the key goes down when the first of the keyboard
+// and the controls holds it and up when the last lets go (a tap let go before
+// a pass saw it held still acts once: input counts its press). Save, Load and
+// "Finish now" ask once a touch.
 extern "C" EMSCRIPTEN_KEEPALIVE void TalvoxTouchControl(int index, int down) {
     if (index < 0 || index >= TouchControlCount) return;
     const TouchControl& control = TouchControls[index];
     if (down) {
-        // Touched again before the pass saw it let go: it stays held.
-        if (releaseDue[index]) releaseDue[index] = false;
         if (touchHeld[index]) return;
-        touchHeld[index] = true;
-        touchPressedAt[index] = swapsBegun;
         QueueWindowEvent({WindowTouched, 0, 0, 0, false, false});
-        if (control.withControl) {
-            keysHeld[KeyControl] = true;
-            QueueWindowEvent({WindowKeyDown, KeyControl, 0, 0, false, false});
+        if (control.key == 0) {
+            QueueWindowEvent({control.asked, 0, 0, 0, false, false});
+            return;
         }
-        keysHeld[control.key] = true;
-        QueueWindowEvent({WindowKeyDown, control.key, 0, 0, false, false});
+        const bool alreadyDown = keysHeld[control.key] || TouchHoldsKey(control.key);
+        touchHeld[index] = true;
+        if (!alreadyDown) QueueWindowEvent({WindowKeyDown, control.key, 0, 0, false, false});
         return;
     }
     if (!touchHeld[index]) return;
-    if (touchPressedAt[index] == swapsBegun) {
-        releaseDue[index] = true;
-        return;
-    }
     touchHeld[index] = false;
-    // Another finger may hold the same key on another control (S on Walk
-    // back and on Save): it stays held.
-    if (!TouchHoldsKey(control.key)) {
-        keysHeld[control.key] = false;
+    // The keyboard, or another finger on another control, may hold the same
+    // key: it stays held.
+    if (!keysHeld[control.key] && !TouchHoldsKey(control.key))
         QueueWindowEvent({WindowKeyUp, control.key, 0, 0, false, false});
-    }
-    if (control.withControl && !TouchHoldsKey(KeyControl)) {
-        keysHeld[KeyControl] = false;
-        QueueWindowEvent({WindowKeyUp, KeyControl, 0, 0, false, false});
-    }
 }
 
 // A finger on the stage (the picture or the black around it): the first
@@ -622,7 +619,6 @@ void PlatformCloseWindow() {
     displayCovered = false;
     std::fill(std::begin(keysHeld), std::end(keysHeld), false);
     std::fill(std::begin(touchHeld), std::end(touchHeld), false);
-    std::fill(std::begin(releaseDue), std::end(releaseDue), false);
     lookingFinger = -1;
 }
 
@@ -635,7 +631,7 @@ void PumpPlatformEvents() {}
 
 bool PlatformKeyHeld(int32_t virtualKey) {
     if (!canvasFocused || virtualKey < 0 || virtualKey >= 256) return false;
-    return keysHeld[virtualKey];
+    return keysHeld[virtualKey] || TouchHoldsKey(virtualKey);
 }
 
 void PlatformReadPad(PadState* pad) {
@@ -652,13 +648,6 @@ void PlatformReadPad(PadState* pad) {
 
 void PlatformSwapBuffers() {
     if (webContext <= 0) return;
-    // The pass has seen the touch controls let go too soon held: now they go.
-    swapsBegun++;
-    for (int index = 0; index < TouchControlCount; index++)
-        if (releaseDue[index]) {
-            releaseDue[index] = false;
-            TalvoxTouchControl(index, 0);
-        }
     WaitForAnimationFrame();
     // The page may have changed meanwhile: the window's size, the browser's
     // zoom, another screen, fullscreen granted.
@@ -691,7 +680,12 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() {}
 
-void PlatformRepeatNotice(const char* text, bool mapUnderWay) { RepeatNoticeOnPage(text, mapUnderWay ? 1 : 0); }
+void PlatformRepeatNotice(const char* text, int32_t milliseconds, bool mapUnderWay) {
+    RepeatNoticeOnPage(text, milliseconds, mapUnderWay ? 1 : 0);
+}
+
+// A page has no window of its own to move.
+bool PlatformMovesWindow() { return false; }
 
 bool PlatformCapturePointer(bool captured) {
     if (webContext <= 0) return false;

@@ -6,9 +6,11 @@ kept from it, F12 downloads the picture, a save outlives a reload of the
 page and loads back, Esc ends the explorer with a line on the page and Enter
 starts it again; the picture is whole device pixels at any pixel ratio and
 fits the view; after one visit the page plays offline; on a phone, touch
-alone looks, walks, teleports and shows the help and the map, the page laid
-out for the screen with buttons that light while held, each finger its own,
-and Save acting only when held, Finish now completing it.
+alone looks (Look level too), walks, teleports and shows the help and the
+map, the page laid out for the screen with buttons that light while held
+and never move, each finger its own, a key held while the keyboard or any
+control holds it, Save acting only when held, Finish now completing it,
+taps meanwhile acting after it, and every line whole on the status line.
 
 Needs dist/web/ (scripts/build-web.sh) and Debian's chromium.
 """
@@ -416,7 +418,7 @@ class WebTest(unittest.TestCase):
         self.open_page()
         # Laid out for the hand on each screen: the picture at the largest whole
         # zoom that fits with the controls (upright 3, on its side 4, a tablet
-        # 5) and in the view; thumb-sized buttons with names and glyphs of 20
+        # 4, the walk's cross whole beside it) and in the view; thumb-sized buttons with names and glyphs of 20
         # px, in the view, beside the picture on a wide screen, and on a tall
         # one under it, at most 48 px away.
         self.page.evaluate(
@@ -429,10 +431,27 @@ class WebTest(unittest.TestCase):
             " && buttons.every((b, i) => { const r = boxes[i]; return b.ariaLabel && r.width >= 48 && r.height >= 48"
             " && parseFloat(getComputedStyle(b).fontSize) >= 20 && r.left >= 0 && r.right <= innerWidth"
             " && r.bottom <= innerHeight && (wide ? r.right <= c.left || r.left >= c.right : r.top >= c.bottom); }); }")
-        for width, height, ratio, zoom in ((844, 390, 3, 4), (1024, 768, 2, 5), (390, 844, 3, 3)):
+        # Nothing moves when Finish now is offered or the status line fills
+        # its two lines; the walk is a cross (forward over back, the steps
+        # beside back) and [ and ] stand side by side.
+        self.page.evaluate(
+            "window.boxes = () => [...document.querySelectorAll('#touch button')].map((b) => {"
+            " const r = b.getBoundingClientRect(); return [r.left, r.top].join(); }).join(' ');"
+            "window.staysPut = () => { const before = boxes(), finish = named('Finish now');"
+            " finish.classList.add('offered'); talvoxSay('Saving dungeon maps 40 % and two lines of status, whole.', 0);"
+            " const after = boxes(); finish.classList.remove('offered'); talvoxSay('', 0); return before === after; };"
+            "window.box = (name) => named(name).getBoundingClientRect();"
+            "window.crossAndPair = () => box('Walk forward').left === box('Walk back').left"
+            " && box('Walk forward').bottom < box('Walk back').top && box('Step left').top === box('Walk back').top"
+            " && box('Step right').top === box('Walk back').top && box('View radius down').top === box('View radius up').top"
+            " && box('View radius down').right < box('View radius up').left;"
+            "window.fits = () => { const s = document.getElementById('status');"
+            " return s.scrollHeight <= s.clientHeight + 1 && s.scrollWidth <= s.clientWidth + 1; }")
+        for width, height, ratio, zoom in ((844, 390, 3, 4), (1024, 768, 2, 4), (390, 844, 3, 3)):
             self.page.call("Emulation.setDeviceMetricsOverride", width=width, height=height, deviceScaleFactor=ratio,
                            mobile=True)
             self.page.wait_for("laidOut(%d)" % zoom, 10, "zoom %d with the controls in %d x %d" % (zoom, width, height))
+            self.assertEqual(self.page.evaluate("[staysPut(), crossAndPair()]"), [True, True], "%d x %d" % (width, height))
 
         def touch(kind, *fingers):
             self.page.call("Input.dispatchTouchEvent", type=kind, touchPoints=[{"id": i, "x": x, "y": y} for i, x, y in fingers])
@@ -452,6 +471,20 @@ class WebTest(unittest.TestCase):
             self.page.mouse("mouseReleased", x + column * width / 320, y + height / 2, "right", 0)
             return settled_page_picture(self.page)
 
+        # The view starts looking straight up: the first touch says how to
+        # look and walk, and Look level levels it, as V would.
+        up = settled_page_picture(self.page)
+        at = lambda name: self.page.evaluate(  # noqa: E731
+            "(() => { const r = named('%s').getBoundingClientRect(); return [r.x + 20, r.y + 20]; })()" % name)
+        touch("touchStart", (3, *at("Look level")))
+        touch("touchEnd")
+        self.page.wait_for("document.getElementById('status').textContent.startsWith('Drag the picture to look') && fits()",
+                           5, "the first touch's hint, whole")
+        harness.wait_for(lambda: harness.same_fraction(up, page_picture(self.page)) < 0.9, 10, "Look level to level")
+        level = settled_page_picture(self.page)
+        self.page.press("V")
+        time.sleep(0.5)
+        self.assertGreater(harness.same_fraction(level, page_picture(self.page)), 0.99, "V after Look level turned")
         point(40)
         touch("touchStart", (0, x + 100, y + 100), (1, x + 200, y + 150))
         # The HUD's key lines are gone with the first touch.
@@ -472,8 +505,6 @@ class WebTest(unittest.TestCase):
 
         # The walk button walks while held (back, facing a wall); T teleports;
         # H shows the help, dimming the picture, and hides it again.
-        at = lambda name: self.page.evaluate(  # noqa: E731
-            "(() => { const r = named('%s').getBoundingClientRect(); return [r.x + 20, r.y + 20]; })()" % name)
         lit = "getComputedStyle(named('%s')).backgroundColor !== getComputedStyle(named('Teleport')).backgroundColor"
         for name in ("Walk forward", "Walk back"):
             touch("touchStart", (9, *at(name)))
@@ -496,16 +527,43 @@ class WebTest(unittest.TestCase):
             harness.wait_for(lambda: self.position() != walked, 5, "the walk held while another finger steers")
         finally:
             touch("touchEnd")
+        # Two fingers on the first way, one lifted: the other still walks.
+        touch("touchStart", (9, *at(name)), (8, *at(name)))
+        touch("touchEnd", (8, *at(name)))
+        self.assertTrue(self.page.evaluate(lit % name), "one finger lifted let go of the button")
+        walked = self.position()
+        try:
+            harness.wait_for(lambda: self.position() != walked, 5, "the walk held by the finger left on it")
+        finally:
+            touch("touchEnd")
         walked = self.position()
         tap("Teleport")
         harness.wait_for(lambda: self.position() != walked, 10, "a tap on the teleport button")
         shown = settled_page_picture(self.page)
+        # H held on the keyboard (repeating) while its control is tapped: the
+        # help shows once.
+        self.page.key_down("H")
+        harness.wait_for(lambda: harness.same_fraction(shown, page_picture(self.page)) < 0.5, 10, "H to show the help")
+        tap("Help")
+        time.sleep(0.3)
+        self.page.key_down("H")
+        time.sleep(0.3)
+        self.page.key_up("H")
+        time.sleep(0.5)
+        self.assertLess(harness.same_fraction(shown, page_picture(self.page)), 0.5, "the control let go of the keyboard's H")
+        self.page.press("H")
+        harness.wait_for(lambda: harness.same_fraction(shown, page_picture(self.page)) > 0.5, 10, "H to hide the help")
         for press in range(2):
             tap("Help")
             harness.wait_for(lambda: (harness.same_fraction(shown, page_picture(self.page)) < 0.5) == (press == 0),
                              10, "H to %s the help" % ("show", "hide")[press])
             if press == 0:  # naming the touch controls
                 self.assertEqual(harness.read_line(page_picture(self.page), 4, 240, 4, (255, 255, 0)), "Drag")
+        # HUD hides the HUD's text and brings the touch HUD back: its title alone.
+        for press in range(2):
+            tap("HUD text")
+            harness.wait_for(lambda: (self.position() == "") == (press == 0), 10, "HUD to %s the text" % ("hide", "show")[press])
+        self.assertEqual(harness.read_line(page_picture(self.page), 6, 239), "VIZARAD001")
         # Map shows the automap (the player's yellow mark in the middle) and hides it.
         for press in range(2):
             tap("Map")
@@ -514,24 +572,44 @@ class WebTest(unittest.TestCase):
 
         # Save by touch: a short tap only says how on the status line; held,
         # its progress shown, it saves, and "Finish now" completes the save at
-        # once, the status line saying so.
+        # once, the status line saying so. Two taps on ] meanwhile each act
+        # once when it is done. Every line fits the phone's status line whole.
         status = "document.getElementById('status').textContent"
         touch("touchStart", (5, *at("Save the map")))
         time.sleep(0.2)
         touch("touchEnd")
-        self.page.wait_for(status + ".includes('hold Save')", 5, "the tap to say how to save")
+        self.page.wait_for(status + ".includes('Hold Save')", 5, "the tap to say how to save")
         time.sleep(1.0)
-        self.assertEqual(self.page.evaluate("[%s, FS.readdir('/talvox/map')]" % status),
-                         ["To save the map, hold Save for half a second.", [".", ".."]],
+        self.assertEqual(self.page.evaluate("[%s, FS.readdir('/talvox/map'), fits()]" % status),
+                         ["Hold Save half a second to save the map.", [".", ".."], True],
                          "a short tap on Save did more than say how")
-        touch("touchStart", (5, *at("Save the map")))
-        self.assertTrue(self.page.evaluate("named('Save the map').classList.contains('arming')"), "no progress shown")
-        self.page.wait_for(status + " === 'Saving dungeon maps' && !named('Finish now').hidden", 5, "a held Save")
+        touch("touchStart", (5, *at("Load the map")))
         touch("touchEnd")
+        self.page.wait_for(status + ".includes('Hold Load') && fits()", 5, "the Load hint whole")
+        radius = int(self.block().split("view=")[1].split()[0])
+        touch("touchStart", (7, *at("Walk back")), (5, *at("Save the map")))
+        self.assertTrue(self.page.evaluate("named('Save the map').classList.contains('arming')"), "no progress shown")
+        self.page.wait_for(status + ".startsWith('Saving dungeon maps ') && named('Finish now').classList.contains('offered')",
+                           5, "a held Save, with Walk back held too")
+        touch("touchEnd")
+        for _ in range(2):
+            tap("View radius up")
+            time.sleep(0.3)
+        self.page.wait_for(status + ".endsWith(' %') && !" + status + ".endsWith(' 0 %') && fits()", 10,
+                           "the share saved so far")
         touch("touchStart", (6, *at("Finish now")))
         touch("touchEnd")
-        self.page.wait_for(status + " === 'Map saved'", 20, "Finish now to end the save")
+        self.page.wait_for(status + " === 'Map saved' && fits()", 20, "Finish now to end the save")
         self.assertEqual(self.page.evaluate("FS.stat('/talvox/map/0.map').size"), 2 * (256 ** 3 - 1))
+        harness.wait_for(lambda: (" view=%d" % (radius + 2)) in self.block(), 10, "the taps on ] to act once each")
+        time.sleep(1.0)
+        self.assertIn(" view=%d" % (radius + 2), self.block())
+        self.page.wait_for(status + " === ''", 5, "'Map saved' to leave the status line")
+        # F12's notice names the file on the status line.
+        tap("Save the picture")
+        self.page.wait_for("/^Screenshot saved: [0-9]{8}-[0-9]{6}(-[0-9]+)?[.]png$/.test(%s) && fits()" % status, 10,
+                           "the screenshot's name on the status line")
+
 
 if __name__ == "__main__":
     RUN_DIR = os.path.abspath(harness.parse_arguments(known_only=True).run_dir)

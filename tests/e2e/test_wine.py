@@ -34,7 +34,8 @@ WHITE = b"\xff\xff\xff"
 FIRST_START_TIMEOUT = 240
 # Built by the tests: as a DLL, a stand-in XInput whose loading leaves a
 # file beside it; as a program, a quit with code 7 posted to the TALVOX
-# window's thread, as another program would.
+# window's thread, as another program would, or with an argument key 0xE8
+# pressed and let go, as key-remapping tools send it.
 HELPER = r"""#include <windows.h>
 extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     char path[MAX_PATH + 8];
@@ -42,11 +43,21 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) CloseHandle(CreateFileA(path, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0));
     return TRUE;
 }
-int main() {
-    DWORD thread = GetWindowThreadProcessId(FindWindowA("OpenGL", "TALVOX"), nullptr);
-    return !PostThreadMessageA(thread, WM_QUIT, 7, 0);
+int main(int argc, char**) {
+    HWND window = FindWindowA("OpenGL", "TALVOX");
+    if (argc > 1) return !PostMessageA(window, WM_KEYDOWN, 0xE8, 1) || !PostMessageA(window, WM_KEYUP, 0xE8, 0xC0000001);
+    return !PostThreadMessageA(GetWindowThreadProcessId(window, nullptr), WM_QUIT, 7, 0);
 }
 """
+
+
+def build_helper(work):
+    """The helper above beside the program, as helper.dll and helper.exe."""
+    with open(os.path.join(work, "helper.cpp"), "w") as source:
+        source.write(HELPER)
+    for kind, output in (("-shared", "helper.dll"), ("-O1", "helper.exe")):
+        harness.run("x86_64-w64-mingw32-g++", kind, "-static", "-o", os.path.join(work, output),
+                    os.path.join(work, "helper.cpp"))
 
 
 def wine_environment():
@@ -231,11 +242,7 @@ class WineTest(unittest.TestCase):
 
     def test_a_quit_posted_from_outside_ends_with_its_code_and_xinput_comes_from_the_system_folder(self):
         work = self.windows_run_folder()
-        with open(os.path.join(work, "helper.cpp"), "w") as source:
-            source.write(HELPER)
-        for kind, output in (("-shared", "helper.dll"), ("-O1", "helper.exe")):
-            harness.run("x86_64-w64-mingw32-g++", kind, "-static", "-o", os.path.join(work, output),
-                        os.path.join(work, "helper.cpp"))
+        build_helper(work)
         names = ["xinput1_4.dll", "xinput1_3.dll", "xinput9_1_0.dll"]
         for name in names:
             shutil.copy2(os.path.join(work, "helper.dll"), os.path.join(work, name))
@@ -278,10 +285,15 @@ class WineTest(unittest.TestCase):
     def test_escape_tapped_during_a_save_finishes_it_at_once_and_exits(self):
         # A tap, not a hold: down and up at once, between two of the pauses'
         # looks at the key (xdotool's default delay holds it half the delay).
+        # Key 0xE8 before it, as a remapping tool sends it, finishes nothing.
         work = self.windows_run_folder()
+        build_helper(work)
         self.start_windows_build(work)
         temp = harness.start_save(work)
+        harness.run("wine", os.path.join(work, "helper.exe"), "0xE8")
         time.sleep(3.0)
+        self.assertIsNone(self.process.poll(), "key 0xE8 ended the program")
+        self.assertFalse(harness.save_done(work, temp), "key 0xE8 finished the save")
         tapped = time.monotonic()
         harness.key("Escape", delay_ms=0)
         self.assertEqual(harness.wait_exit(self.process, harness.TRANSFER_TIMEOUT), 0)
@@ -293,8 +305,12 @@ class WineTest(unittest.TestCase):
     def test_walking_keys_and_the_captured_pointer_work_in_the_windows_build(self):
         window = self.start_windows_build(self.windows_run_folder())
         x, y, width, height = harness.geometry(window)
-        # 'W' walks (or 'S', where a wall stands in front): the picture moves.
+        # The view starts looking straight up; 'V' levels it.
+        _, _, up = harness.settled_picture(window)
+        harness.key("v")
         _, _, before = harness.settled_picture(window)
+        self.assertLess(harness.same_fraction(up, before), 0.9, "'V' did not level the view")
+        # 'W' walks (or 'S', where a wall stands in front): the picture moves.
         for name in ("w", "s"):
             harness.hold_key(name, 1.0)
             _, _, walked = harness.settled_picture(window)
