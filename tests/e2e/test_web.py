@@ -275,6 +275,17 @@ class WebTest(unittest.TestCase):
         self.page.mouse("mouseReleased", x + width * 0.8, y + height / 2, "right", 0)
         harness.wait_for(lambda: harness.same_fraction(before, page_picture(self.page)) < 0.9, 20,
                          "the drag to turn the view")
+        # Dragged off the picture, the view turns no further than from its
+        # edge, as the desktop's does.
+        def drag_to(at_x):
+            self.page.mouse("mouseMoved", x + width / 2, y + height / 2)
+            self.page.mouse("mousePressed", x + width / 2, y + height / 2, "right", 2)
+            self.page.mouse("mouseMoved", at_x, y + height / 2, "right", 2)
+            time.sleep(0.3)
+            self.page.mouse("mouseReleased", at_x, y + height / 2, "right", 0)
+            return settled_page_picture(self.page)
+        self.assertGreater(harness.same_fraction(drag_to(x - 300), drag_to(x)), 0.99,
+                           "a drag off the picture turned past its edge")
 
         # Tab captures the pointer: its moves turn the view with no button
         # held; the browser locks it on the next click; Tab gives it back.
