@@ -53,7 +53,8 @@ constexpr double PadLongestTurnMilliseconds = 100.0;
 
 // The key each gamepad button stands for: A teleports, X scatters the
 // lights, Y takes the picture, the shoulders step the view radius, left and
-// right on the pad make the two worlds, Start shows the help, Back the map.
+// right on the pad make the two worlds, up and down browse the map's levels
+// (while a map is shown), Start shows the help, Back the map.
 struct PadButtonKey {
     PadButton button;
     int32_t key;
@@ -66,6 +67,8 @@ constexpr PadButtonKey PadButtonKeys[] = {
     {PadRightShoulder, KeyCloseBracket},
     {PadLeft, '1'},
     {PadRight, '2'},
+    {PadUp, KeyPageUp},
+    {PadDown, KeyPageDown},
     {PadStart, 'H'},
     {PadBack, 'N'},
 };
@@ -80,7 +83,8 @@ bool IsKeyHeld(int32_t virtualKey);
 // Pressed since the command keys last acted: the key's entry is down, or it
 // was tapped meanwhile.
 bool WasKeyPressed(int32_t virtualKey);
-// For keys that act once per press (F10 to F12, H, U, N, Tab): true when the
+// For keys that act once per press (F10 to F12, H, U, N, O, the map's keys,
+// Tab): true when the
 // key was pressed since the command keys last acted and this press has not
 // been taken yet.
 bool TakeKeyPress(int32_t virtualKey);

@@ -116,6 +116,11 @@ bool PlatformWaitAnswering(int32_t milliseconds, int32_t stopKey);
 // while mapUnderWay offers its control that finishes the save or load; the
 // desktop backends do nothing.
 void PlatformRepeatNotice(const char* text, bool mapUnderWay);
+// When a map (the whole map or the corner map) is shown or hidden, and once
+// at start-up (hidden): the page shows its map controls ("Level up", "Level
+// down", "Zoom") while one is, in places kept for them, so that no other
+// control moves; the desktop backends do nothing.
+void PlatformShowMapControls(bool shown);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width

@@ -72,6 +72,9 @@ static const TouchControl TouchControls[] = {
     {"save", 'S', true},
     {"load", 'L', true},
     {"finish", KeyFinishMap, false},
+    {"level-up", KeyPageUp, false},
+    {"level-down", KeyPageDown, false},
+    {"zoom", KeyMapZoom, false},
 };
 constexpr int TouchControlCount = sizeof TouchControls / sizeof TouchControls[0];
 static int32_t touchPressedAt[TouchControlCount] = {};
@@ -177,6 +180,10 @@ EM_JS(void, RepeatNoticeOnPage, (const char* text, int mapUnderWay), {
         if (window.talvoxLayOut) window.talvoxLayOut();
     }
 });
+
+// Shows the page's map controls while a map is shown; hidden, they keep
+// their places (index.html), so nothing moves.
+EM_JS(void, ShowMapControlsOnPage, (int shown), { document.body.classList.toggle("map-shown", shown !== 0); });
 
 // Says text on the page's status line, where it stays when the explorer ends.
 EM_JS(void, SayOnPage, (const char* text), {
@@ -343,6 +350,13 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
         {"ArrowUp", KeyArrowUp},
         {"ArrowRight", KeyArrowRight},
         {"ArrowDown", KeyArrowDown},
+        {"PageUp", KeyPageUp},
+        {"PageDown", KeyPageDown},
+        {"Home", KeyHome},
+        {"Equal", KeyEquals},
+        {"NumpadAdd", KeyEquals},
+        {"Minus", KeyMinus},
+        {"NumpadSubtract", KeyMinus},
     };
     for (const auto& named : Named)
         if (std::strcmp(code, named.code) == 0) return named.key;
@@ -692,6 +706,8 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 void PlatformShowCursor() {}
 
 void PlatformRepeatNotice(const char* text, bool mapUnderWay) { RepeatNoticeOnPage(text, mapUnderWay ? 1 : 0); }
+
+void PlatformShowMapControls(bool shown) { ShowMapControlsOnPage(shown ? 1 : 0); }
 
 bool PlatformCapturePointer(bool captured) {
     if (webContext <= 0) return false;

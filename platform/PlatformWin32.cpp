@@ -386,6 +386,8 @@ void PlatformShowCursor() { ShowCursor(TRUE); }
 // The window shows notices in its picture; there is no other line to repeat them on.
 void PlatformRepeatNotice(const char*, bool) {}
 
+void PlatformShowMapControls(bool) {}
+
 bool PlatformCapturePointer(bool captured) {
     if (!windowHandle) return false;
     if (captured == pointerHeld) return pointerHeld;

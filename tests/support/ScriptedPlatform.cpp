@@ -22,6 +22,8 @@ bool scriptedPointerCaptured = false;
 bool scriptedCaptureRefused = false;
 int scriptedPointerCaptures = 0;
 int scriptedSwaps = 0;
+std::string scriptedNotice;
+bool scriptedMapControlsShown = false;
 PadState scriptedPad = {};
 double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
@@ -48,6 +50,8 @@ void ResetScriptedPlatform() {
     scriptedPointerCaptured = scriptedCaptureRefused = false;
     scriptedPointerCaptures = 0;
     scriptedSwaps = 0;
+    scriptedNotice.clear();
+    scriptedMapControlsShown = false;
     scriptedPad = {};
     scriptedClock = 0.0;
     scriptedRefreshRate = 60;
@@ -142,7 +146,9 @@ bool PlatformCoverDisplay(int32_t* width, int32_t* height) {
 
 void PlatformShowCursor() { scriptedCursorShows++; }
 
-void PlatformRepeatNotice(const char*, bool) {}
+void PlatformRepeatNotice(const char* text, bool) { scriptedNotice = text; }
+
+void PlatformShowMapControls(bool shown) { scriptedMapControlsShown = shown; }
 
 bool PlatformCapturePointer(bool captured) {
     if (!windowOpen || (captured && scriptedCaptureRefused)) return false;

@@ -7,6 +7,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/Platform.h"
@@ -42,6 +43,10 @@ extern bool scriptedPointerCaptured;
 extern bool scriptedCaptureRefused;
 extern int scriptedPointerCaptures;
 extern int scriptedSwaps;
+// The last text PlatformRepeatNotice was handed, and whether the map
+// controls were last shown.
+extern std::string scriptedNotice;
+extern bool scriptedMapControlsShown;
 // What PlatformReadPad answers; no pad after a reset.
 extern PadState scriptedPad;
 extern double scriptedClock;
