@@ -142,6 +142,15 @@ TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
          {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 1, 12), 9, 54)})
         expected.insert(line.begin(), line.end());
     EXPECT_EQ(WhitePixels(), expected);
+    // Browsed to another level, the view line names it.
+    BrowseMapLevel(-1);
+    std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
+    DrawHud();
+    const PixelSet levelLine = LinePixels(Format("block=%d view=%d map level %d", 1, 12, 99), 9, 54);
+    for (const auto& pixel : LinePixels(Format(BlockFormat, 1, 12), 9, 54)) expected.erase(pixel);
+    expected.insert(levelLine.begin(), levelLine.end());
+    EXPECT_EQ(WhitePixels(), expected);
+    ShowPlayersMapLevel();
     // The help panel dims the map, not a world the map hides.
     DrawHelpPanel();
     const uint8_t* player = ScreenPixels + ((ScreenHeight - 1 - AutomapPlayerRow) * 320 + AutomapPlayerColumn) * 4;

@@ -184,12 +184,13 @@ static SeenOutcome ReadSeenFile(int32_t n) {
     const bool read = std::fread(file.data(), 1, file.size(), in) == file.size();
     std::fclose(in);
     if (!read) return SeenDamaged;
-    if (file.size() < SeenHeaderBytes) return file.size() < sizeof SeenMagic ||
-                                                      std::memcmp(file.data(), SeenMagic, sizeof SeenMagic) == 0
-                                                  ? SeenTooShort
-                                                  : SeenDamaged;
+    if (file.size() < SeenHeaderBytes)
+        return file.size() < sizeof SeenMagic || std::memcmp(file.data(), SeenMagic, sizeof SeenMagic) == 0
+                   ? SeenTooShort
+                   : SeenDamaged;
     if (std::memcmp(file.data(), SeenMagic, sizeof SeenMagic) != 0 || WordAt(&file[8]) != SeenVersion ||
-        WordAt(&file[12]) != static_cast<uint32_t>(worldSide) || WordAt(&file[16]) != static_cast<uint32_t>(worldLevels))
+        WordAt(&file[12]) != static_cast<uint32_t>(worldSide) ||
+        WordAt(&file[16]) != static_cast<uint32_t>(worldLevels))
         return SeenDamaged;
     const size_t folded = WordAt(&file[24]);
     if (file.size() - SeenHeaderBytes < folded) return SeenTooShort;
