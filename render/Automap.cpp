@@ -219,47 +219,57 @@ void DrawMapArea(const MapArea& area) {
     FindWindows(level, x0, y0, columns + 2, rows + 2);
 
     uint32_t cells[ScreenWidth + 1];
-    uint32_t line[ScreenWidth];
+    uint32_t line[ScreenWidth + 2 * 4];
+    // Per grid column of a row: the windows of the rows above, at and below
+    // it together, so that a cell's eight neighbours are three words.
+    uint32_t nearby[GridWidth];
+    // The grid columns of the cells inside the world, and of its edge.
+    const int32_t inFirst = std::max(1, -x0), inLast = std::min(columns, worldSide - 1 - x0);
+    const int32_t edgeFirst = std::max(1, -1 - x0), edgeLast = std::min(columns, worldSide - x0);
     for (int32_t r = 1; r <= rows; r++) {
         const int32_t y = y0 + r;
-        const uint32_t* here = windows + r * GridWidth;
-        const uint32_t* above = here - GridWidth;
-        const uint32_t* below = here + GridWidth;
-        const bool openNear = rowsOpen[r - 1] || rowsOpen[r] || rowsOpen[r + 1];
-        const bool trail = TrailInRow(y, level, x0 + 1, x0 + columns);
-        // A row with nothing seen or walked on or near it is black inside the
-        // world's edge.
-        const bool empty = !rowsAny[r] && !openNear && !trail;
-        const int32_t rowIndex = CellIndex(0, y, level);
-        for (int32_t c = 1; c <= columns; c++) {
-            const int32_t x = x0 + c;
-            uint32_t& cell = cells[c - 1];
-            if (y < -1 || y > worldSide || x < -1 || x > worldSide) cell = p.black;
-            else if (y == -1 || y == worldSide || x == -1 || x == worldSide) cell = p.edge;
-            else if (empty) cell = p.black;
-            else if (trail && CellWalked(rowIndex + x)) cell = p.trail;
-            else if (here[c] & ShownBit) cell = OpenPixel(p, x, y, level);
-            else if (openNear && levelInside &&
-                     ((above[c - 1] | above[c] | above[c + 1] | here[c - 1] | here[c + 1] | below[c - 1] | below[c] |
-                       below[c + 1]) &
-                      ShownBit) &&
-                     DungeonMap[rowIndex + x] == CellSolid)
-                cell = p.wall;
-            else if (here[c]) cell = BandPixel(p, here[c]);
-            else cell = p.black;
+        std::fill(cells, cells + columns, p.black);
+        if (y == -1 || y == worldSide) {
+            for (int32_t c = edgeFirst; c <= edgeLast; c++) cells[c - 1] = p.edge;
+        } else if (y >= 0 && y < worldSide) {
+            if (edgeFirst == -1 - x0) cells[edgeFirst - 1] = p.edge;
+            if (edgeLast == worldSide - x0) cells[edgeLast - 1] = p.edge;
+            const uint32_t* here = windows + r * GridWidth;
+            const uint32_t* above = here - GridWidth;
+            const uint32_t* below = here + GridWidth;
+            const bool openNear = levelInside && (rowsOpen[r - 1] || rowsOpen[r] || rowsOpen[r + 1]);
+            const bool trail = TrailInRow(y, level, x0 + 1, x0 + columns);
+            // A row with nothing seen or walked on or near it stays black.
+            if (rowsAny[r] || openNear || trail) {
+                const int32_t rowIndex = CellIndex(0, y, level);
+                for (int32_t c = inFirst - 1; c <= inLast + 1; c++) nearby[c] = above[c] | here[c] | below[c];
+                for (int32_t c = inFirst; c <= inLast; c++) {
+                    const uint32_t window = here[c];
+                    const bool wall = openNear && ((nearby[c - 1] | nearby[c] | nearby[c + 1]) & ShownBit);
+                    if (!window && !wall && !trail) continue;
+                    const int32_t x = x0 + c;
+                    uint32_t& cell = cells[c - 1];
+                    if (trail && CellWalked(rowIndex + x)) cell = p.trail;
+                    else if (window & ShownBit) cell = OpenPixel(p, x, y, level);
+                    else if (wall && DungeonMap[rowIndex + x] == CellSolid) cell = p.wall;
+                    else if (window) cell = BandPixel(p, window);
+                }
+            }
         }
         // The row's cells as pixels across the area, then down as many rows
         // of it as the cells cover.
-        for (int32_t c = 0; c < columns; c++) {
-            const int32_t column = area.playerColumn + (leftCell + c) * zoom;
-            for (int32_t k = std::max(0, area.left - column); k < zoom && column + k < area.left + area.width; k++)
-                line[column + k - area.left] = cells[c];
+        // (The first cell's pixels may begin left of the area.)
+        const uint32_t* pixels = cells;
+        if (zoom > 1) {
+            for (int32_t c = 0; c < columns; c++) std::fill(line + c * zoom, line + (c + 1) * zoom, cells[c]);
+            pixels = line;
         }
+        pixels += area.left - area.playerColumn - leftCell * zoom;
         const int32_t cellTop = area.playerRow + (topCell + r - 1) * zoom;
         const int32_t rowFirst = std::max(cellTop, area.top);
         const int32_t rowLast = std::min(cellTop + zoom, area.top + area.height) - 1;
         for (int32_t row = rowFirst; row <= rowLast; row++)
-            std::memcpy(PixelAt(area.left, row), line, static_cast<size_t>(area.width) * 4);
+            std::memcpy(PixelAt(area.left, row), pixels, static_cast<size_t>(area.width) * 4);
     }
 
     // The lights of the level where their cells show, the lantern aside.
