@@ -123,13 +123,14 @@ void FindWindows(int32_t level, int32_t x0, int32_t y0, int32_t columns, int32_t
         rowsAny[r] = rowsOpen[r] = false;
         const int32_t y = y0 + r;
         if (y < 0 || y >= worldSide || xFirst > xLast || (!first && !last)) continue;
-        const uint64_t* firstWords = SeenCells + static_cast<int64_t>(firstPlane) * layerSize + y * worldSide + x0;
-        const uint64_t* lastWords = SeenCells + static_cast<int64_t>(lastPlane) * layerSize + y * worldSide + x0;
+        // The words of the row's first cell in each plane (cell x0 + c is c on).
+        const int64_t firstRow = static_cast<int64_t>(firstPlane) * layerSize + y * worldSide + x0;
+        const int64_t lastRow = static_cast<int64_t>(lastPlane) * layerSize + y * worldSide + x0;
         uint32_t any = 0, open = 0;
         for (int32_t c = xFirst; c <= xLast; c++) {
             uint64_t window = 0;
-            if (first) window = firstWords[c] >> firstShift;
-            if (last) window |= lastWords[c] << lastShift;
+            if (first) window = SeenCells[firstRow + c] >> firstShift;
+            if (last) window |= SeenCells[lastRow + c] << lastShift;
             const uint32_t bits = static_cast<uint32_t>(window) & WindowMask;
             row[c] = bits;
             any |= bits;
