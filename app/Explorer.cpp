@@ -70,6 +70,24 @@ static void ShowTextureRefusals() {
     }
 }
 
+// Whether the page was last told that a map is shown.
+static bool mapControlsShown = false;
+
+// The map's own keys, acting once per press while a map is shown (pressed
+// while none is, they are taken and do nothing); and the page's controls
+// for them shown or hidden with the maps.
+static void ActOnMapKeys() {
+    const bool shown = automapShown || cornerMapShown;
+    if (TakeKeyPress(KeyPageUp) && shown) BrowseMapLevel(-1);
+    if (TakeKeyPress(KeyPageDown) && shown) BrowseMapLevel(1);
+    if (TakeKeyPress(KeyHome) && shown) ShowPlayersMapLevel();
+    if (TakeKeyPress(KeyEquals) && shown) ZoomMap(1);
+    if (TakeKeyPress(KeyMinus) && shown) ZoomMap(-1);
+    if (MapZoomAsked() && shown) CycleMapZoom();
+    if (shown != mapControlsShown) PlatformShowMapControls(shown);
+    mapControlsShown = shown;
+}
+
 bool StartExplorer() {
     startMilliseconds = SysMilliseconds();
     AllocateTextureImages();
@@ -87,6 +105,8 @@ bool StartExplorer() {
     if (!OpenRenderWindow(WindowTitle, ScreenWidth * screenScale, ScreenHeight * screenScale, 16)) return false;
     PrepareScreenBuffers();
     PlatformShowCursor();
+    mapControlsShown = false;
+    PlatformShowMapControls(false);
     ShowTextureRefusals();
     return true;
 }
@@ -162,6 +182,8 @@ bool ActOnCommandKeys() {
     if (TakeKeyPress(KeyF10) || helpKeyPressed) helpShown = !helpShown;
     if (TakeKeyPress('U')) ToggleHud();
     if (TakeKeyPress('N')) automapShown = !automapShown;
+    if (TakeKeyPress('O')) cornerMapShown = !cornerMapShown;
+    ActOnMapKeys();
     if (TakeKeyPress(KeyTab)) CapturePointer(!pointerCaptured);
     EndCommandKeysPass();
     return true;

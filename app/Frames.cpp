@@ -10,6 +10,7 @@
 #include "sys/Time.h"
 #include "world/Movement.h"
 #include "world/Player.h"
+#include "world/WorldState.h"
 
 void RunFrame() {
     // The pad as it is now, in the loop's frames and a save's or load's alike.
@@ -27,5 +28,6 @@ void RunFrame() {
     // The walking keys are read now, after any pause: a button let go during
     // it does not walk.
     UpdatePlayerPosition(ReadWalkInput());
+    MarkPlayerCellWalked();
     FinishPicture();
 }

@@ -36,6 +36,7 @@ void DrawHelpPanel() {
     } else {
         RestoreBackdrop();
         CompositeScene();
+        if (cornerMapShown) DrawCornerMap();
     }
     DimPicture();
     int32_t y = HelpTopY;

@@ -8,11 +8,11 @@
 #include "screen/Font.h"
 #include "screen/Screen.h"
 
-// The keys of the help row: F10 only where it reaches the program.
+// The keys of the help and HUD row: F10 only where it reaches the program.
 #ifdef _WIN32
-constexpr std::string_view HelpKeyNames = "H";
+constexpr std::string_view HelpKeyNames = "H, U";
 #else
-constexpr std::string_view HelpKeyNames = "H, F10";
+constexpr std::string_view HelpKeyNames = "H, F10, U";
 #endif
 
 // One row of the key help: the keys, the gamepad's stick or buttons doing
@@ -29,7 +29,7 @@ struct KeyDescription {
 // column follows the pad's buttons (PadButtonKeys, app/Input.h) and sticks,
 // the touch column the page's buttons (web/index.html) and a finger's drag.
 constexpr KeyDescription KeyDescriptions[] = {
-    {"Mouse", "R stick", "Drag", "look around, a button held"},
+    {"Mouse Tab", "R stick", "Drag", "look, a button held / Tab"},
     {"LMB W Up", "L stick up", "^", "walk forward"},
     {"Z S Down", "L stick dn", "v", "walk backward"},
     {"A D", "L stick <>", "< >", "step left / right"},
@@ -37,17 +37,16 @@ constexpr KeyDescription KeyDescriptions[] = {
     {"[ ]", "LB RB", "[ ]", "view radius down / up"},
     {"1 2", "D-pad < >", "", "new world: rooms / corridors"},
     {"L", "X", "L", "scatter 128 coloured lights"},
-    {"3 - 8", "", "", "red marker 1-6 cells on +y"},
-    {"T", "A", "T", "teleport to an open cell"},
+    {"T 3-8", "A", "T", "teleport / red marker 1-6"},
     {"F1-F4 F11", "", "", "window scale 1-4, fullscreen"},
     {"F5 - F9", "", "", "wall texture"},
     {"F12", "Y", "F12", "picture to screenshots/"},
     {"M", "", "", "move the window to the mouse"},
     {"Ctrl+S/L", "", "Save Load", "save / load map/0.map"},
-    {HelpKeyNames, "Start", "H", "this help on / off"},
-    {"U", "", "HUD", "HUD text on / off"},
-    {"N", "Back", "Map", "map of this level on / off"},
-    {"Tab", "", "", "capture the pointer to look"},
+    {HelpKeyNames, "Start", "H HUD", "help / HUD text on / off"},
+    {"N O", "Back", "Map", "map / corner map on / off"},
+    {"PgUp PgDn", "D-pad ^ v", "Level ^ v", "map level up / down"},
+    {"Home = -", "", "Zoom", "map: your level, zoom"},
     {"Esc", "", "", "quit"},
 };
 constexpr int32_t KeyDescriptionCount = sizeof KeyDescriptions / sizeof KeyDescriptions[0];

@@ -38,8 +38,8 @@ static bool pressTakenThisPass[256] = {};
 static bool padHeldWhileUnread[PadButtonCount] = {};
 // Whether S was held for walking when Ctrl went down (no save then).
 static bool sHeldForWalking = false;
-// Saves and loads the page's controls asked for, not yet begun.
-static int32_t savesAsked = 0, loadsAsked = 0;
+// Saves, loads and map zooms the page's controls asked for, not yet done.
+static int32_t savesAsked = 0, loadsAsked = 0, zoomsAsked = 0;
 static float padTurnX = 0.0f, padTurnY = 0.0f;
 static double padReadAt = -1.0;
 
@@ -112,7 +112,7 @@ void ForgetKeys() {
         keyboardHeldKeys[key] = pressTakenThisPass[key] = false;
     }
     sHeldForWalking = false;
-    savesAsked = loadsAsked = 0;
+    savesAsked = loadsAsked = zoomsAsked = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -168,6 +168,7 @@ bool RecordInputEvent(const WindowEvent& event) {
     // Deliberate acts of the page's controls: taken by the next command keys.
     case WindowSaveAsked: savesAsked++; return true;
     case WindowLoadAsked: loadsAsked++; return true;
+    case WindowZoomAsked: zoomsAsked++; return true;
     // Seen by a save or load under way (PlatformFinishAsked); after one,
     // nothing is left to finish.
     case WindowFinishAsked: return true;
@@ -309,6 +310,12 @@ bool MapSaveAsked(bool controlActs, bool sActs, bool lActs) {
         return true;
     }
     return controlActs && sActs && !sHeldForWalking && !lActs;
+}
+
+bool MapZoomAsked() {
+    if (zoomsAsked == 0) return false;
+    zoomsAsked--;
+    return true;
 }
 
 bool MapLoadAsked(bool controlActs, bool lActs) {

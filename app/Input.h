@@ -54,8 +54,9 @@ constexpr double PadLongestTurnMilliseconds = 100.0;
 
 // The key each gamepad button stands for: A teleports, X scatters the
 // lights, Y takes the picture, the shoulders step the view radius, left and
-// right on the pad make the two worlds, Start shows the help, Back the map,
-// the right stick pressed in levels the view.
+// right on the pad make the two worlds, up and down browse the map's levels
+// (while a map is shown), Start shows the help, Back the map, the right
+// stick pressed in levels the view.
 struct PadButtonKey {
     PadButton button;
     int32_t key;
@@ -68,6 +69,8 @@ constexpr PadButtonKey PadButtonKeys[] = {
     {PadRightShoulder, KeyCloseBracket},
     {PadLeft, '1'},
     {PadRight, '2'},
+    {PadUp, KeyPageUp},
+    {PadDown, KeyPageDown},
     {PadStart, 'H'},
     {PadBack, 'N'},
     {PadRightStick, 'V'},
@@ -87,9 +90,9 @@ bool WasKeyPressed(int32_t virtualKey);
 // waits (then taken), so that a tap acts once even when it came and went
 // while the program was busy.
 bool KeyActs(int32_t virtualKey);
-// For keys that act once per press (F10 to F12, H, U, N, Tab): true when a
-// press of the key waits, or it is down and this press has not been taken
-// yet.
+// For keys that act once per press (F10 to F12, H, U, N, O, the map's keys,
+// Tab): true when a press of the key waits, or it is down and this press
+// has not been taken yet.
 bool TakeKeyPress(int32_t virtualKey);
 // After the command keys have acted: the next pass may take the next press
 // of each key.
@@ -99,7 +102,7 @@ void EndCommandKeysPass();
 // A tap not yet acted on still acts.
 void LetGoOfKeyboard();
 // Forgets every key: none down, tapped or taken (the gamepad's apart), and
-// the save and load the page asked for.
+// the save, load and zoom the page asked for.
 void ForgetKeys();
 // Captures the pointer for mouse-look, or releases it (then mouse-look
 // waits for the pointer to move with a button held); nothing when it is
@@ -148,3 +151,6 @@ bool MapSaveAsked(bool controlActs, bool sActs, bool lActs);
 // For the command keys, once a pass: whether to load the map, from Ctrl and
 // L, or from the page's Load control, whatever is held.
 bool MapLoadAsked(bool controlActs, bool lActs);
+// For the map's keys, once a pass: whether the page's Zoom control asked to
+// step the map's zoom (one press each time).
+bool MapZoomAsked();

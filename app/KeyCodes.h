@@ -14,6 +14,9 @@ constexpr int32_t KeyControl = 0x11;
 constexpr int32_t KeyAlt = 0x12;
 constexpr int32_t KeyEscape = 0x1B;
 constexpr int32_t KeySpace = 0x20;
+constexpr int32_t KeyPageUp = 0x21;
+constexpr int32_t KeyPageDown = 0x22;
+constexpr int32_t KeyHome = 0x24;
 constexpr int32_t KeyArrowLeft = 0x25;
 constexpr int32_t KeyArrowUp = 0x26;
 constexpr int32_t KeyArrowRight = 0x27;
@@ -27,5 +30,7 @@ constexpr int32_t KeyF9 = 0x78;
 constexpr int32_t KeyF10 = 0x79;
 constexpr int32_t KeyF11 = 0x7A;
 constexpr int32_t KeyF12 = 0x7B;
+constexpr int32_t KeyEquals = 0xBB;        // VK_OEM_PLUS, '=' (and '+') on every layout
+constexpr int32_t KeyMinus = 0xBD;         // VK_OEM_MINUS, '-' on every layout
 constexpr int32_t KeyOpenBracket = 0xDB;   // VK_OEM_4, '[' on a US layout
 constexpr int32_t KeyCloseBracket = 0xDD;  // VK_OEM_6, ']' on a US layout

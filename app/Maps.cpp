@@ -18,11 +18,13 @@
 #include "app/Frames.h"
 #include "app/Input.h"
 #include "app/KeyCodes.h"
+#include "app/Notices.h"
 #include "app/Platform.h"
 #include "app/Window.h"
 #include "screen/Font.h"
 #include "screen/Screen.h"
 #include "world/MapFile.h"
+#include "world/SeenFile.h"
 
 // Where the progress and failure lines are drawn.
 constexpr int32_t MapLineX = 20;
@@ -189,12 +191,40 @@ static void BeginMapOperation(const char* line, bool saving) {
     RepeatProgress();
 }
 
+// Why the seen file beside a map was not saved or read back, by outcome, as
+// its notice says.
+static const char* const SeenFailureLines[] = {
+    "",                                      // SeenDone
+    "Seen cells and trail not saved",        // SeenNotWritten
+    "Map unseen: no seen cells saved",       // SeenMissing
+    "Map unseen: seen file too short",       // SeenTooShort
+    "Map unseen: seen file damaged",         // SeenDamaged
+    "Map unseen: seen file of another map",  // SeenOtherMap
+};
+static_assert(sizeof SeenFailureLines / sizeof SeenFailureLines[0] == SeenOtherMap + 1,
+              "one line for every seen file outcome");
+
+// Shows why the seen file failed, once the map's outcome has been read, as
+// a notice (also on stderr).
+static void ShowSeenOutcome(SeenOutcome outcome) {
+    if (outcome == SeenDone) return;
+    std::fprintf(stderr, "talvox: %s\n", SeenFailureLines[outcome]);
+    if (!mapEscapePressed) ShowNotice(SeenFailureLines[outcome], SeenNoticeMilliseconds);
+}
+
 void SaveMap(int32_t n) {
     BeginMapOperation("Saving dungeon maps", true);
-    ShowMapOutcomeOf(SaveMapFile(n, ShowMapProgress), "Map saved", "Saving failed");
+    const MapOutcome outcome = SaveMapFile(n, ShowMapProgress);
+    // What was seen goes beside the map it belongs to, never beside another.
+    const SeenOutcome seen = outcome == MapDone ? SaveSeenFile(n) : SeenDone;
+    ShowMapOutcomeOf(outcome, "Map saved", "Saving failed");
+    ShowSeenOutcome(seen);
 }
 
 void LoadMap(int32_t n) {
     BeginMapOperation("Loading dungeon maps", false);
-    ShowMapOutcomeOf(LoadMapFile(n, ShowMapProgress), "Map loaded", "Loading failed");
+    const MapOutcome outcome = LoadMapFile(n, ShowMapProgress);
+    const SeenOutcome seen = outcome == MapDone ? LoadSeenFile(n) : SeenDone;
+    ShowMapOutcomeOf(outcome, "Map loaded", "Loading failed");
+    ShowSeenOutcome(seen);
 }

@@ -8,6 +8,8 @@
 constexpr int32_t MapChunkPauseMilliseconds = 1000;
 // How long the line saying how a save or load ended stays on the screen.
 constexpr int32_t MapOutcomePauseMilliseconds = 2000;
+// How long the notice saying that the seen file failed stays.
+constexpr int32_t SeenNoticeMilliseconds = 5000;
 
 // Where the bar of chunks moved sits: its top row (picture rows count up from
 // the bottom), left column and size, under the progress line.
@@ -21,7 +23,9 @@ constexpr int32_t MapBarHeight = 8;
 extern bool mapEscapePressed;
 
 // Ctrl+S: writes the world to map/<n>.map, showing progress, then "Map saved"
-// or why it failed ("Saving failed: no map folder", also on stderr). Escape
+// or why it failed ("Saving failed: no map folder", also on stderr); once the
+// map is saved, what was seen and the trail to map/<n>.seen, with a notice
+// if that fails. Escape
 // during it writes the rest of the map at once, as safely, and shows nothing
 // after (mapEscapePressed); the page's "Finish now" (WindowFinishAsked)
 // writes the rest at once and shows the outcome, and the program goes on.
@@ -29,7 +33,10 @@ extern bool mapEscapePressed;
 // 40 %").
 void SaveMap(int32_t n);
 // Ctrl+L: reads map/<n>.map back, showing progress, then "Map loaded" or why
-// it failed ("Loading failed: no map saved", also on stderr). Escape during
+// it failed ("Loading failed: no map saved", also on stderr); once the map is
+// loaded, what was seen and the trail from map/<n>.seen, the world left
+// unseen with a notice saying why where that file is missing, short, damaged
+// or of another map. Escape during
 // it stops the load, leaving the world as it was, and shows nothing after
 // (mapEscapePressed); "Finish now" reads the rest at once, and the program
 // goes on.

@@ -37,6 +37,7 @@ enum WindowEventKind {
     WindowLoadAsked,      // the page's Load control, held half a second: load the map, whatever else is held
     WindowFinishAsked,    // the page's "Finish now": finish the save or load under way at once, then go on
                           // (no key a keyboard or other software sends does this)
+    WindowZoomAsked,      // the page's map "Zoom": the map's zoom one step round 1, 2 and 4
 };
 
 struct WindowEvent {
@@ -129,6 +130,11 @@ void PlatformRepeatNotice(const char* text, int32_t milliseconds, bool mapUnderW
 // Whether M can move the window: false where the platform has no window of
 // its own to move (a page).
 bool PlatformMovesWindow();
+// When a map (the whole map or the corner map) is shown or hidden, and once
+// at start-up (hidden): the page shows its map controls ("Level up", "Level
+// down", "Zoom") while one is, in places kept for them, so that no other
+// control moves; the desktop backends do nothing.
+void PlatformShowMapControls(bool shown);
 // The pointer's position on the screen.
 void PlatformCursorPosition(int32_t* x, int32_t* y);
 // Moves the window's top-left corner to (x, y) with a client area of width

@@ -31,13 +31,15 @@
 //   ./FrameBench --fingerprint FILE FOLDER [--count N] [--seed S]
 //
 // The automap's costs: the frame at radius 60 with and without the marking
-// of seen cells, side by side, and the map's drawing alone:
+// of seen cells, side by side, and the map's drawing alone (what the world's
+// viewpoints so far have seen, at each zoom, and the corner map):
 //   ./FrameBench --automap [--count N] [--seed S] [--frames F]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -53,6 +55,7 @@
 #include "render/Blocks.h"
 #include "render/Hud.h"
 #include "render/RenderCounts.h"
+#include "render/SightWalk.h"
 #include "render/ViewCube.h"
 #include "screen/OpenGL.h"
 #include "screen/PictureTarget.h"
@@ -78,6 +81,14 @@ double NowMilliseconds() {
 double ProcessMilliseconds() {
     timespec used = {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return static_cast<double>(used.tv_sec) * 1000.0 + static_cast<double>(used.tv_nsec) / 1e6;
+}
+
+// Processor time used so far by the calling thread: what a drawing on the
+// CPU alone costs, whatever else the machine runs meanwhile.
+double ThreadMilliseconds() {
+    timespec used = {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
     return static_cast<double>(used.tv_sec) * 1000.0 + static_cast<double>(used.tv_nsec) / 1e6;
 }
 
@@ -473,6 +484,23 @@ int RunSweep(int argc, char** argv) {
     return 0;
 }
 
+// Times DrawAutomap at zoom 1, 2 and 4 and DrawCornerMap at zoom 2 over
+// what has been seen, each the mean of MapDraws draws in the processor time
+// of this thread, into drawMs[0..2] and cornerMs.
+constexpr int MapDraws = 50;
+void TimeMapDrawings(std::vector<double> (&drawMs)[3], std::vector<double>& cornerMs) {
+    for (int z = 0; z < 3; z++) {
+        automapZoom = 1 << z;
+        const double start = ThreadMilliseconds();
+        for (int i = 0; i < MapDraws; i++) DrawAutomap();
+        drawMs[z].push_back((ThreadMilliseconds() - start) / MapDraws);
+    }
+    automapZoom = 2;
+    const double start = ThreadMilliseconds();
+    for (int i = 0; i < MapDraws; i++) DrawCornerMap();
+    cornerMs.push_back((ThreadMilliseconds() - start) / MapDraws);
+}
+
 // Usage: FrameBench --automap [--count N] [--seed S] [--frames F]
 // What the automap costs at radius 60, from the sweep's viewpoints: each
 // one's frames drawn in turn without and with the marking of seen cells
@@ -491,9 +519,8 @@ int RunAutomap(int argc, char** argv) {
             return 2;
         }
     }
-    constexpr int Draws = 50;
     const int open = std::max(1, count / 3), rare = std::max(1, count / 30);
-    std::vector<double> unmarked, marked, shares, drawMs;
+    std::vector<double> unmarked, marked, shares, markingMs, markingShares, drawMs[3], cornerMs;
     for (int w = 0; w < 3; w++) {
         RegenerateWorld(w == 0 ? 0 : 1);
         if (w == 2) ScatterOddCells(seed, 500);
@@ -514,9 +541,12 @@ int RunAutomap(int argc, char** argv) {
             unmarked.push_back(Median(times[0]));
             marked.push_back(Median(times[1]));
             shares.push_back(100.0 * (marked.back() - unmarked.back()) / unmarked.back());
-            const double start = NowMilliseconds();
-            for (int i = 0; i < Draws; i++) DrawAutomap();
-            drawMs.push_back((NowMilliseconds() - start) / Draws);
+            // The marking alone, again over the last frame's walk.
+            const double start = ThreadMilliseconds();
+            for (int i = 0; i < MapDraws; i++) MarkOpenCellsInSightSeen();
+            markingMs.push_back((ThreadMilliseconds() - start) / MapDraws);
+            markingShares.push_back(100.0 * markingMs.back() / marked.back());
+            TimeMapDrawings(drawMs, cornerMs);
         }
     }
     std::printf("\nautomap at radius 60 over %zu viewpoints (seed %u, %d frames each way, medians per viewpoint)\n",
@@ -535,8 +565,29 @@ int RunAutomap(int argc, char** argv) {
     }
     std::printf("| marking's share of all the viewpoints' frames together, %% | %.2f | | |\n",
                 100.0 * (sumMarked - sumUnmarked) / sumUnmarked);
-    std::printf("| DrawAutomap ms (mean of %d draws) | %.3f | %.3f | %.3f |\n", Draws, Median(drawMs),
-                Percentile(drawMs, 0.9), Worst(drawMs));
+    double sumMarking = 0.0;
+    for (double ms : markingMs) sumMarking += ms;
+    std::printf("| the marking alone, processor ms (mean of %d) | %.4f | %.4f | %.4f |\n", MapDraws, Median(markingMs),
+                Percentile(markingMs, 0.9), Worst(markingMs));
+    std::printf("| the marking alone, share of its frame, %% | %.2f | %.2f | %.2f |\n", Median(markingShares),
+                Percentile(markingShares, 0.9), Worst(markingShares));
+    std::printf("| the marking alone, share of all the viewpoints' frames together, %% | %.2f | | |\n",
+                100.0 * sumMarking / sumMarked);
+    for (int z = 0; z < 3; z++)
+        std::printf("| DrawAutomap processor ms at zoom %d (mean of %d draws) | %.3f | %.3f | %.3f |\n", 1 << z,
+                    MapDraws, Median(drawMs[z]), Percentile(drawMs[z], 0.9), Worst(drawMs[z]));
+    std::printf("| DrawCornerMap processor ms at zoom 2 (mean of %d draws) | %.3f | %.3f | %.3f |\n", MapDraws,
+                Median(cornerMs), Percentile(cornerMs, 0.9), Worst(cornerMs));
+    // The most a draw can have to do: every cell of the world seen, at the
+    // middle of the corridor world.
+    std::vector<double> fullMs[3], fullCornerMs;
+    std::memset(SeenCells, 0xFF, static_cast<size_t>(SeenCellBytes()));
+    SX = SY = SZ = 128;
+    TimeMapDrawings(fullMs, fullCornerMs);
+    std::printf(
+        "| every cell seen: DrawAutomap processor ms at zoom 1 / 2 / 4, DrawCornerMap | %.3f / %.3f / %.3f, "
+        "%.3f | | |\n",
+        fullMs[0][0], fullMs[1][0], fullMs[2][0], fullCornerMs[0]);
     return 0;
 }
 

@@ -21,7 +21,8 @@ static bool pointerHeld = false;
 
 // The virtual-key code of an SDL key, or 0 when the shell has none for it.
 // Letters and digits follow the layout's key labels, as Windows does; the
-// bracket keys go by position.
+// bracket, '=' and '-' keys go by position (the keypad's + and - stand for
+// '=' and '-').
 static int32_t VirtualKeyOf(const SDL_Keysym& key) {
     SDL_Keycode code = key.sym;
     if (code >= SDLK_a && code <= SDLK_z) return KeyLetterA + (code - SDLK_a);
@@ -46,6 +47,13 @@ static int32_t VirtualKeyOf(const SDL_Keysym& key) {
     case SDL_SCANCODE_UP: return KeyArrowUp;
     case SDL_SCANCODE_RIGHT: return KeyArrowRight;
     case SDL_SCANCODE_DOWN: return KeyArrowDown;
+    case SDL_SCANCODE_PAGEUP: return KeyPageUp;
+    case SDL_SCANCODE_PAGEDOWN: return KeyPageDown;
+    case SDL_SCANCODE_HOME: return KeyHome;
+    case SDL_SCANCODE_EQUALS:
+    case SDL_SCANCODE_KP_PLUS: return KeyEquals;
+    case SDL_SCANCODE_MINUS:
+    case SDL_SCANCODE_KP_MINUS: return KeyMinus;
     default: return 0;
     }
 }
@@ -67,6 +75,11 @@ static SDL_Scancode ScancodeOf(int32_t virtualKey) {
     case KeyArrowUp: return SDL_SCANCODE_UP;
     case KeyArrowRight: return SDL_SCANCODE_RIGHT;
     case KeyArrowDown: return SDL_SCANCODE_DOWN;
+    case KeyPageUp: return SDL_SCANCODE_PAGEUP;
+    case KeyPageDown: return SDL_SCANCODE_PAGEDOWN;
+    case KeyHome: return SDL_SCANCODE_HOME;
+    case KeyEquals: return SDL_SCANCODE_EQUALS;
+    case KeyMinus: return SDL_SCANCODE_MINUS;
     default: return SDL_SCANCODE_UNKNOWN;
     }
 }
@@ -322,6 +335,8 @@ void PlatformShowCursor() { SDL_ShowCursor(SDL_ENABLE); }
 void PlatformRepeatNotice(const char*, int32_t, bool) {}
 
 bool PlatformMovesWindow() { return true; }
+
+void PlatformShowMapControls(bool) {}
 
 bool PlatformCapturePointer(bool captured) {
     if (!sdlWindow) return false;

@@ -72,6 +72,9 @@ static const TouchControl TouchControls[] = {
     {"save", 0, WindowSaveAsked},
     {"load", 0, WindowLoadAsked},
     {"finish", 0, WindowFinishAsked},
+    {"level-up", KeyPageUp, WindowKeyDown},
+    {"level-down", KeyPageDown, WindowKeyDown},
+    {"zoom", 0, WindowZoomAsked},
 };
 constexpr int TouchControlCount = sizeof TouchControls / sizeof TouchControls[0];
 static bool touchHeld[TouchControlCount] = {};
@@ -172,6 +175,10 @@ EM_JS(void, RepeatNoticeOnPage, (const char* text, int milliseconds, int mapUnde
     const finish = document.getElementById("finish");
     if (finish) finish.classList.toggle("offered", !!mapUnderWay);
 });
+
+// Shows the page's map controls while a map is shown; hidden, they keep
+// their places (index.html), so nothing moves.
+EM_JS(void, ShowMapControlsOnPage, (int shown), { document.body.classList.toggle("map-shown", shown !== 0); });
 
 // Says text on the page's status line, where it stays when the explorer ends.
 EM_JS(void, SayOnPage, (const char* text), {
@@ -341,6 +348,13 @@ static int32_t KeyCodeOf(const EmscriptenKeyboardEvent* event) {
         {"ArrowUp", KeyArrowUp},
         {"ArrowRight", KeyArrowRight},
         {"ArrowDown", KeyArrowDown},
+        {"PageUp", KeyPageUp},
+        {"PageDown", KeyPageDown},
+        {"Home", KeyHome},
+        {"Equal", KeyEquals},
+        {"NumpadAdd", KeyEquals},
+        {"Minus", KeyMinus},
+        {"NumpadSubtract", KeyMinus},
     };
     for (const auto& named : Named)
         if (std::strcmp(code, named.code) == 0) return named.key;
@@ -686,6 +700,8 @@ void PlatformRepeatNotice(const char* text, int32_t milliseconds, bool mapUnderW
 
 // A page has no window of its own to move.
 bool PlatformMovesWindow() { return false; }
+
+void PlatformShowMapControls(bool shown) { ShowMapControlsOnPage(shown ? 1 : 0); }
 
 bool PlatformCapturePointer(bool captured) {
     if (webContext <= 0) return false;

@@ -388,6 +388,8 @@ void PlatformRepeatNotice(const char*, int32_t, bool) {}
 
 bool PlatformMovesWindow() { return true; }
 
+void PlatformShowMapControls(bool) {}
+
 bool PlatformCapturePointer(bool captured) {
     if (!windowHandle) return false;
     if (captured == pointerHeld) return pointerHeld;

@@ -57,8 +57,12 @@ void FinishPicture() {
     ReleasePictureTarget();
     glDisable(GL_TEXTURE_2D);
     SetPresentationZoom();
-    if (automapShown) DrawAutomap();
-    else CompositeScene();
+    if (automapShown) {
+        DrawAutomap();
+    } else {
+        CompositeScene();
+        if (cornerMapShown) DrawCornerMap();
+    }
     DrawHud();
     glEnable(GL_TEXTURE_2D);
 }

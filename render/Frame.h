@@ -14,6 +14,7 @@ void ApplyCamera();
 // can draw (one inside the world's shell).
 bool ViewCubeHasDrawnCell();
 // Reads the 3D picture back, sends drawing to the window again, sets the
-// presentation zoom and composites the picture and the HUD into ScreenPixels;
-// while automapShown, the map and the HUD instead, nothing read back.
+// presentation zoom and composites the picture (with the corner map while
+// cornerMapShown) and the HUD into ScreenPixels; while automapShown, the map
+// and the HUD instead, nothing read back.
 void FinishPicture();

@@ -50,8 +50,13 @@ void DrawHud() {
         DrawHudLine(9, 18);
     }
     if (PlayerCellShown()) {
-        FormatTextLine(hudKeyLinesShown ? "block=%d view=%d 1-2, T, L,[] and click" : "block=%d view=%d",
-                       DungeonMap[CellIndex(SX, SY, SZ)], viewRadius);
+        const int32_t block = DungeonMap[CellIndex(SX, SY, SZ)];
+        // A map browsed away from the player's level names the level it shows.
+        if ((automapShown || cornerMapShown) && ShownMapLevel() != SZ)
+            FormatTextLine("block=%d view=%d map level %d", block, viewRadius, ShownMapLevel());
+        else
+            FormatTextLine(hudKeyLinesShown ? "block=%d view=%d 1-2, T, L,[] and click" : "block=%d view=%d", block,
+                           viewRadius);
         DrawHudLine(9, 54);
     }
     if (!hudKeyLinesShown) {

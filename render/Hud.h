@@ -12,7 +12,9 @@ extern bool hudKeyLinesShown;
 
 // Draws the HUD lines into ScreenPixels, white, in their fixed places, while
 // hudShown; otherwise leaves the picture as it is. Over the automap only the
-// title, the position line and the block and view line.
+// title, the position line and the block and view line. While a map shows
+// a level other than the player's, the view line names it ("map level 97")
+// in place of its keys.
 void DrawHud();
 // U: turns the HUD's lines off or on; the key lines stay as they are (off
 // once a finger has touched the page: the touch HUD and no text in turn).

@@ -514,6 +514,15 @@ void GrowByRowInSight(const int32_t first[3], int axis, int32_t count, float scr
     }
 }
 
+void MarkOpenCellsInSightSeen() {
+    const int64_t span01 = static_cast<int64_t>(sightSpan[0]) * sightSpan[1];
+    for (const int64_t bit : sight.marked) {
+        const int32_t z = sightLow[2] + static_cast<int32_t>(bit / span01);
+        const int32_t rest = static_cast<int32_t>(bit % span01);
+        MarkCellSeen(sightLow[0] + rest % sightSpan[0], sightLow[1] + rest / sightSpan[0], z);
+    }
+}
+
 int32_t CountCellsInSight() { return static_cast<int32_t>(sight.screens.size()); }
 
 bool FindChunkBoxInSight(int32_t cx, int32_t cy, int32_t cz, int32_t low[3], int32_t high[3]) {

@@ -24,6 +24,10 @@ const float* CellSightScreen(int32_t x, int32_t y, int32_t z);
 // call.
 void GrowByRowInSight(const int32_t first[3], int axis, int32_t count, float screen[4], int32_t* firstSeen,
                       int32_t* lastSeen);
+// Records in SeenCells every open cell the last MarkCellsInSight marked:
+// what the view looked at or through. Called on the drawing thread once the
+// walk's halves are joined.
+void MarkOpenCellsInSightSeen();
 // How many cells the last MarkCellsInSight marked.
 int32_t CountCellsInSight();
 // For chunk (cx, cy, cz) of the drawn cells' chunk range: the box, as offsets

@@ -345,7 +345,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
                 corner.b = colour[2];
             }
             const int32_t index = CellIndex(at[0], at[1], at[2]);
-            if (seenMarking) MarkCellSeen(index);
+            if (seenMarking && !view.occluding) MarkCellSeen(at[0], at[1], at[2]);
             LitFace& lit = litFaces.emplace_back();
             lit.order = static_cast<int64_t>(index) * 8 + side;
             const bool black = colour[0] == 0 && colour[1] == 0 && colour[2] == 0;
@@ -362,7 +362,7 @@ void GatherLitFaces(const ViewVolume& view, const VisibleChunk& visible, const C
 void MarkRectSeen(const int32_t first[3], const int32_t last[3]) {
     for (int32_t z = first[2]; z <= last[2]; z++)
         for (int32_t y = first[1]; y <= last[1]; y++)
-            for (int32_t x = first[0]; x <= last[0]; x++) MarkCellSeen(CellIndex(x, y, z));
+            for (int32_t x = first[0]; x <= last[0]; x++) MarkCellSeen(x, y, z);
 }
 
 // The merged faces of a chunk no light reaches, black.
@@ -423,7 +423,7 @@ void GatherBlackRects(const ViewVolume& view, const VisibleChunk& visible, const
             const float* const clips[4] = {corners[0].clip, corners[1].clip, corners[2].clip, corners[3].clip};
             if (QuadMissesScreen(clips, screen)) continue;
             for (int k : UnclippedSplit) blackBatches[outside].push_back(corners[k]);
-            if (seenMarking) MarkRectSeen(first, last);
+            if (seenMarking && !view.occluding) MarkRectSeen(first, last);
         }
     }
 }
@@ -441,7 +441,6 @@ void GatherObjects(const ViewVolume& view, const VisibleChunk& visible, const Ch
         const float boxHigh[3] = {boxLow[0] + 0.4f, boxLow[1] + 0.4f, boxLow[2] + 0.4f};
         if (!visible.insideFrustum && !BoxMayBeInFrustum(view, boxLow, boxHigh, AllFrustumPlanes)) continue;
         pendingObjects.push_back({at[0], at[1], at[2], object.slot});
-        if (seenMarking) MarkCellSeen(CellIndex(at[0], at[1], at[2]));
     }
 }
 
@@ -556,6 +555,9 @@ void DrawViewCube() {
 
     PrepareCellTransform();
     MarkCellsInSight(view);
+    // The walk's halves are joined: every open cell a line of sight reaches
+    // is seen, on this thread alone.
+    if (seenMarking && view.occluding) MarkOpenCellsInSightSeen();
     FindVisibleChunks(view, visibleChunks);
     CollectReachingLights();
     for (auto& pair : faceBatches)

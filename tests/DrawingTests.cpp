@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "app/Explorer.h"
@@ -534,34 +535,47 @@ TEST_F(Drawing, CellsOnTheWorldsShellAreNeverDrawn) {
     EXPECT_TRUE(ViewCubeHasDrawnCell());
 }
 
-TEST_F(Drawing, NShowsTheMapOfTheCellsDrawnWhichWalkingMoves) {
-    // A corridor from the player's cell to y = 90, looked along; the
-    // lantern lights the chunk of its near end, not that of its far end.
-    FillCells(100, 90, 100, 100, 110, 100, CellEmpty);
-    SY = 110;
-    viewRadius = 24;
-    yaw = 180.0f, pitch = 90.0f;
-    RunFrame();  // places the lantern, which lights the next
-    ForgetSeenCells();
-    RunFrame();
+TEST_F(Drawing, NShowsTheMapOfWhatTheViewLookedThroughAndTheWayWalked) {
+    // A room 11 x 11 cells and three levels tall around the player, with a
+    // pillar as tall two cells along +x: looked round from the middle level,
+    // every open cell is seen but those the pillar hides.
+    FillCells(95, 95, 99, 105, 105, 101, CellEmpty);
+    FillCells(102, 100, 99, 102, 100, 101, CellSolid);
+    for (int32_t turn = 0; turn < 8; turn++)
+        for (int32_t tilt = 0; tilt <= 4; tilt++) {
+            yaw = 45.0f * turn, pitch = 45.0f * tilt;
+            RunFrame();
+        }
+    std::set<std::tuple<int, int, int>> unseen, behind;
+    for (int z = 99; z <= 101; z++)
+        for (int y = 95; y <= 105; y++)
+            for (int x = 95; x <= 105; x++) {
+                if (DungeonMap[CellIndex(x, y, z)] == CellEmpty && !CellSeen(x, y, z)) unseen.insert({x, y, z});
+                if (x >= 103 && y == 100) behind.insert({x, y, z});
+            }
+    EXPECT_EQ(unseen, behind);
+    EXPECT_FALSE(CellSeen(102, 100, 100) || CellSeen(106, 100, 100)) << "rock seen";
+
     for (bool down : {true, false}) HandleWindowEvent(KeyEvent('N', down));
     ASSERT_TRUE(ActOnCommandKeys());
+    yaw = 180.0f, pitch = 90.0f;
     RunFrame();
-    auto is = [](int column, int row, const uint8_t* colour) {
+    // Two pixels a cell: (x, y) at column 160 + 2 (x - SX), row 120 + 2 (y - SY).
+    auto is = [](int x, int y, const uint8_t* colour) {
+        const int column = 160 + 2 * (x - SX), row = 120 + 2 * (y - SY);
         return std::memcmp(ScreenPixels + ((239 - row) * 320 + column) * 4, colour, 3) == 0;
     };
-    // The corridor as the frame drew it runs up the picture from the player
-    // between walls, to the wall at its end on row 99.
-    for (int row = 100; row <= 116; row++) {
-        EXPECT_TRUE(is(160, row, AutomapOpenColour)) << row;
-        EXPECT_TRUE(is(159, row, AutomapWallColour) && is(161, row, AutomapWallColour)) << row;
-    }
-    EXPECT_TRUE(is(160, 99, AutomapWallColour));
-    // Walking up the corridor moves the map down under the player.
+    static const uint8_t black[3] = {0, 0, 0};
+    // The room's cells have open cells above and below them; the pillar
+    // and the room's sides are wall.
+    EXPECT_TRUE(is(95, 95, AutomapWayBothColour) && is(104, 101, AutomapWayBothColour));
+    EXPECT_TRUE(is(102, 100, AutomapWallColour) && is(106, 100, AutomapWallColour) && is(95, 94, AutomapWallColour));
+    EXPECT_TRUE(is(104, 100, black));
+    // Walking up the picture leaves the trail behind the player.
     scriptedKeys['W'] = true;
-    for (int frame = 0; frame < 20 && SY == 110; frame++) RunFrame();
-    ASSERT_EQ(SY, 109);
-    EXPECT_TRUE(is(160, 100, AutomapWallColour) && is(160, 101, AutomapOpenColour));
+    for (int frame = 0; frame < 20 && SY == 100; frame++) RunFrame();
+    ASSERT_EQ(SY, 99);
+    EXPECT_TRUE(is(100, 100, AutomapTrailColour));
 }
 
 // ---------------------------------------------------------------------------

@@ -204,10 +204,32 @@ TEST(CommandKeys, HAndF10ToggleTheHelpUTheHudAndNTheMapOncePerPress) {
     press('U');
     EXPECT_TRUE(hudShown);
     EXPECT_FALSE(hudKeyLinesShown);
+    // The map's keys act only while a map is shown, and the page is told.
+    press(KeyPageUp);
+    press(KeyEquals);
+    EXPECT_TRUE(automapFollowsPlayer && automapZoom == 2 && !scriptedMapControlsShown);
     press('N');
-    EXPECT_TRUE(automapShown);
+    EXPECT_TRUE(automapShown && scriptedMapControlsShown);
+    press('O');
     press('N');
-    EXPECT_FALSE(automapShown);
+    EXPECT_TRUE(!automapShown && cornerMapShown && scriptedMapControlsShown);
+    press(KeyPageUp);
+    press(KeyPageUp);
+    press(KeyPageDown);
+    EXPECT_EQ(ShownMapLevel(), SZ - 1);
+    press(KeyHome);
+    EXPECT_EQ(ShownMapLevel(), SZ);
+    for (int32_t key : {KeyEquals, KeyEquals, KeyEquals}) press(key);
+    EXPECT_EQ(automapZoom, 4);
+    for (int32_t key : {KeyMinus, KeyMinus, KeyMinus}) press(key);
+    EXPECT_EQ(automapZoom, 1);
+    for (int32_t zoom : {2, 4, 1}) {
+        HandleWindowEvent({WindowZoomAsked, 0, 0, 0, false, false});
+        ASSERT_TRUE(ActOnCommandKeys());
+        EXPECT_EQ(automapZoom, zoom) << "the page's Zoom steps round 1, 2 and 4";
+    }
+    press('O');
+    EXPECT_FALSE(cornerMapShown || scriptedMapControlsShown);
 }
 
 // What a key that acts once per press has done, as one flag.

@@ -115,9 +115,12 @@ TEST(Generation, Mode1FirstCorridorsAndShaftsFollowTheBoxes) {
 
     // And the full world has them open.
     actorTries = 10000;
-    MarkCellSeen(7);
+    DungeonMap[CellIndex(7, 1, 1)] = CellEmpty;
+    MarkCellSeen(7, 1, 1);
+    MarkPlayerCellWalked();
     RegenerateWorld(1);
-    EXPECT_FALSE(CellSeen(7)) << "a new world starts unseen";
+    EXPECT_FALSE(CellSeen(7, 1, 1)) << "a new world starts unseen";
+    EXPECT_FALSE(CellWalked(CellIndex(SX, SY, SZ))) << "a new world starts without a trail";
     for (const Box& r : runs)
         for (int i = 0; i < 18; i++)
             EXPECT_EQ(Dungeon(r.x + (r.w > 1 ? i : 0), r.y + (r.h > 1 ? i : 0), r.z + (r.d > 1 ? i : 0)), CellEmpty);

@@ -142,6 +142,15 @@ TEST(Hud, OverTheMapOnlyTheTitleThePositionAndTheViewLinesShow) {
          {LinePixels("SX=100,SY=100,SZ=100 Light=0", 9, 42), LinePixels(Format(BlockFormat, 1, 12), 9, 54)})
         expected.insert(line.begin(), line.end());
     EXPECT_EQ(WhitePixels(), expected);
+    // Browsed to another level, the view line names it.
+    BrowseMapLevel(-1);
+    std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
+    DrawHud();
+    const PixelSet levelLine = LinePixels(Format("block=%d view=%d map level %d", 1, 12, 99), 9, 54);
+    for (const auto& pixel : LinePixels(Format(BlockFormat, 1, 12), 9, 54)) expected.erase(pixel);
+    expected.insert(levelLine.begin(), levelLine.end());
+    EXPECT_EQ(WhitePixels(), expected);
+    ShowPlayersMapLevel();
     // The help panel dims the map, not a world the map hides.
     DrawHelpPanel();
     const uint8_t* player = ScreenPixels + ((ScreenHeight - 1 - AutomapPlayerRow) * 320 + AutomapPlayerColumn) * 4;
@@ -436,7 +445,11 @@ TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
         {PadRight, ">"},
     };
     for (const PadButtonKey& mapping : PadButtonKeys) {
-        std::string key = mapping.key == KeyOpenBracket ? "[" : mapping.key == KeyCloseBracket ? "]" : "";
+        std::string key = mapping.key == KeyOpenBracket    ? "["
+                          : mapping.key == KeyCloseBracket ? "]"
+                          : mapping.key == KeyPageUp       ? "PgUp"
+                          : mapping.key == KeyPageDown     ? "PgDn"
+                                                           : "";
         if (mapping.key >= KeyF1 && mapping.key < KeyF1 + 12) key = "F" + std::to_string(mapping.key - KeyF1 + 1);
         if (key.empty()) key = std::string(1, static_cast<char>(mapping.key));
         std::string button;
@@ -458,37 +471,101 @@ TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
 // Picture pixels (x, y from the bottom) of a colour of the automap.
 static PixelSet MapPixelsOf(const uint8_t (&c)[3]) { return PixelsOfColour(c[0], c[1], c[2]); }
 
-TEST(Automap, ShowsTheSeenCellsOfThePlayersLevelTheirWallsTheEdgeAndTheViewsDirection) {
+TEST(Automap, ShowsTheLevelItsBandTheTrailTheEdgeAndTheViewsDirectionAtEachZoom) {
     ResetProgramState();
+    automapZoom = 1;
     SX = 5;
     yaw = 90.0f;
-    // The player cell, one 3 to the right (+x), one 4 below (+y), one never
-    // drawn beside that, one a level down.
+    // On the player's level: the player cell, one 3 to the right (+x), one 4
+    // below (+y) with an open cell straight above it, one never seen beside
+    // the second. Around it: cells seen 1 and 8 levels below and above, 9
+    // above, and both 1 above and 1 below one column.
     for (const auto& [x, y, z, seen] : {std::tuple{5, 100, 100, true},
                                         {8, 100, 100, true},
                                         {5, 104, 100, true},
+                                        {5, 104, 99, false},
                                         {9, 100, 100, false},
-                                        {8, 110, 101, true}}) {
+                                        {8, 112, 101, true},
+                                        {20, 100, 92, true},
+                                        {21, 100, 91, true},
+                                        {22, 100, 99, true},
+                                        {22, 100, 101, true},
+                                        {26, 100, 101, true}}) {
         DungeonMap[CellIndex(x, y, z)] = CellEmpty;
-        if (seen) MarkCellSeen(CellIndex(x, y, z));
+        if (seen) MarkCellSeen(x, y, z);
     }
+    // The trail over a seen cell, far east in a row with nothing else (its
+    // byte's fourth cell), and on the level below, not shown.
+    for (const auto& [x, y, z] : {std::tuple{8, 100, 100}, {155, 90, 100}, {30, 100, 101}}) {
+        const int32_t index = CellIndex(x, y, z);
+        TrailCells[index >> 3] |= static_cast<uint8_t>(1 << (index & 7));
+    }
+    // A light where the band shows, and one on the level below.
+    Lights[1] = {8, 100, 101, 1, 2, 3, 4};
+    Lights[2] = {26, 100, 100, 4, 5, 6, 4};
     DrawAutomap();
-    EXPECT_EQ(MapPixelsOf(AutomapOpenColour), (PixelSet{{163, 119}, {160, 115}}));
-    // Rock all round the seen cells is wall, and no other; the view's mark
-    // covers one (yaw 90 looks along -x), and the cell never drawn is black.
+    // Picture pixel (x, y from the bottom) of the cell (x, y) at zoom 1.
+    auto at = [](int x, int y) { return std::pair{160 + x - SX, 119 - (y - SY)}; };
+    EXPECT_EQ(MapPixelsOf(AutomapTrailColour), (PixelSet{at(8, 100), at(155, 90)}));
+    EXPECT_EQ(MapPixelsOf(AutomapWayUpColour), (PixelSet{at(5, 104)}));
+    EXPECT_TRUE(MapPixelsOf(AutomapOpenColour).empty());
+    const uint8_t below[3] = {BandBelowHue[0] * 14 / 16, BandBelowHue[1] * 14 / 16, BandBelowHue[2] * 14 / 16};
+    const uint8_t above[3] = {BandAboveHue[0] * 14 / 16, BandAboveHue[1] * 14 / 16, BandAboveHue[2] * 14 / 16};
+    const uint8_t farAbove[3] = {BandAboveHue[0] * 3 / 16, BandAboveHue[1] * 3 / 16, BandAboveHue[2] * 3 / 16};
+    EXPECT_EQ(MapPixelsOf(below), (PixelSet{at(8, 112)}));
+    EXPECT_EQ(MapPixelsOf(above), (PixelSet{at(22, 100)})) << "above first where two are as near";
+    EXPECT_EQ(MapPixelsOf(farAbove), (PixelSet{at(20, 100)}));
+    EXPECT_EQ(PixelsOfColour(4, 5, 6), (PixelSet{at(26, 100)})) << "the light where the band shows";
+    EXPECT_TRUE(PixelsOfColour(1, 2, 3).empty()) << "a light of another level";
+    // Rock all round the seen cells of the level is wall, and no other; the
+    // view's mark covers one (yaw 90 looks along -x), and the cell never
+    // seen is black.
     PixelSet walls;
-    for (const auto& [x, y] : {std::pair{160, 119}, {163, 119}, {160, 115}})
+    for (const auto& [x, y] : {std::pair{5, 100}, {8, 100}, {5, 104}})
         for (int d = 0; d < 9; d++)
-            if (d != 4) walls.insert({x + d % 3 - 1, y + d / 3 - 1});
-    walls.erase({159, 119});
-    walls.erase({164, 119});
+            if (d != 4) walls.insert(at(x + d % 3 - 1, y + d / 3 - 1));
+    walls.erase(at(4, 100));
+    walls.erase(at(9, 100));
     EXPECT_EQ(MapPixelsOf(AutomapWallColour), walls);
     PixelSet edge;  // the cells just outside the world: x = -1 and y = -1
     for (int k = 0; k <= 220; k++) edge.insert({154, k});
     for (int k = 154; k < 320; k++) edge.insert({k, 220});
     EXPECT_EQ(MapPixelsOf(AutomapEdgeColour), edge);
     EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {159, 119}, {158, 119}, {157, 119}}));
+    // Browsed a level down, the cell straight below the player's level shows
+    // as seen, the level's own trail over it.
+    BrowseMapLevel(1);
+    DrawAutomap();
+    EXPECT_EQ(MapPixelsOf(AutomapOpenColour), (PixelSet{at(8, 112), at(22, 100), at(26, 100)}));
+    EXPECT_EQ(MapPixelsOf(AutomapTrailColour), (PixelSet{at(30, 100)}));
+    ShowPlayersMapLevel();
+
+    // At zoom 2 near the far corner: the edge at x = 256 and y = 256, two
+    // pixels a cell, and the player's square with a line six pixels long.
+    automapZoom = 2;
+    SX = SY = 250;
     yaw = 180.0f;  // walking goes up the picture
     DrawAutomap();
-    EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), (PixelSet{{160, 119}, {160, 120}, {160, 121}, {160, 122}}));
+    edge.clear();
+    for (int k = 0; k <= 133; k++) edge.insert({172, 239 - k}), edge.insert({173, 239 - k});
+    for (int k = 0; k <= 173; k++) edge.insert({k, 239 - 132}), edge.insert({k, 239 - 133});
+    EXPECT_EQ(MapPixelsOf(AutomapEdgeColour), edge);
+    PixelSet player = {{160, 119}, {161, 119}, {160, 118}, {161, 118}};
+    for (int k = 1; k <= 6; k++) player.insert({160, 119 + k});
+    EXPECT_EQ(MapPixelsOf(AutomapPlayerColour), player);
+
+    // The corner map: framed, an eighth of the picture, clear of the HUD's
+    // text lines, the rest of the picture as it was.
+    std::memset(ScreenPixels, 0, ScreenPixelCount * 4);
+    DrawHud();
+    const PixelSet hud = WhitePixels();
+    DrawCornerMap();
+    PixelSet frame;
+    for (int x = CornerMapLeft; x < CornerMapLeft + CornerMapWidth; x++)
+        frame.insert({x, 239 - CornerMapTop}), frame.insert({x, 239 - CornerMapTop - CornerMapHeight + 1});
+    for (int y = CornerMapTop; y < CornerMapTop + CornerMapHeight; y++)
+        frame.insert({CornerMapLeft, 239 - y}), frame.insert({CornerMapLeft + CornerMapWidth - 1, 239 - y});
+    EXPECT_EQ(MapPixelsOf(CornerMapFrameColour), frame);
+    EXPECT_EQ(WhitePixels(), hud) << "the corner map covers HUD text";
+    EXPECT_EQ(MapPixelsOf(AutomapPlayerColour).count({260, 239 - 56}), 1u);
 }

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/Explorer.h"
@@ -131,7 +132,7 @@ TEST_F(MapFile, SaveWritesBothVolumesWithoutTheirLastCellsWithProgressAndPauses)
     EXPECT_EQ(linesAtSwaps, lines);
     EXPECT_EQ(frameCounter, 35 + 1);
     EXPECT_EQ(swapsWithoutTheLine, 0) << "the progress line is missing from the picture";
-    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"}) << "a temporary file was left behind";
+    EXPECT_EQ(MapFolderEntries(), (std::vector<std::string>{"0.map", "0.seen"})) << "a temporary file was left behind";
     // The page's status line follows the share of the map written.
     ASSERT_EQ(scriptedRepeatedNotices.size(), 1u + MapChunkCount() + 1u);
     EXPECT_EQ(scriptedRepeatedNotices[MapChunkCount() / 2], "Saving dungeon maps 50 %");
@@ -204,7 +205,7 @@ TEST_F(MapFile, SaveReplacesALongerMapWhole) {
     FillVolumesWithPattern(2);
     SaveMap(0);
     EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(2));
-    EXPECT_EQ(MapFolderEntries(), std::vector<std::string>{"0.map"});
+    EXPECT_EQ(MapFolderEntries(), (std::vector<std::string>{"0.map", "0.seen"}));
 }
 
 // What saves killed outright left behind: the temporary files of processes
@@ -231,7 +232,7 @@ TEST_F(MapFile, SaveRemovesTheTemporaryFilesOfEndedSavesOnly) {
     FillVolumesWithPattern(1);
     SaveMap(0);
     EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(1));
-    std::vector<std::string> kept = {"0.map", running, other};
+    std::vector<std::string> kept = {"0.map", "0.seen", running, other};
     std::sort(kept.begin(), kept.end());
     EXPECT_EQ(MapFolderEntries(), kept);
     if (unnamedFiles) {
@@ -248,16 +249,28 @@ TEST_F(MapFile, SaveFlushesTheWholeFileBeforeTheReplaceAndTheFolderAfterIt) {
     callsToDisk = &calls;
     SaveMap(0);
     callsToDisk = nullptr;
-    std::vector<std::string> expected = {"flush a file of 33554430 bytes"};
-    if (MapFolderTakesUnnamedFiles()) expected.push_back("name the file");
-    expected.push_back("replace map/0.map");
-    expected.push_back("flush the map folder");
+    // The seen file follows the map, as safely.
+    std::vector<std::string> expected;
+    for (const auto& [name, bytes] : {std::pair{"map/0.map", int64_t{33554430}},
+                                      {"map/0.seen", static_cast<int64_t>(fs::file_size("map/0.seen"))}}) {
+        expected.push_back("flush a file of " + std::to_string(bytes) + " bytes");
+        if (MapFolderTakesUnnamedFiles()) expected.push_back("name the file");
+        expected.push_back(std::string("replace ") + name);
+        expected.push_back("flush the map folder");
+    }
     EXPECT_EQ(calls, expected) << "the calls of a save on its way to disk";
     EXPECT_TRUE(ReadFileBytes(MapPath) == MapFileOfPattern(1));
 }
 
 TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
     FillVolumesWithPattern(1);
+    // What was seen and walked is saved with the map: cells far from the
+    // player, where no frame of the load looks.
+    ASSERT_NE(DungeonMap[CellIndex(10, 20, 30)], CellSolid);
+    MarkCellSeen(10, 20, 30);
+    SX = 200, SY = 20, SZ = 30;
+    MarkPlayerCellWalked();
+    SX = SY = SZ = 100;
     SaveMap(0);
     ResetScriptedPlatform();
     frameCounter = 0;
@@ -276,9 +289,12 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
             if (DungeonMap[start] == PatternDungeonByte(start, 1)) arrived++;
         chunksArrivedAtSwaps.push_back(arrived);
     };
-    MarkCellSeen(7);
+    ForgetSeenCells();
+    ASSERT_NE(DungeonMap[CellIndex(10, 200, 30)], CellSolid);
+    MarkCellSeen(10, 200, 30);
     LoadMap(0);
-    EXPECT_FALSE(CellSeen(7)) << "a loaded world starts unseen";
+    EXPECT_TRUE(CellSeen(10, 20, 30) && CellWalked(CellIndex(200, 20, 30))) << "what was seen did not come back";
+    EXPECT_FALSE(CellSeen(10, 200, 30)) << "what was seen of the world before the load stayed";
 
     EXPECT_EQ(FirstDungeonMismatch(1, Cells - 1), -1);
     EXPECT_EQ(FirstFlagMismatch(1, Cells - 1), -1);
@@ -295,6 +311,26 @@ TEST_F(MapFile, LoadBringsBackEveryCellButTheLastChunkByChunk) {
     std::vector<int> expectedArrivals;
     for (int k = 0; k <= 17; k++) expectedArrivals.push_back(k);
     EXPECT_EQ(chunksArrivedAtSwaps, expectedArrivals);
+
+    // A seen file missing, short, damaged or of another map leaves the
+    // loaded world unseen, the load whole, and a notice says why.
+    const std::vector<uint8_t> seen = ReadFileBytes("map/0.seen");
+    std::vector<uint8_t> damaged = seen, cut(seen.begin(), seen.end() - 1);
+    damaged.back() ^= 0x40;
+    for (const auto& [bytes, salt, notice] : {std::tuple{std::vector<uint8_t>(), 1, "Map unseen: no seen cells saved"},
+                                              {cut, 1, "Map unseen: seen file too short"},
+                                              {damaged, 1, "Map unseen: seen file damaged"},
+                                              {seen, 3, "Map unseen: seen file of another map"}}) {
+        ResetScriptedPlatform();
+        if (bytes.empty()) fs::remove("map/0.seen");
+        else ASSERT_TRUE(WriteFileBytes("map/0.seen", bytes));
+        ASSERT_TRUE(WriteFileBytes(MapPath, MapFileOfPattern(salt)));
+        LoadMap(0);
+        EXPECT_EQ(FirstDungeonMismatch(salt, Cells - 1), -1) << notice;
+        ASSERT_FALSE(scriptedRepeatedNotices.empty()) << notice;
+        EXPECT_EQ(scriptedRepeatedNotices.back(), notice);
+        EXPECT_FALSE(CellSeen(10, 20, 30) || CellWalked(CellIndex(200, 20, 30))) << notice;
+    }
 }
 
 TEST_F(MapFile, LoadOfALongerFileTakesItsPrefix) {
@@ -456,12 +492,18 @@ TEST_F(MapFile, ReadFailingPartWayPutsTheVolumesBack) {
     FillVolumesWithPattern(2);
     // Just before the last dungeon-map chunk is read, the file shrinks so that
     // the dungeon map arrives whole but the flag map only in part.
+    // What was seen before the load, and what the frames see of the world
+    // half loaded (as a frame would, where it is open).
+    MarkCellSeen(10, 20, 30);
     scriptedOnSwap = [&](int swaps) {
+        if (swaps < 18) MarkCellSeen(10, 200, 30);
         if (swaps == 17) {
             ASSERT_EQ(truncate(MapPath, (Cells - 1) + 500000), 0);
         }
     };
     LoadMap(0);
+    EXPECT_TRUE(CellSeen(10, 20, 30));
+    EXPECT_FALSE(CellSeen(10, 200, 30)) << "the world half loaded was seen";
     EXPECT_EQ(FirstDungeonMismatch(2), -1) << "DungeonMap was not put back";
     EXPECT_EQ(FirstFlagMismatch(2), -1) << "FlagMap was not put back";
     EXPECT_STREQ(TextLine, "Loading failed: map not read");

@@ -105,14 +105,21 @@ MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
         std::fclose(file);
         return MapTooShort;
     }
-    // The cells as they were, to put back if a read fails part-way.
-    uint8_t* kept = static_cast<uint8_t*>(std::malloc(2 * volumeBytes + 1));
+    // The cells as they were, with what was seen of them and the trail, to
+    // put back if a read fails part-way: the frames drawn meanwhile look at
+    // a world half loaded.
+    const size_t seenBytes = static_cast<size_t>(SeenCellBytes()), trailBytes = static_cast<size_t>(TrailCellBytes());
+    uint8_t* kept = static_cast<uint8_t*>(std::malloc(2 * volumeBytes + seenBytes + trailBytes));
     if (!kept) {
         std::fclose(file);
         return MapOutOfMemory;
     }
+    uint8_t* keptSeen = kept + 2 * volumeBytes;
+    uint8_t* keptTrail = keptSeen + seenBytes;
     std::memcpy(kept, DungeonMap, volumeBytes);
     std::memcpy(kept + volumeBytes, FlagMap, volumeBytes);
+    std::memcpy(keptSeen, SeenCells, seenBytes);
+    std::memcpy(keptTrail, TrailCells, trailBytes);
 
     bool stopped = false;
     bool loaded = TransferVolume(file, DungeonMap, false, true, progress, &stopped) &&
@@ -121,6 +128,8 @@ MapOutcome LoadMapFile(int32_t n, MapProgress progress) {
     if (!loaded) {
         std::memcpy(DungeonMap, kept, volumeBytes);
         std::memcpy(FlagMap, kept + volumeBytes, volumeBytes);
+        std::memcpy(SeenCells, keptSeen, seenBytes);
+        std::memcpy(TrailCells, keptTrail, trailBytes);
         MarkVolumesChanged();
         std::free(kept);
         return stopped ? MapStopped : MapNotRead;

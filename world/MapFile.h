@@ -48,6 +48,7 @@ void FormatMapFileName(int32_t n, char (&filename)[MapFileNameBytes]);
 MapOutcome SaveMapFile(int32_t n, MapProgress progress);
 // Reads map/<n>.map back into both volumes. A missing, unreadable or short
 // file changes nothing; a read that fails part-way, or is stopped, puts the
-// volumes back as they were (and what was seen of them); a whole load
-// forgets what was seen. A longer file loads its prefix.
+// volumes back as they were, and what was seen and walked (SeenCells,
+// TrailCells) as it was before the load; a whole load forgets both (the
+// seen file, SeenFile.h, brings them back). A longer file loads its prefix.
 MapOutcome LoadMapFile(int32_t n, MapProgress progress);

@@ -18,7 +18,8 @@ int32_t frameCounter = 0;
 uint8_t* DungeonMap = nullptr;
 uint8_t* FlagMap = nullptr;
 Light* Lights = nullptr;
-uint8_t* SeenCells = nullptr;
+uint64_t* SeenCells = nullptr;
+uint8_t* TrailCells = nullptr;
 uint32_t volumeRevision = 0;
 
 static void* AllocateOrDie(size_t bytes, const char* what) {
@@ -37,11 +38,21 @@ void AllocateVolumes() {
     size_t cells = static_cast<size_t>(VolumeCells());
     DungeonMap = static_cast<uint8_t*>(AllocateOrDie(cells, "DungeonMap"));
     FlagMap = static_cast<uint8_t*>(AllocateOrDie(cells, "FlagMap"));
-    SeenCells = static_cast<uint8_t*>(AllocateOrDie(cells / 8 + 1, "SeenCells"));
+    SeenCells = static_cast<uint64_t*>(AllocateOrDie(static_cast<size_t>(SeenCellBytes()), "SeenCells"));
+    TrailCells = static_cast<uint8_t*>(AllocateOrDie(static_cast<size_t>(TrailCellBytes()), "TrailCells"));
     ForgetSeenCells();
 }
 
-void ForgetSeenCells() { std::memset(SeenCells, 0, static_cast<size_t>(VolumeCells()) / 8 + 1); }
+void ForgetSeenCells() {
+    std::memset(SeenCells, 0, static_cast<size_t>(SeenCellBytes()));
+    std::memset(TrailCells, 0, static_cast<size_t>(TrailCellBytes()));
+}
+
+void MarkPlayerCellWalked() {
+    if (!CellInVolume(SX, SY, SZ)) return;
+    const int32_t index = CellIndex(SX, SY, SZ);
+    TrailCells[index >> 3] |= static_cast<uint8_t>(1u << (index & 7));
+}
 
 void AllocateLights() {
     if (!Lights)

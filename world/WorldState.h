@@ -45,10 +45,15 @@ extern int32_t frameCounter;
 extern uint8_t* DungeonMap;
 extern uint8_t* FlagMap;
 extern Light* Lights;
-// What the 3D pass has drawn of the world so far, a bit a cell by CellIndex
-// (bit i & 7 of byte i >> 3): what the automap shows. Kept in memory only,
-// never in the map file.
-extern uint8_t* SeenCells;
+// What the view has looked at or through: the open cells that lie on a line
+// of sight from the eye, kept by column (x, y) a bit a level, in planes of
+// 64 levels: bit z & 63 of word (z >> 6) * layerSize + y * worldSide + x,
+// so that a column's levels near one another sit in one word. What the
+// automap shows; kept in the seen file beside the map, never in the map file.
+extern uint64_t* SeenCells;
+// The trail: every cell the player has stood in on this world, a bit a cell
+// by CellIndex (bit i & 7 of byte i >> 3). Kept with SeenCells.
+extern uint8_t* TrailCells;
 
 // Counts changes of DungeonMap and FlagMap: every writer of the volumes bumps
 // it, so that what is derived from the cells can tell that it is out of date.
@@ -67,15 +72,32 @@ inline bool CellInVolume(int32_t x, int32_t y, int32_t z) {
     return x >= 0 && y >= 0 && z >= 0 && x < worldSide && y < worldSide && z < worldLevels;
 }
 
-// Whether the cell of CellIndex index has been drawn (SeenCells).
-inline bool CellSeen(int32_t index) { return (SeenCells[index >> 3] >> (index & 7)) & 1; }
-// Records that the cell of CellIndex index has been drawn.
-inline void MarkCellSeen(int32_t index) { SeenCells[index >> 3] |= static_cast<uint8_t>(1u << (index & 7)); }
+// The planes of SeenCells (64 levels each) and its size in bytes.
+inline int32_t SeenPlanes() { return (worldLevels + 63) / 64; }
+inline int64_t SeenCellBytes() { return static_cast<int64_t>(SeenPlanes()) * layerSize * 8; }
+// The bytes of TrailCells.
+inline int64_t TrailCellBytes() { return VolumeCells() / 8 + 1; }
+// The word of SeenCells that holds level z of column (x, y).
+inline uint64_t& SeenWord(int32_t x, int32_t y, int32_t z) {
+    return SeenCells[static_cast<int64_t>(z >> 6) * layerSize + y * worldSide + x];
+}
+// Whether cell (x, y, z), inside the volume, has been seen.
+inline bool CellSeen(int32_t x, int32_t y, int32_t z) { return (SeenWord(x, y, z) >> (z & 63)) & 1; }
+// Records that cell (x, y, z), inside the volume, has been seen, when it is
+// open (not CellSolid): rock is never seen, only looked at.
+inline void MarkCellSeen(int32_t x, int32_t y, int32_t z) {
+    if (DungeonMap[CellIndex(x, y, z)] != CellSolid) SeenWord(x, y, z) |= uint64_t{1} << (z & 63);
+}
+// Whether the player has stood in the cell of CellIndex index.
+inline bool CellWalked(int32_t index) { return (TrailCells[index >> 3] >> (index & 7)) & 1; }
+// Records the player's cell (SX, SY, SZ) in the trail, when it lies inside
+// the volume.
+void MarkPlayerCellWalked();
 
-// Allocates DungeonMap, FlagMap and SeenCells; the volumes' contents are set
-// by RegenerateWorld, SeenCells starts with nothing seen.
+// Allocates DungeonMap, FlagMap, SeenCells and TrailCells; the volumes'
+// contents are set by RegenerateWorld, nothing is seen or walked yet.
 void AllocateVolumes();
-// Forgets every cell seen: a new world, or a map loaded, is unexplored.
+// Forgets every cell seen and the trail: a new world is unexplored.
 void ForgetSeenCells();
 // Allocates Lights with every slot unset.
 void AllocateLights();

@@ -88,13 +88,13 @@ class HudTest(unittest.TestCase):
         position, _ = harness.settled_position(self.window)
 
         def help_shown():
-            return harness.read_line(self.picture(), 4, 240, 10, YELLOW) == "Mouse"
+            return harness.read_line(self.picture(), 4, 240, 10, YELLOW) == "Mouse Tab"
         harness.key("h")
         harness.wait_for(help_shown, 20, "the key help to show")
         picture = self.picture("help.png")
-        self.assertEqual(harness.read_line(picture, 92, 240), "look around, a button held")
-        self.assertEqual(harness.read_line(picture, 4, 240 - 12 * 19, 10, YELLOW), "Esc")
-        self.assertEqual(harness.read_line(picture, 92, 240 - 12 * 19), "quit")
+        self.assertEqual(harness.read_line(picture, 92, 240), "look, a button held / Tab")
+        self.assertEqual(harness.read_line(picture, 4, 240 - 12 * 18, 10, YELLOW), "Esc")
+        self.assertEqual(harness.read_line(picture, 92, 240 - 12 * 18), "quit")
         harness.key("h")
         harness.wait_for(lambda: not help_shown(), 20, "the key help to go")
         self.assertEqual(harness.position_line(self.window), position)

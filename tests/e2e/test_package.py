@@ -100,9 +100,10 @@ class PackageTest(unittest.TestCase):
         harness.give_focus(window)
         harness.hold_keys_until(["ctrl", "s"], lambda: os.path.isdir(os.path.dirname(saved)), 30,
                                 "the save to make its folder")
-        harness.wait_for(lambda: os.path.isfile(saved) and os.path.getsize(saved) == harness.MAP_BYTES,
-                         harness.TRANSFER_TIMEOUT, "the map under XDG_DATA_HOME")
-        self.assertEqual(os.listdir(os.path.dirname(saved)), ["0.map"])
+        # What was seen goes beside it, once it is whole.
+        harness.wait_for(lambda: sorted(os.listdir(os.path.dirname(saved))) == ["0.map", "0.seen"]
+                         and os.path.getsize(saved) == harness.MAP_BYTES,
+                         harness.TRANSFER_TIMEOUT, "the map and what was seen under XDG_DATA_HOME")
         self.assertEqual(os.listdir(elsewhere), ["talvox.log"], "the program wrote into the folder it started in")
         self.assertFalse(os.path.exists(os.path.join(share, "talvox", "map")), "the program saved beside its data")
         self.assertEqual(harness.quit_with(self.process), 0)

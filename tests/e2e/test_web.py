@@ -383,6 +383,8 @@ class WebTest(unittest.TestCase):
         self.page.open(self.address)
         self.open_page()
         self.assertEqual(self.page.evaluate(map_hash), saved, "the reload lost the map")
+        self.assertEqual(self.page.evaluate("FS.readdir('/talvox/map').sort()"), [".", "..", "0.map", "0.seen"],
+                         "the reload lost what was seen")
         # The other world, then the saved one back, then saved at once (Esc):
         # the same bytes.
         self.page.press("2")
@@ -394,6 +396,8 @@ class WebTest(unittest.TestCase):
         self.assertTrue(all(k.endswith(":true") for k in kept), kept)
         harness.wait_for(lambda: map_line() == "Map loaded", 90, "the load to end")
         harness.wait_for(lambda: yellow() == 0, 20, "the load's last line to go")
+        # What was seen came back with it: no notice says the map is unseen.
+        self.assertEqual(self.page.evaluate("document.getElementById('status').textContent"), "Map loaded")
         chord("S", "the second save's progress line")
         self.page.press("Escape")
         self.page.wait_for("window.talvoxExitCode === 0", 30, "the explorer to end")
@@ -575,11 +579,26 @@ class WebTest(unittest.TestCase):
             tap("HUD text")
             harness.wait_for(lambda: (self.position() == "") == (press == 0), 10, "HUD to %s the text" % ("hide", "show")[press])
         self.assertEqual(harness.read_line(page_picture(self.page), 6, 239), "VIZARAD001")
-        # Map shows the automap (the player's yellow mark in the middle) and hides it.
+        # Map shows the automap (the player's yellow mark in the middle) and
+        # hides it; meanwhile its level and zoom controls show, in places kept
+        # for them (nothing else moves), and change the map.
+        places = ("Array.from(document.querySelectorAll('#touch button')).map((b) => {"
+                  " const r = b.getBoundingClientRect(); return [b.id, r.x, r.y, r.width, r.height]; })")
+        shown = "['Level up', 'Level down', 'Zoom'].map((n) => getComputedStyle(named(n)).visibility)"
+        before = self.page.evaluate(places)
+        self.assertEqual(self.page.evaluate(shown), ["hidden"] * 3)
         for press in range(2):
             tap("Map")
             harness.wait_for(lambda: (harness.pixel(page_picture(self.page), 160, 119) == (255, 255, 0)) == (press == 0),
                              10, "Map to %s the map" % ("show", "hide")[press])
+            self.page.wait_for("%s.every((v) => v === '%s')" % (shown, ("visible", "hidden")[press]), 5,
+                               "the map's controls to %s" % ("show", "hide")[press])
+            self.assertEqual(self.page.evaluate(places), before, "a control moved")
+            for name in ("Level up", "Zoom") if press == 0 else ():
+                mapped = settled_page_picture(self.page)
+                tap(name)
+                harness.wait_for(lambda: harness.same_fraction(mapped, page_picture(self.page)) < 0.999, 10,
+                                 name + " to change the map")
 
         # Save by touch: a short tap only says how on the status line; held,
         # its progress shown, it saves, and "Finish now" completes the save at

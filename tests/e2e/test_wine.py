@@ -232,6 +232,18 @@ class WineTest(unittest.TestCase):
         self.assertEqual(harness.geometry(window), (0, 0, 320, 240))
         harness.give_focus(window)
 
+        # The map's keys come in as Windows' own key codes: O frames the
+        # corner map; N shows the map, PgUp shows the level above (the view
+        # line then names it) and '=' zooms in, each changing the map.
+        shown = lambda: harness.window_picture(window)[2]  # noqa: E731
+        harness.hold_keys_until(["o"], lambda: harness.pixel(shown(), 204, 225) == (128, 128, 128), 20,
+                                "O to frame the corner map")
+        harness.hold_keys_until(["n"], lambda: harness.pixel(shown(), 160, 119) == (255, 255, 0), 20, "N for the map")
+        for name in ("Prior", "equal"):
+            _, _, mapped = harness.settled_picture(window)
+            harness.hold_keys_until([name], lambda: harness.same_fraction(mapped, shown()) < 0.9999, 20,
+                                    name + " to change the map")
+
         self.assertEqual(harness.quit_with(self.process), 0)
 
     def test_alt_f4_reaches_the_close_message_and_exits_with_zero(self):

@@ -24,6 +24,7 @@ bool scriptedPointerCaptured = false;
 bool scriptedCaptureRefused = false;
 int scriptedPointerCaptures = 0;
 int scriptedSwaps = 0;
+bool scriptedMapControlsShown = false;
 PadState scriptedPad = {};
 double scriptedClock = 0.0;
 int32_t scriptedRefreshRate = 60;
@@ -51,6 +52,7 @@ void ResetScriptedPlatform() {
     scriptedPointerCaptured = scriptedCaptureRefused = false;
     scriptedPointerCaptures = 0;
     scriptedSwaps = 0;
+    scriptedMapControlsShown = false;
     scriptedPad = {};
     scriptedClock = 0.0;
     scriptedRefreshRate = 60;
@@ -149,6 +151,8 @@ void PlatformShowCursor() { scriptedCursorShows++; }
 void PlatformRepeatNotice(const char* text, int32_t, bool) { scriptedRepeatedNotices.push_back(text); }
 
 bool PlatformMovesWindow() { return true; }
+
+void PlatformShowMapControls(bool shown) { scriptedMapControlsShown = shown; }
 
 bool PlatformCapturePointer(bool captured) {
     if (!windowOpen || (captured && scriptedCaptureRefused)) return false;

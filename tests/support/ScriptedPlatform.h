@@ -43,6 +43,8 @@ extern bool scriptedPointerCaptured;
 extern bool scriptedCaptureRefused;
 extern int scriptedPointerCaptures;
 extern int scriptedSwaps;
+// Whether the map controls were last shown (PlatformShowMapControls).
+extern bool scriptedMapControlsShown;
 // What PlatformReadPad answers; no pad after a reset.
 extern PadState scriptedPad;
 extern double scriptedClock;

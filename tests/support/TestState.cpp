@@ -51,7 +51,10 @@ void ResetProgramState() {
     helpShown = false;
     mapEscapePressed = false;
     hudShown = true;
-    automapShown = false;
+    automapShown = cornerMapShown = false;
+    automapZoom = 2;
+    automapFollowsPlayer = true;
+    automapLevel = 0;
     hudKeyLinesShown = true;
     displayRefreshRate = 60;
     quitPosted = false;
