@@ -2,19 +2,17 @@
 #include "app/Help.h"
 
 #include "app/Input.h"
+#include "app/Platform.h"
 #include "render/Automap.h"
 
 bool helpShown = false;
 
-// In a page, the keys that do nothing there (a page has no window to move)
-// are listed in grey, saying so.
-#ifdef __EMSCRIPTEN__
-constexpr bool InPage = true;
-#else
-constexpr bool InPage = false;
-#endif
-constexpr std::string_view KeysIdleInPage = "M";
-constexpr std::string_view IdleInPage = "does nothing in a page";
+// Where the platform has no window to move (a page), M is listed in grey,
+// saying so.
+constexpr std::string_view KeysMovingTheWindow = "M";
+constexpr std::string_view NoWindowToMove = "does nothing in a page";
+
+HelpReader CurrentHelpReader() { return padState.connected ? HelpForPad : touchUsed ? HelpForTouch : HelpForKeys; }
 
 // Darkens every colour of the picture to a quarter, so that the rows (and
 // not the HUD beneath them) stand out.
@@ -39,12 +37,17 @@ void DrawHelpPanel() {
         if (cornerMapShown) DrawCornerMap();
     }
     DimPicture();
+    const HelpReader reader = CurrentHelpReader();
+    const bool windowMoves = PlatformMovesWindow();
     int32_t y = HelpTopY;
     for (const KeyDescription& row : KeyDescriptions) {
-        const bool idle = InPage && row.keys == KeysIdleInPage;
-        const std::string_view names = padState.connected ? row.pad : touchUsed ? row.touch : row.keys;
+        if (!HelpRowShown(row, reader)) continue;
+        const bool idle = !windowMoves && row.keys == KeysMovingTheWindow;
+        const std::string_view names = reader == HelpForPad ? row.pad : reader == HelpForTouch ? row.touch : row.keys;
         const std::string_view keys = names.empty() ? row.keys : names;
-        const std::string_view effect = idle ? IdleInPage : row.effect;
+        const std::string_view effect = idle                                                 ? NoWindowToMove
+                                        : reader == HelpForTouch && !row.touchEffect.empty() ? row.touchEffect
+                                                                                             : row.effect;
         FormatTextLine("%.*s", static_cast<int>(keys.size()), keys.data());
         if (names.empty() || idle) DrawTextLine(HelpKeysX, y, 128, 128, 128);
         else DrawTextLine(HelpKeysX, y, 255, 255, 0);

@@ -360,31 +360,40 @@ TEST(Hud, HiddenItLeavesTheBackdropAsItWas) {
 }
 
 TEST(Hud, TheHelpPanelListsEveryKeyOverThePictureDimmedToAQuarter) {
-    // With a pad connected, or touch used, its names stand for keys; keys it has none for are grey.
-    for (int mode : {0, 1, 2}) {
+    // With a pad connected its names stand for keys, keys it has none for
+    // grey; by touch only the touch controls' rows, in their own words.
+    for (HelpReader reader : {HelpForKeys, HelpForPad, HelpForTouch}) {
         ResetProgramState();
-        padState.connected = mode == 1;
-        touchUsed = mode == 2;
+        padState.connected = reader == HelpForPad;
+        touchUsed = reader == HelpForTouch;
         // Over a frame whose scene is empty, its HUD drawn: the panel hides the HUD.
         for (int p = 0; p < ScreenPixelCount; p++) std::memcpy(ReadbackPixels + p * 4, clearColourKey, 3);
         DrawHudOverBackdrop();
         DrawHelpPanel();
         PixelSet keys, greyKeys, effects;
-        for (int32_t row = 0; row < KeyDescriptionCount; row++) {
-            const KeyDescription& description = KeyDescriptions[row];
-            const int32_t y = HelpTopY - row * HelpLineStep;
-            const std::string_view names = mode == 0   ? description.keys
-                                           : mode == 1 ? description.pad
-                                                       : description.touch;
+        int32_t y = HelpTopY;
+        for (const KeyDescription& description : KeyDescriptions) {
+            if (!HelpRowShown(description, reader)) continue;
+            const std::string_view names = reader == HelpForKeys  ? description.keys
+                                           : reader == HelpForPad ? description.pad
+                                                                  : description.touch;
+            const std::string effect(reader == HelpForTouch && !description.touchEffect.empty()
+                                         ? description.touchEffect
+                                         : description.effect);
             const PixelSet key = LinePixels(std::string(names.empty() ? description.keys : names), HelpKeysX, y);
-            const PixelSet effect = LinePixels(std::string(description.effect), HelpEffectX, y);
-            EXPECT_FALSE(key.empty() || effect.empty()) << "row " << row;
+            const PixelSet shown = LinePixels(effect, HelpEffectX, y);
+            EXPECT_FALSE(key.empty() || shown.empty()) << "row at " << y;
+            // By touch, no file or folder is named.
+            if (reader == HelpForTouch)
+                EXPECT_TRUE(effect.find("map/") == std::string::npos && effect.find("s/") == std::string::npos)
+                    << effect;
             (names.empty() ? greyKeys : keys).insert(key.begin(), key.end());
-            effects.insert(effect.begin(), effect.end());
+            effects.insert(shown.begin(), shown.end());
+            y -= HelpLineStep;
         }
-        EXPECT_EQ(YellowPixels(), keys) << "mode " << mode;
-        EXPECT_EQ(PixelsOfColour(128, 128, 128), greyKeys) << "mode " << mode;
-        EXPECT_EQ(WhitePixels(), effects) << "mode " << mode;
+        EXPECT_EQ(YellowPixels(), keys) << "reader " << reader;
+        EXPECT_EQ(PixelsOfColour(128, 128, 128), greyKeys) << "reader " << reader;
+        EXPECT_EQ(WhitePixels(), effects) << "reader " << reader;
         for (int p = 0; p < ScreenPixelCount; p++) {
             const std::pair<int, int> at = {p % 320, p / 320};
             if (keys.count(at) || greyKeys.count(at) || effects.count(at)) continue;
@@ -443,6 +452,7 @@ TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
         {PadDown, "v"},
         {PadLeft, "<"},
         {PadRight, ">"},
+        {PadRightStick, "R stick in"},
     };
     for (const PadButtonKey& mapping : PadButtonKeys) {
         std::string key = mapping.key == KeyOpenBracket    ? "["
@@ -460,8 +470,9 @@ TEST(Hud, EachPadButtonStandsForTheKeyTheHelpNamesItBeside) {
             const std::vector<std::string> keys = HelpWords(row.keys), pad = HelpWords(row.pad);
             const auto at = std::find(keys.begin(), keys.end(), key);
             if (at == keys.end()) continue;
+            // A key alone in its row: the whole pad column names its button.
             const size_t index = static_cast<size_t>(at - keys.begin());
-            named = index < pad.size() ? pad[index] : "nothing";
+            named = keys.size() == 1 ? std::string(row.pad) : index < pad.size() ? pad[index] : "nothing";
             break;
         }
         EXPECT_EQ(named, button) << "the pad's " << button << " stands for " << key;

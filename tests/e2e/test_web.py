@@ -572,8 +572,10 @@ class WebTest(unittest.TestCase):
             tap("Help")
             harness.wait_for(lambda: (harness.same_fraction(shown, page_picture(self.page)) < 0.5) == (press == 0),
                              10, "H to %s the help" % ("show", "hide")[press])
-            if press == 0:  # naming the touch controls
-                self.assertEqual(harness.read_line(page_picture(self.page), 4, 240, 4, (255, 255, 0)), "Drag")
+            if press == 0:  # naming the touch controls, and only them
+                helped = page_picture(self.page)
+                self.assertEqual([harness.read_line(helped, 4, 240 - 12 * row, 10, (255, 255, 0)) for row in (0, 4, 10)],
+                                 ["Drag", "Look level", "Finish now"])
         # HUD hides the HUD's text and brings the touch HUD back: its title alone.
         for press in range(2):
             tap("HUD text")
