@@ -33,6 +33,11 @@ static bool keyboardHeldKeys[256] = {};
 static bool padHeldKeys[256] = {};
 // Whether this pass of the command keys has taken a press of the key.
 static bool pressTakenThisPass[256] = {};
+// Whether the key has acted as held before its key-down event was taken:
+// the platform tells a key held as soon as it goes down, and its event may
+// wait in the queue until after the pass that acted on it. That press has
+// had its effect and is not counted again; its key-up forgets it.
+static bool actedBeforeItsPress[256] = {};
 // Pad buttons held when the pad was last let go unread (minimised): they
 // stand for nothing until let go.
 static bool padHeldWhileUnread[PadButtonCount] = {};
@@ -73,6 +78,14 @@ static bool TakeFramePress(int32_t key) {
     return true;
 }
 
+static bool HeldActing(int32_t key, bool pressed);
+
+// For the frame's keys: a press waiting (taken), or held now.
+static bool ActsForFrame(int32_t key) {
+    const bool pressed = TakeFramePress(key);
+    return HeldActing(key, pressed) || pressed;
+}
+
 static bool InKeyTable(int32_t key) { return key >= 0 && key < static_cast<int32_t>(sizeof KeyDown); }
 
 bool WasKeyPressed(int32_t virtualKey) {
@@ -81,9 +94,17 @@ bool WasKeyPressed(int32_t virtualKey) {
     return KeyDown[virtualKey] || pressed;
 }
 
+// Whether key is held now; when it acts so with no press waiting, the press
+// whose event is still to come has had its effect.
+static bool HeldActing(int32_t key, bool pressed) {
+    const bool held = IsKeyHeld(key);
+    if (held && !pressed && InKeyTable(key)) actedBeforeItsPress[key] = true;
+    return held;
+}
+
 bool KeyActs(int32_t virtualKey) {
     const bool pressed = InKeyTable(virtualKey) && TakePressForThisPass(virtualKey);
-    return IsKeyHeld(virtualKey) || pressed;
+    return HeldActing(virtualKey, pressed) || pressed;
 }
 
 bool TakeKeyPress(int32_t virtualKey) {
@@ -109,7 +130,7 @@ void LetGoOfKeyboard() {
 void ForgetKeys() {
     for (int32_t key = 0; key < 256; key++) {
         KeyDown[key] = KeyTapped[key] = KeyTaken[key] = 0;
-        keyboardHeldKeys[key] = pressTakenThisPass[key] = false;
+        keyboardHeldKeys[key] = pressTakenThisPass[key] = actedBeforeItsPress[key] = false;
     }
     sHeldForWalking = false;
     savesAsked = loadsAsked = zoomsAsked = 0;
@@ -133,15 +154,19 @@ bool RecordInputEvent(const WindowEvent& event) {
     const bool inTable = InKeyTable(event.key);
     switch (event.kind) {
     case WindowKeyDown:
-        // A repeat while held, by the keyboard or the pad, is no new press.
-        if (inTable && !keyboardHeldKeys[event.key] && !padHeldKeys[event.key]) CountPress(event.key);
+        // A repeat while held, by the keyboard or the pad, is no new press;
+        // nor is one that has acted already, as held.
+        if (inTable && !keyboardHeldKeys[event.key] && !padHeldKeys[event.key]) {
+            if (!actedBeforeItsPress[event.key]) CountPress(event.key);
+            actedBeforeItsPress[event.key] = false;
+        }
         if (inTable) KeyDown[event.key] = 1;
         if (inTable) keyboardHeldKeys[event.key] = true;
         return true;
     case WindowKeyUp:
         // Still held by the gamepad: the key stays down, its press taken.
         if (inTable && !padHeldKeys[event.key]) KeyDown[event.key] = KeyTaken[event.key] = 0;
-        if (inTable) keyboardHeldKeys[event.key] = false;
+        if (inTable) keyboardHeldKeys[event.key] = actedBeforeItsPress[event.key] = false;
         return true;
     case WindowMouseMove:
         mouseX = event.x;
@@ -197,6 +222,7 @@ static void TakePadState(PadState pad) {
         const bool held = pad.buttons[mapping.button];
         if (held == padState.buttons[mapping.button]) continue;
         padHeldKeys[mapping.key] = held;
+        actedBeforeItsPress[mapping.key] = false;
         if (keyboardHeldKeys[mapping.key]) continue;
         if (held) CountPress(mapping.key);
         if (held) KeyDown[mapping.key] = 1;
@@ -278,9 +304,9 @@ PlayerInput ReadPlayerInput() {
     padTurnX = padTurnY = 0.0f;
     // A tap since the last frame counts once, as held.
     for (int32_t k = 1; k <= 6; k++)
-        if (TakeFramePress('2' + k) || IsKeyHeld('2' + k)) input.marker = k;
-    input.teleport = TakeFramePress('T') || IsKeyHeld('T');
-    input.level = TakeFramePress('V') || IsKeyHeld('V');
+        if (ActsForFrame('2' + k)) input.marker = k;
+    input.teleport = ActsForFrame('T');
+    input.level = ActsForFrame('V');
     input.turn = (IsKeyHeld(KeyArrowRight) ? 1 : 0) - (IsKeyHeld(KeyArrowLeft) ? 1 : 0);
     return input;
 }

@@ -271,6 +271,14 @@ TEST(CommandKeys, ATapAndThenAHeldPressEachActOnce) {
         EXPECT_EQ(viewRadius, 12 + std::min(pass, 2)) << "pass " << pass;
         EXPECT_EQ(helpShown, pass == 1) << "pass " << pass;
     }
+    // Held as a pass looks, before its key-down is taken from the queue:
+    // that press has acted, and does not act again once taken.
+    scriptedKeys[KeyCloseBracket] = true;
+    ASSERT_TRUE(ActOnCommandKeys());
+    scriptedKeys[KeyCloseBracket] = false;
+    for (bool down : {true, false}) HandleWindowEvent(KeyEvent(KeyCloseBracket, down));
+    ASSERT_TRUE(ActOnCommandKeys());
+    EXPECT_EQ(viewRadius, 15) << "a press acted on as held acted again";
 }
 
 TEST(CommandKeys, WhereThePointerCannotBeCapturedTheMouseStillLooks) {
