@@ -78,21 +78,7 @@ static bool TakeFramePress(int32_t key) {
     return true;
 }
 
-static bool HeldActing(int32_t key, bool pressed);
-
-// For the frame's keys: a press waiting (taken), or held now.
-static bool ActsForFrame(int32_t key) {
-    const bool pressed = TakeFramePress(key);
-    return HeldActing(key, pressed) || pressed;
-}
-
 static bool InKeyTable(int32_t key) { return key >= 0 && key < static_cast<int32_t>(sizeof KeyDown); }
-
-bool WasKeyPressed(int32_t virtualKey) {
-    if (!InKeyTable(virtualKey)) return false;
-    const bool pressed = TakePressForThisPass(virtualKey);
-    return KeyDown[virtualKey] || pressed;
-}
 
 // Whether key is held now; when it acts so with no press waiting, the press
 // whose event is still to come has had its effect.
@@ -100,6 +86,18 @@ static bool HeldActing(int32_t key, bool pressed) {
     const bool held = IsKeyHeld(key);
     if (held && !pressed && InKeyTable(key)) actedBeforeItsPress[key] = true;
     return held;
+}
+
+// For the frame's keys: a press waiting (taken), or held now.
+static bool ActsForFrame(int32_t key) {
+    const bool pressed = TakeFramePress(key);
+    return HeldActing(key, pressed) || pressed;
+}
+
+bool WasKeyPressed(int32_t virtualKey) {
+    if (!InKeyTable(virtualKey)) return false;
+    const bool pressed = TakePressForThisPass(virtualKey);
+    return KeyDown[virtualKey] || pressed;
 }
 
 bool KeyActs(int32_t virtualKey) {
